@@ -1,0 +1,49 @@
+#include "app/SpaceAddress.h"
+
+#include "platform/Codepage.h"
+#include "platform/FileSystem.h"
+#include "platform/ProfileFile.h"
+
+namespace {
+
+const QString kSection = QStringLiteral("空间地址");
+const QString kKey = QStringLiteral("blogurl");
+// The settings reader's buffer holds 1000 characters including the terminating zero.
+constexpr int kMaxValueBytes = 999;
+
+}  // namespace
+
+bool IsUsableAddress(const QString& address) {
+    return address.size() > kServiceRoot.size();
+}
+
+QString SpaceName(const QString& address) {
+    if (!IsUsableAddress(address)) {
+        return {};
+    }
+    // The byte count is held in 16 bits; a longer address has no name rather than a wrong one.
+    const int bytes = platform::AnsiByteLength(address);
+    if (bytes > 32767) {
+        return {};
+    }
+    const int keep = bytes - (kServiceRoot.size() + 1);
+    return keep <= 0 ? QString() : address.right(keep);
+}
+
+QString SettingsFilePath(const QString& appFolder) {
+    return appFolder + platform::kPathSeparator + QStringLiteral("blogurl.ini");
+}
+
+QString LoadSpaceAddress(const QString& appFolder) {
+    return platform::ReadProfileString(SettingsFilePath(appFolder), kSection, kKey,
+                                       kMaxValueBytes);
+}
+
+bool SaveSpaceAddress(const QString& appFolder, const QString& address) {
+    return platform::WriteProfileString(SettingsFilePath(appFolder), kSection, kKey, address);
+}
+
+QString StartupAddressForMainWindow(const QString& appFolder) {
+    const QString saved = LoadSpaceAddress(appFolder);
+    return platform::PathExists(SettingsFilePath(appFolder)) ? saved : kDefaultSpaceAddress;
+}

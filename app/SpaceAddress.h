@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// "http://" and the host of the blog service, without a trailing "/": 19 characters.
+inline const QString kServiceRoot = QStringLiteral("http://hi.baidu.com");
+
+// The address a first start shows in the main window: the sample space.
+inline const QString kDefaultSpaceAddress = QStringLiteral("http://hi.baidu.com/pagewren");
+
+// True when the address is not empty and longer than the service root.
+bool IsUsableAddress(const QString& address);
+
+// The space name: the last (byte length in code page 936 − 20) characters of a usable
+// address, which for an ASCII address is the part after the service root and "/".
+// Returns the empty text for an address that is not usable.
+QString SpaceName(const QString& address);
+
+// The settings file beside the program: <appFolder>/blogurl.ini.
+QString SettingsFilePath(const QString& appFolder);
+
+// The remembered space address; the empty text when the file or the key is missing.
+QString LoadSpaceAddress(const QString& appFolder);
+
+// Remembers the space address. Returns false when the settings file could not be written.
+bool SaveSpaceAddress(const QString& appFolder, const QString& address);
+
+// What the main window shows at start: the remembered address, or the default address when
+// there is no settings file at all.
+QString StartupAddressForMainWindow(const QString& appFolder);

@@ -1,0 +1,193 @@
+#include "app/SpaceSurvey.h"
+
+#include "app/PageNumbers.h"
+#include "app/SpaceAddress.h"
+#include "app/modcut.h"
+#include "app/moddelay.h"
+#include "app/modgetdata.h"
+#include "platform/EventPump.h"
+#include "platform/ReportList.h"
+
+namespace {
+
+const QString kQuote = QStringLiteral("\"");
+// Each category entry of the blog page links to the category with this title.
+const QString kCategoryTitle = QStringLiteral("查看该分类中所有文章");
+const QString kSongStart = QStringLiteral("href=\"");
+const QString kSongEnd = QStringLiteral("\" />");
+// A page link of the comment search's page bar: &date=">[2]</a>&nbsp;
+const QString kPageLinkStart = QStringLiteral("&date=\">[");
+const QString kPageLinkEnd = QStringLiteral("]</a>&nbsp;");
+
+QString Fetch(const QString& address) { return GetData(address).value_or(QString()); }
+
+void Wait(SurveyControls& controls) { Delay(1, QStringLiteral("100"), controls.Pump()); }
+
+int CountOccurrences(const QString& text, const QString& word) {
+    int count = 0;
+    for (qsizetype at = text.indexOf(word); at >= 0; at = text.indexOf(word, at + word.size())) {
+        ++count;
+    }
+    return count;
+}
+
+// Fills the category list from the blog page and returns the space's article total.
+Short ListCategories(SurveyControls& controls) {
+    const QString blogPage = Fetch(controls.Address() + QStringLiteral("/blog"));
+    QString section = CutBetween(blogPage, QStringLiteral("文章分类"), QStringLiteral("文章存档"));
+    const int categoryCount = CountOccurrences(section, QStringLiteral("category"));
+    platform::ReportList& rows = controls.Categories();
+    Short total = 0;
+    for (int i = 1; i <= categoryCount; ++i) {
+        rows.AddRow(QString::number(rows.RowCount() + 1));
+        const int row = rows.RowCount();
+        const QString name = CutBetween(section, kCategoryTitle + kQuote + ">", "</a>");
+        rows.SetCell(row, 1, name);
+        rows.SetCell(row, 3,
+                     controls.Address() +
+                         CutBetween(section, "item" + kQuote + "><a href=" + kQuote,
+                                    kQuote + " title"));
+        QString count = CutBetween(section, kCategoryTitle, ")");
+        rows.SetCell(row, 2, count.remove(kQuote + ">" + name + "</a>("));
+        section = DropFront(section, PositionOf(section, kCategoryTitle));
+        bool isNumber = false;
+        const double articles = rows.Cell(i, 2).trimmed().toDouble(&isNumber);
+        if (const auto sum = FitShort(articles + total); isNumber && sum) {
+            total = *sum;
+        }
+    }
+    return total;
+}
+
+// Fills the song list from the playlist; each pass drops the entry just listed.
+void ListSongs(SurveyControls& controls) {
+    QString playlist = Fetch(controls.Address() + QStringLiteral("/music/music.pls"));
+    if (!playlist.contains(QStringLiteral("entry"))) {
+        return;
+    }
+    platform::ReportList& rows = controls.Songs();
+    QString next;
+    do {
+        rows.AddRow(QString::number(rows.RowCount() + 1));
+        rows.SetCell(rows.RowCount(), 1, CutBetween(playlist, kSongStart, kSongEnd));
+        playlist = DropFront(playlist, PositionOf(playlist, kSongStart));
+        Wait(controls);
+        next = CutBetween(playlist, kSongStart, kSongEnd);
+        // Past the last entry the cut finds the address just listed at position 6; an
+        // empty or missing next entry ends the walk too, so no page can keep it going.
+    } while (PositionOf(playlist, next) != 6 && !next.isEmpty() && playlist.contains(kSongStart));
+    controls.SetLabel(SurveyLabel::Music, QStringLiteral("您的百度空间共有 %1 首背景音乐")
+                                              .arg(rows.RowCount()));
+}
+
+QString BoardLine(const QString& profilePage) {
+    const QString count = CutBetween(profilePage, QStringLiteral("留言(<b>"), QStringLiteral("</b>条"));
+    return QStringLiteral("您的百度空间共有 %1 条留言").arg(count.isEmpty() ? QStringLiteral("0") : count);
+}
+
+// The estimate from the last page number that the page bar links to (no last-page link).
+Short LastLinkedPage(const QString& searchPage) {
+    QString bar = CutBetween(searchPage, QStringLiteral("search_pagebar"), QStringLiteral("下一页"));
+    Short pageNumber = 0;
+    while (bar.contains(kPageLinkStart)) {
+        const QString page = CutBetween(bar, kPageLinkStart, kPageLinkEnd);
+        bar = DropFront(bar, PositionOf(bar, kPageLinkStart));
+        if (page.isEmpty()) {
+            break;
+        }
+        pageNumber = FitShort(LeadingNumber(page)).value_or(pageNumber);
+    }
+    return pageNumber;
+}
+
+// Returns false when the space has no comments, which ends the survey early.
+bool EstimateComments(SurveyControls& controls, const QString& spaceName) {
+    const QString searchPage =
+        Fetch(kServiceRoot + QStringLiteral("/sys/search?pageno=0&type=9&sort=1&word=&entry=2&"
+                                            "region=3&hi=") +
+              spaceName + QStringLiteral("&date="));
+    if (searchPage.contains(QStringLiteral("暂无评论"))) {
+        controls.SetLabel(SurveyLabel::Comments, QStringLiteral("您的百度空间没有文章评论"));
+        return false;
+    }
+    std::optional<Short> estimate;
+    if (searchPage.contains(QStringLiteral("[尾页]"))) {
+        const QString link =
+            CutBetween(searchPage, QStringLiteral("[下一页]"), QStringLiteral("[尾页]"));
+        const Short lastPage =
+            ToShort(CutBetween(link, QStringLiteral("pageno="), QStringLiteral("&type")))
+                .value_or(0);
+        estimate = FitShort((lastPage + 1) * 10.0);
+    } else {
+        estimate = FitShort(LastLinkedPage(searchPage) * 10.0);
+    }
+    // An estimate beyond 16 bits leaves the line empty rather than wrong.
+    if (estimate) {
+        controls.SetLabel(SurveyLabel::Comments,
+                          QStringLiteral("您的百度空间约有 %1 条文章评论").arg(*estimate));
+    }
+    return true;
+}
+
+void Survey(SurveyControls& controls, const QString& appFolder) {
+    controls.Categories().Clear();
+    controls.Songs().Clear();
+    controls.SetSurveyEnabled(false);
+    if (!controls.Address().contains(QStringLiteral("http://"))) {
+        controls.SetAddress(QStringLiteral("http://") + controls.Address());
+    }
+
+    QString spaceName;
+    Short articleTotal = 0;
+    if (IsUsableAddress(controls.Address())) {
+        spaceName = SpaceName(controls.Address());
+        articleTotal = ListCategories(controls);
+    }
+    controls.SetLabel(SurveyLabel::Article,
+                      QStringLiteral("您的百度空间共有 %1 个“文章分类”和 %2 篇文章")
+                          .arg(controls.Categories().RowCount())
+                          .arg(articleTotal));
+
+    controls.SetLabel(SurveyLabel::Music, QString());
+    Wait(controls);
+    if (IsUsableAddress(controls.Address())) {
+        ListSongs(controls);
+    }
+    if (controls.Label(SurveyLabel::Music).isEmpty()) {
+        controls.SetLabel(SurveyLabel::Music, QStringLiteral("您的百度空间没有背景音乐"));
+    }
+
+    controls.SetLabel(SurveyLabel::Css, QString());
+    Wait(controls);
+    controls.SetLabel(SurveyLabel::Css, QStringLiteral("您的百度空间CSS代码已经获取，请点击查看"));
+    controls.SetLabel(SurveyLabel::Photo, QString());
+    Wait(controls);
+    controls.SetLabel(SurveyLabel::Photo,
+                      QStringLiteral("此版本还未添加获取空间相片功能，尽请期待"));
+    controls.SetLabel(SurveyLabel::Board, QString());
+    Wait(controls);
+
+    if (IsUsableAddress(controls.Address())) {
+        controls.SetLabel(SurveyLabel::Board,
+                          BoardLine(Fetch(controls.Address() + QStringLiteral("/profile"))));
+        controls.SetLabel(SurveyLabel::Comments, QString());
+        Wait(controls);
+        if (!EstimateComments(controls, spaceName)) {
+            controls.SetSurveyEnabled(true);
+            return;
+        }
+    }
+    controls.SetSurveyEnabled(true);
+    SaveSpaceAddress(appFolder, controls.Address());
+}
+
+}  // namespace
+
+void RunSpaceSurvey(SurveyControls& controls, const QString& appFolder) {
+    try {
+        Survey(controls, appFolder);
+    } catch (const platform::RunStopped&) {
+        controls.SetSurveyEnabled(true);
+        throw;
+    }
+}

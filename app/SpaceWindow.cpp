@@ -1,0 +1,41 @@
+#include "app/SpaceWindow.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+
+#include "app/SpaceAddress.h"
+#include "app/WindowLook.h"
+
+SpaceWindow::SpaceWindow(const QString& appFolder, const QString& caption, int widthTwips,
+                         int heightTwips)
+    : appFolder_(appFolder) {
+    setWindowTitle(caption);
+    setFixedSize(Px(widthTwips), Px(heightTwips));
+    setFont(SongTiFont(9));
+    PaintBackground(*this);
+
+    txtblog = new QLineEdit(kDefaultSpaceAddress, this);
+    txtblog->setObjectName(QStringLiteral("txtblog"));
+    txtblog->setFont(SongTiFont(14.25, true));
+    // Content windows take no fallback: no settings file means an empty box.
+    txtblog->setText(LoadSpaceAddress(appFolder_));
+
+    run_.SetOnStopped([this] { deleteLater(); });
+}
+
+void SpaceWindow::Shutdown() {
+    closing_ = true;
+    if (run_.IsActive()) {
+        // The run's frames still use this window; it is discarded once they have unwound.
+        run_.RequestStop();
+        hide();
+    } else {
+        run_.RequestStop();
+        deleteLater();
+    }
+}
+
+void SpaceWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    Shutdown();
+}

@@ -1,0 +1,23 @@
+#include "app/TreeWidgetList.h"
+
+#include <QTreeWidget>
+
+void TreeWidgetList::Clear() { view_.clear(); }
+
+int TreeWidgetList::RowCount() const { return view_.topLevelItemCount(); }
+
+void TreeWidgetList::AddRow(const QString& text) {
+    auto* item = new QTreeWidgetItem(&view_);
+    item->setText(0, text);
+}
+
+void TreeWidgetList::SetCell(int row, int subItem, const QString& text) {
+    if (QTreeWidgetItem* item = view_.topLevelItem(row - 1); item && subItem >= 0) {
+        item->setText(subItem, text);
+    }
+}
+
+QString TreeWidgetList::Cell(int row, int subItem) const {
+    const QTreeWidgetItem* item = view_.topLevelItem(row - 1);
+    return item && subItem >= 0 ? item->text(subItem) : QString();
+}

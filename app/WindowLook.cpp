@@ -1,0 +1,49 @@
+#include "app/WindowLook.h"
+
+#include <QColor>
+#include <QFont>
+#include <QHeaderView>
+#include <QPalette>
+#include <QTreeWidget>
+#include <QWidget>
+
+void PlaceTwips(QWidget& control, int left, int top, int width, int height) {
+    control.setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
+
+QColor WindowBackground() { return QColor(192, 192, 255); }
+
+QFont SongTiFont(double pointSize, bool bold) {
+    QFont font;
+    // 宋体 is rarely installed outside Windows; the fallbacks are common CJK fonts.
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
+                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("Droid Sans Fallback")});
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+void SetReportColumns(QTreeWidget& view, const std::vector<std::pair<QString, int>>& columns) {
+    view.clear();
+    view.setRootIsDecorated(false);
+    view.setUniformRowHeights(true);
+    view.setAllColumnsShowFocus(true);
+    view.setColumnCount(static_cast<int>(columns.size()));
+    QStringList titles;
+    for (const auto& column : columns) {
+        titles << column.first;
+    }
+    view.setHeaderLabels(titles);
+    view.header()->setStretchLastSection(false);
+    for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+        view.setColumnWidth(i, Px(columns[i].second));
+    }
+}
+
+void PaintBackground(QWidget& widget) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, WindowBackground());
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}

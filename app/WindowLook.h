@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <utility>
+#include <vector>
+
+class QColor;
+class QFont;
+class QTreeWidget;
+class QWidget;
+
+// The program's windows are laid out in twips; 15 twips make one pixel at 96 dpi.
+constexpr int Px(int twips) { return (twips + 7) / 15; }
+
+// Places a control at a rectangle given in twips.
+void PlaceTwips(QWidget& control, int left, int top, int width, int height);
+
+// The lavender background shared by the windows, their labels and boxes.
+QColor WindowBackground();
+
+// "宋体" at the given size, falling back to a font that shows Chinese when it is missing.
+QFont SongTiFont(double pointSize, bool bold = false);
+
+// Sets up a list view in report view with columns (title, width in twips).
+void SetReportColumns(QTreeWidget& view, const std::vector<std::pair<QString, int>>& columns);
+
+// Gives a widget and its children the background colour.
+void PaintBackground(QWidget& widget);

@@ -1,0 +1,18 @@
+#include "app/WindowRun.h"
+
+bool WindowRun::Start(const std::function<void(platform::EventPump&)>& work) {
+    if (active_ || stop_) {
+        return false;
+    }
+    active_ = true;
+    try {
+        work(pump_);
+    } catch (const platform::RunStopped&) {
+        // The window was closed during a wait; nothing more of the run may happen.
+    }
+    active_ = false;
+    if (stop_ && onStopped_) {
+        onStopped_();
+    }
+    return true;
+}

@@ -1,0 +1,70 @@
+#include "cli/CliOptions.h"
+
+#include <cmath>
+
+std::string CliUsage() {
+    return "usage: pagewren-cli [--app-dir DIR] [--pace FACTOR] [--json] COMMAND ADDRESS "
+           "[OPTIONS]\n"
+           "commands:\n"
+           "  survey ADDRESS                 the main window's survey\n"
+           "  articles ADDRESS [--wait MS] [--save html|txt|\"html & doc\"]\n"
+           "                                 the article catalogue, then optionally the save\n";
+}
+
+std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, std::string& error) {
+    CliOptions options;
+    QStringList positional;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const bool global = positional.isEmpty();
+        if (global && argument == QLatin1String("--json")) {
+            options.json = true;
+        } else if (global && (argument == QLatin1String("--app-dir") ||
+                              argument == QLatin1String("--pace"))) {
+            if (i + 1 >= arguments.size()) {
+                error = argument.toStdString() + " needs a value";
+                return std::nullopt;
+            }
+            const QString value = arguments[++i];
+            if (argument == QLatin1String("--app-dir")) {
+                options.appFolder = value;
+                continue;
+            }
+            bool ok = false;
+            options.pace = value.toDouble(&ok);
+            if (!ok || options.pace < 0 || !std::isfinite(options.pace)) {
+                error = "--pace needs a number of 0 or more";
+                return std::nullopt;
+            }
+        } else if (global && argument.startsWith(QLatin1String("--"))) {
+            error = "unknown option " + argument.toStdString();
+            return std::nullopt;
+        } else if (positional.size() < 2) {
+            positional << argument;
+        } else {
+            options.commandOptions << argument;
+        }
+    }
+    if (positional.size() < 2) {
+        error = positional.isEmpty() ? "missing command" : "missing space address";
+        return std::nullopt;
+    }
+    options.command = positional[0];
+    options.address = positional[1];
+    return options;
+}
+
+QString TakeOption(QStringList& options, const QString& name, const QString& fallback,
+                   std::string& error) {
+    const qsizetype at = options.indexOf(name);
+    if (at < 0) {
+        return fallback;
+    }
+    if (at + 1 >= options.size()) {
+        error = name.toStdString() + " needs a value";
+        return fallback;
+    }
+    const QString value = options[at + 1];
+    options.remove(at, 2);
+    return value;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace platform {
+class MemoryList;
+}
+
+// What a command leaves in the controls it fills: list rows and label captions, in order.
+class CliReport {
+public:
+    void AddList(const QString& name, const platform::MemoryList& list);
+    void AddLabel(const QString& name, const QString& text);
+
+    // JSON Lines: {"list": NAME, "row": [...]} per row, then {"label": NAME, "text": ...}.
+    std::string ToJsonLines() const;
+
+    // A readable table per list followed by one "NAME: text" line per label.
+    std::string ToText() const;
+
+private:
+    struct List {
+        QString name;
+        std::vector<QStringList> rows;
+    };
+    std::vector<List> lists_;
+    std::vector<std::pair<QString, QString>> labels_;
+};

@@ -1,0 +1,63 @@
+#include "cli/SurveyCommand.h"
+
+#include <array>
+
+#include "app/SpaceSurvey.h"
+#include "cli/CliOptions.h"
+#include "cli/CliReport.h"
+#include "platform/EventPump.h"
+#include "platform/MemoryList.h"
+
+namespace {
+
+// The main window's controls as plain values, starting with the captions the window shows.
+class HeadlessMainWindow : public SurveyControls {
+public:
+    HeadlessMainWindow(const QString& address, double pace) : address_(address), pump_(pace) {}
+
+    QString Address() const override { return address_; }
+    void SetAddress(const QString& address) override { address_ = address; }
+    platform::ReportList& Categories() override { return categories_; }
+    platform::ReportList& Songs() override { return songs_; }
+    QString Label(SurveyLabel label) const override { return labels_[Index(label)]; }
+    void SetLabel(SurveyLabel label, const QString& caption) override {
+        labels_[Index(label)] = caption;
+    }
+    void SetSurveyEnabled(bool) override {}
+    platform::EventPump& Pump() override { return pump_; }
+
+    void Report(CliReport& report) const {
+        report.AddList(QStringLiteral("LVarticle"), categories_);
+        report.AddList(QStringLiteral("LVmusic"), songs_);
+        static const std::array<QString, 6> kNames = {
+            QStringLiteral("lblarticle"), QStringLiteral("lblmusic"), QStringLiteral("lblcss"),
+            QStringLiteral("lblphoto"),   QStringLiteral("lblboard"), QStringLiteral("lblpinglun")};
+        for (std::size_t i = 0; i < kNames.size(); ++i) {
+            report.AddLabel(kNames[i], labels_[i]);
+        }
+    }
+
+private:
+    static std::size_t Index(SurveyLabel label) { return static_cast<std::size_t>(label); }
+
+    QString address_;
+    platform::MemoryList categories_;
+    platform::MemoryList songs_;
+    std::array<QString, 6> labels_ = {
+        QStringLiteral("检测您的百度空间发表文章，并可以保存多种格式"),
+        QStringLiteral("检测您的百度空间背景音乐可以下载保存到电脑上"),
+        QStringLiteral("检测您的百度空间CSS模板，你也可以查看别人的"),
+        QStringLiteral("coming soon……"),
+        QStringLiteral("检测您的百度空间留言版"),
+        QStringLiteral("检测您的百度空间文章评论")};
+    platform::SleepingPump pump_;
+};
+
+}  // namespace
+
+int RunSurveyCommand(const CliOptions& options, CliReport& report) {
+    HeadlessMainWindow window(options.address, options.pace);
+    RunSpaceSurvey(window, options.appFolder);
+    window.Report(report);
+    return 0;
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+struct CliOptions;
+class CliReport;
+
+// Runs the main window's survey on the address as if typed into txtblog and reports both
+// lists and the six panel labels. Returns the exit code.
+int RunSurveyCommand(const CliOptions& options, CliReport& report);

@@ -1,0 +1,47 @@
+#pragma once
+
+namespace platform {
+
+// Thrown out of a wait when the window that started the run has been closed, so the run
+// unwinds without touching its controls again.
+struct RunStopped {};
+
+// What a long action does while it waits: window events, the pace of waits, and the stop.
+class EventPump {
+public:
+    virtual ~EventPump() = default;
+
+    // Handles pending events, sleeping at most maxMs milliseconds while none arrive.
+    virtual void PumpFor(int maxMs) = 0;
+
+    // True once the run should end at its next wait.
+    virtual bool StopRequested() const = 0;
+
+    // Factor applied to every wait: 1 for the windows, 0 for no waits at all.
+    virtual double Pace() const { return 1.0; }
+};
+
+// A pump for the headless front end: sleeps, never stops, waits Pace() times as long.
+class SleepingPump : public EventPump {
+public:
+    explicit SleepingPump(double pace = 1.0) : pace_(pace) {}
+    void PumpFor(int maxMs) override;
+    bool StopRequested() const override { return false; }
+    double Pace() const override { return pace_; }
+
+private:
+    double pace_;
+};
+
+// A pump for the windows: runs the Qt event loop while it waits, until the stop flag is set.
+class QtEventPump : public EventPump {
+public:
+    explicit QtEventPump(const bool& stopFlag) : stopFlag_(stopFlag) {}
+    void PumpFor(int maxMs) override;
+    bool StopRequested() const override { return stopFlag_; }
+
+private:
+    const bool& stopFlag_;
+};
+
+}  // namespace platform

@@ -1,0 +1,23 @@
+#include "platform/MemoryList.h"
+
+namespace platform {
+
+void MemoryList::SetCell(int row, int subItem, const QString& text) {
+    if (row < 1 || row > RowCount() || subItem < 0) {
+        return;
+    }
+    QStringList& cells = rows_[static_cast<size_t>(row - 1)];
+    while (cells.size() <= subItem) {
+        cells.append(QString());
+    }
+    cells[subItem] = text;
+}
+
+QString MemoryList::Cell(int row, int subItem) const {
+    if (row < 1 || row > RowCount()) {
+        return {};
+    }
+    return rows_[static_cast<size_t>(row - 1)].value(subItem);
+}
+
+}  // namespace platform

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QStringList>
+#include <vector>
+
+#include "platform/ReportList.h"
+
+namespace platform {
+
+// A report list held in memory, for the headless front end.
+class MemoryList : public ReportList {
+public:
+    void Clear() override { rows_.clear(); }
+    int RowCount() const override { return static_cast<int>(rows_.size()); }
+    void AddRow(const QString& text) override { rows_.push_back(QStringList{text}); }
+    void SetCell(int row, int subItem, const QString& text) override;
+    QString Cell(int row, int subItem) const override;
+    const std::vector<QStringList>& Rows() const { return rows_; }
+
+private:
+    std::vector<QStringList> rows_;
+};
+
+}  // namespace platform

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// A list view in report view: rows with a text and sub-items numbered from 1.
+class ReportList {
+public:
+    virtual ~ReportList() = default;
+    virtual void Clear() = 0;
+    virtual int RowCount() const = 0;
+    // Appends a row whose first column holds the text.
+    virtual void AddRow(const QString& text) = 0;
+    // Sets sub-item `subItem` (1-based) of row `row` (1-based); ignored for a missing row.
+    virtual void SetCell(int row, int subItem, const QString& text) = 0;
+    // Sub-item 0 is the row text; a missing row or cell reads as empty.
+    virtual QString Cell(int row, int subItem) const = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The main job: installs and builds, starts the simulator with the sample space and opens
+# the main window on it. Without a display it runs the survey headless and prints it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+export BUILD_DIR=build
+source scripts/start_sim.sh
+
+app_dir="${PAGEWREN_APP_DIR:-$PWD/build/demo}"
+mkdir -p "$app_dir"
+echo "spacesim serves the sample space on 127.0.0.1:$SIM_PORT (http_proxy=$http_proxy)"
+echo "Files are written beneath $app_dir"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    cp build/app/pagewren "$app_dir/pagewren"
+    "$app_dir/pagewren"
+else
+    echo "No display: running the survey headless."
+    build/cli/pagewren-cli --app-dir "$app_dir" survey http://hi.baidu.com/pagewren
+fi

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what the build needs on a Debian machine (only what is missing), then configures
+# and builds into BUILD_DIR (default: build). Extra arguments go to cmake's configure step.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev libcurl4-openssl-dev
+          libsimpleini-dev nlohmann-json3-dev libcpp-httplib-dev libgtest-dev
+          clang-format xvfb xauth imagemagick fonts-wqy-microhei libreoffice-writer-nogui curl)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
+
+build_dir="${BUILD_DIR:-build}"
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)"

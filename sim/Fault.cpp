@@ -1,0 +1,40 @@
+#include "sim/Fault.h"
+
+#include <array>
+#include <utility>
+
+namespace spacesim {
+
+namespace {
+
+constexpr std::array<std::pair<Fault, std::string_view>, 7> kNames{{
+    {Fault::Status404, "status404"},
+    {Fault::Status500, "status500"},
+    {Fault::Refuse, "refuse"},
+    {Fault::Reset, "reset"},
+    {Fault::Slow, "slow"},
+    {Fault::Stall, "stall"},
+    {Fault::Truncate, "truncate"},
+}};
+
+}  // namespace
+
+std::optional<Fault> ParseFault(std::string_view mode) {
+    for (const auto& [fault, name] : kNames) {
+        if (name == mode) {
+            return fault;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view FaultName(Fault fault) {
+    for (const auto& [known, name] : kNames) {
+        if (known == fault) {
+            return name;
+        }
+    }
+    return {};
+}
+
+}  // namespace spacesim

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace spacesim {
+
+// How the simulator misbehaves when it answers one path.
+enum class Fault {
+    Status404,  // a 404 error page with text in it
+    Status500,  // a 500 error page with text in it
+    Refuse,     // the connection closes before any byte of a response
+    Reset,      // the response starts, then the connection is reset mid-body
+    Slow,       // the whole response, but only after about two seconds, in small pieces
+    Stall,      // headers and part of the body, then silence until 120 s pass or the server stops
+    Truncate,   // a Content-Length larger than the body sent, then the connection closes
+};
+
+// The fault named by a mode word ("status404", "refuse", ...); nothing for an unknown word.
+std::optional<Fault> ParseFault(std::string_view mode);
+
+// The mode word of a fault, the one ParseFault accepts.
+std::string_view FaultName(Fault fault);
+
+}  // namespace spacesim

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace spacesim {
+
+// How a page bar with several pages ends: with a last-page link, or with only a next link.
+enum class PagerForm { Last, Next };
+
+// One article; title and date are plain text, content is the markup of the article body.
+struct Article {
+    std::string id;  // 16 hex digits, the name of the article's page
+    std::string title;
+    std::string date;
+    std::string content;
+};
+
+// One article category, its articles in listing order (newest first).
+struct Category {
+    std::string slug;  // ASCII, the last piece of the category's address
+    std::string name;
+    PagerForm pager = PagerForm::Last;
+    std::vector<Article> articles;
+};
+
+// One background song; the song host answers its address with `bytes` bytes of audio.
+struct Song {
+    std::string title;
+    std::string url;
+    std::size_t bytes = 0;
+};
+
+// One message left on the space's message board.
+struct BoardMessage {
+    std::string author;
+    std::string date;
+    std::string text;
+};
+
+// One comment on an article, as the service's comment search lists it.
+struct Comment {
+    std::string articleId;
+    std::string author;
+    std::string date;
+    std::string text;
+};
+
+// Everything the simulator knows about one space; texts are UTF-8.
+struct Space {
+    std::string name;   // the address piece after the host, e.g. "pagewren"
+    std::string title;  // the heading shown on the space's pages
+    int perPage = 10;   // article entries on each category listing page
+    std::vector<Category> categories;
+    std::vector<Song> songs;
+    std::vector<BoardMessage> board;
+    int commentsPerPage = 10;
+    PagerForm commentPager = PagerForm::Last;
+    std::vector<Comment> comments;
+};
+
+}  // namespace spacesim

@@ -1,0 +1,182 @@
+#include "sim/SpaceStore.h"
+
+#include "sim/RequestTarget.h"
+#include "sim/SpaceFile.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <stdexcept>
+
+namespace spacesim {
+
+namespace {
+
+// Texts that the client's cuts search for; one inside data would move a cut.
+constexpr std::array<std::string_view, 22> kMarkers{
+    "category", "文章分类",   "文章存档", "个人档案", "查看文章", "类别",
+    "entry",    "</div>",     "key1=",    "+=\"",     "\"+\"",    "x++",
+    "_blank",   "date\">",    "[首页]",   "[下一页]", "[尾页]",   "search_pagebar",
+    "暂无评论", "留言(<b>",   "</b>条",   "&date=",
+};
+
+void Fail(const Space& space, const std::string& what) {
+    throw std::runtime_error("space \"" + space.name + "\": " + what);
+}
+
+void CheckText(const Space& space, std::string_view text, std::string_view where) {
+    for (const std::string_view marker : kMarkers) {
+        if (text.find(marker) != std::string_view::npos) {
+            Fail(space, std::string(where) + " holds the page marker \"" + std::string(marker) +
+                            "\": \"" + std::string(text) + "\"");
+        }
+    }
+}
+
+bool IsAddressPiece(std::string_view text) {
+    return !text.empty() && text.find("index") == std::string_view::npos &&
+           text.find("category") == std::string_view::npos &&
+           std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+           });
+}
+
+bool IsArticleId(std::string_view id) {
+    return id.size() == 16 && std::all_of(id.begin(), id.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
+}
+
+void CheckArticles(const Space& space) {
+    std::set<std::string_view> slugs;
+    std::set<std::string_view> ids;
+    for (const Category& category : space.categories) {
+        if (!IsAddressPiece(category.slug) || !slugs.insert(category.slug).second) {
+            Fail(space, "category slug \"" + category.slug + "\" is malformed or repeated");
+        }
+        // The article count is cut up to the first ")" after the name.
+        if (category.name.empty() || category.name.find(')') != std::string::npos) {
+            Fail(space, "category name \"" + category.name + "\" is empty or holds \")\"");
+        }
+        CheckText(space, category.name, "category name");
+        for (const Article& article : category.articles) {
+            if (!IsArticleId(article.id) || !ids.insert(article.id).second) {
+                Fail(space, "article id \"" + article.id + "\" is malformed or repeated");
+            }
+            // The article page's title is cut up to the first "_" of the page.
+            if (article.title.find('_') != std::string::npos) {
+                Fail(space, "article title \"" + article.title + "\" holds \"_\"");
+            }
+            CheckText(space, article.title, "article title");
+            CheckText(space, article.date, "article date");
+            // The article page cuts its body and content up to these texts.
+            for (const std::string_view marker : {"</div>", "类别", "查看文章"}) {
+                if (article.content.find(marker) != std::string::npos) {
+                    Fail(space, "the content of article " + article.id + " holds \"" +
+                                    std::string(marker) + "\"");
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+SpaceStore SpaceStore::FromFolder(const std::filesystem::path& folder) {
+    SpaceStore store;
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    if (error) {
+        throw std::runtime_error(folder.string() + ": " + error.message());
+    }
+    for (const auto& entry : it) {
+        if (entry.path().extension() != ".json") {
+            continue;
+        }
+        Space space = ReadSpaceFile(entry.path());
+        try {
+            store.Add(std::move(space));
+        } catch (const std::runtime_error& fault) {
+            throw std::runtime_error(entry.path().string() + ": " + fault.what());
+        }
+    }
+    return store;
+}
+
+std::filesystem::path SpaceStore::DefaultFolder() { return SPACESIM_DEFAULT_DATA; }
+
+void SpaceStore::Add(Space space) {
+    if (!IsAddressPiece(space.name)) {
+        Fail(space, "the name must be lower-case ASCII letters, digits or \"-\"");
+    }
+    if (space.perPage < 1 || space.commentsPerPage < 1) {
+        Fail(space, "perPage values must be at least 1");
+    }
+    CheckText(space, space.title, "title");
+    CheckArticles(space);
+    for (const Song& song : space.songs) {
+        const RequestTarget target = ParseTarget(song.url, "");
+        if (song.url.rfind("http://", 0) != 0 || target.host == kServiceHost ||
+            song.bytes == 0 || song.bytes > 50'000'000) {
+            Fail(space, "song \"" + song.url + "\" needs a http:// address off " +
+                            std::string(kServiceHost) + " and 1 to 50000000 bytes");
+        }
+        CheckText(space, song.title, "song title");
+    }
+    for (const BoardMessage& message : space.board) {
+        CheckText(space, message.author + message.text + message.date, "board message");
+    }
+    for (const Comment& comment : space.comments) {
+        if (FindArticle(space, comment.articleId).article == nullptr) {
+            Fail(space, "comment on unknown article \"" + comment.articleId + "\"");
+        }
+        CheckText(space, comment.author + comment.text + comment.date, "comment");
+    }
+    const std::string name = space.name;
+    spaces_[name] = std::move(space);
+    songs_.clear();
+    for (const auto& [spaceName, stored] : spaces_) {
+        for (const Song& song : stored.songs) {
+            const RequestTarget target = ParseTarget(song.url, "");
+            songs_[target.host + target.path] = song;
+        }
+    }
+}
+
+const Space* SpaceStore::Find(std::string_view name) const {
+    const auto found = spaces_.find(name);
+    return found == spaces_.end() ? nullptr : &found->second;
+}
+
+ArticleRef SpaceStore::FindArticle(const Space& space, std::string_view id) {
+    for (const Category& category : space.categories) {
+        for (const Article& article : category.articles) {
+            if (article.id == id) {
+                return {&category, &article};
+            }
+        }
+    }
+    return {};
+}
+
+const Song* SpaceStore::FindSong(std::string_view hostAndPath) const {
+    const auto found = songs_.find(hostAndPath);
+    return found == songs_.end() ? nullptr : &found->second;
+}
+
+bool SpaceStore::IsSongHost(std::string_view host) const {
+    return std::any_of(songs_.begin(), songs_.end(), [&](const auto& entry) {
+        const std::string_view key = entry.first;
+        return key.substr(0, key.find('/')) == host;
+    });
+}
+
+std::vector<std::string> SpaceStore::Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : spaces_) {
+        names.push_back(entry.first);
+    }
+    return names;
+}
+
+}  // namespace spacesim

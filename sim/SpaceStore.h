@@ -1,0 +1,53 @@
+#pragma once
+
+#include "sim/SpaceData.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace spacesim {
+
+// An article together with the category that lists it.
+struct ArticleRef {
+    const Category* category = nullptr;
+    const Article* article = nullptr;
+};
+
+// The spaces the simulator serves, checked once so that every page keeps its markers intact.
+class SpaceStore {
+public:
+    // Reads every *.json file of the folder as one space. Throws std::runtime_error naming the
+    // file when one cannot be read or breaks a rule that Add checks.
+    static SpaceStore FromFolder(const std::filesystem::path& folder);
+
+    // The folder of sample spaces that comes with the simulator's sources.
+    static std::filesystem::path DefaultFolder();
+
+    // Adds a space, replacing one of the same name. Throws std::runtime_error when a text
+    // holds a word that the client's page cuts look for, or an id, slug or address is malformed.
+    void Add(Space space);
+
+    // The space of that name, or nullptr.
+    const Space* Find(std::string_view name) const;
+
+    // The article with that id in the space; both pointers are null when there is none.
+    static ArticleRef FindArticle(const Space& space, std::string_view id);
+
+    // The song whose address is "host/path" (no scheme), or nullptr.
+    const Song* FindSong(std::string_view hostAndPath) const;
+
+    // Whether any song of any space lives on this host.
+    bool IsSongHost(std::string_view host) const;
+
+    // The names of all spaces, sorted.
+    std::vector<std::string> Names() const;
+
+private:
+    std::map<std::string, Space, std::less<>> spaces_;
+    std::map<std::string, Song, std::less<>> songs_;
+};
+
+}  // namespace spacesim

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <nlohmann/json.hpp>
+
+#include "SimFixture.h"
+#include "TempFolder.h"
+
+namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+CliResult RunCli(const QStringList& arguments) {
+    QProcess cli;
+    cli.start(QStringLiteral(PAGEWREN_CLI_PATH), arguments);
+    cli.waitForFinished(120000);
+    return {cli.exitCode(), cli.readAllStandardOutput().toStdString(),
+            cli.readAllStandardError().toStdString()};
+}
+
+std::vector<nlohmann::json> JsonLines(const std::string& text) {
+    std::vector<nlohmann::json> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(nlohmann::json::parse(line));
+    }
+    return lines;
+}
+
+TEST(CliSurvey, JsonLinesListRowsThenLabels) {
+    SimFixture sim;
+    TempFolder app;
+    const CliResult result = RunCli({"--app-dir", app.Path(), "--pace", "0", "--json", "survey",
+                                     "http://hi.baidu.com/pagewren"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto lines = JsonLines(result.out);
+    std::map<std::string, int> rows;
+    std::map<std::string, std::string> labels;
+    for (const auto& line : lines) {
+        if (line.contains("list")) {
+            EXPECT_TRUE(labels.empty()) << "rows come before labels";
+            ++rows[line["list"]];
+        } else {
+            labels[line["label"]] = line["text"];
+        }
+    }
+    EXPECT_EQ(rows["LVarticle"], 3);
+    EXPECT_EQ(rows["LVmusic"], 3);
+    EXPECT_EQ(labels.size(), 6u);
+    EXPECT_EQ(labels["lblboard"], "您的百度空间共有 23 条留言");
+    EXPECT_EQ(lines.front()["row"][0], "1");
+    EXPECT_TRUE(QFile::exists(app.Path() + "/blogurl.ini"));
+}
+
+TEST(CliSurvey, ReadableOutputByDefault) {
+    SimFixture sim;
+    TempFolder app;
+    const CliResult result =
+        RunCli({"--app-dir", app.Path(), "--pace", "0", "survey", "http://hi.baidu.com/quietwren"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("lblpinglun: 您的百度空间没有文章评论"), std::string::npos)
+        << result.out;
+}
+
+TEST(CliUsage, BadUsageExitsWithTwoAndSaysWhy) {
+    TempFolder app;
+    for (const QStringList& arguments :
+         {QStringList{}, QStringList{"survey"}, QStringList{"--pace", "fast", "survey", "x"},
+          QStringList{"--bogus", "survey", "x"}, QStringList{"dance", "http://hi.baidu.com/x"},
+          QStringList{"--app-dir", app.Path() + "/missing", "survey", "x"}}) {
+        const CliResult result = RunCli(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_NE(result.err.find("usage:"), std::string::npos);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,137 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+#include <memory>
+
+#include "TempFolder.h"
+#include "app/SpaceAddress.h"
+#include "app/frmmain.h"
+#include "backup/frmbackup.h"
+#include "board/frmboard.h"
+#include "comments/frmcritique.h"
+#include "css/frmstylegrab2.h"
+#include "music/frmmusic.h"
+#include "SimFixture.h"
+
+class FrmMainTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        app_ = std::make_unique<TempFolder>();
+    }
+
+    void startsWithDefaultAddressAndPanelCaptions() {
+        frmmain window(app_->Path());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Pagewren final beta"));
+        QCOMPARE(window.txtblog->text(), kDefaultSpaceAddress);
+        QCOMPARE(window.lblphoto->text(), QStringLiteral("coming soon……"));
+        QCOMPARE(window.cmdgetbgm->text(), QStringLiteral("立即检测"));
+        QCOMPARE(window.CMDCSS->text(), QStringLiteral("查看 CSS"));
+        QCOMPARE(window.LVarticle->headerItem()->text(3), QStringLiteral("网址"));
+        QCOMPARE(window.LVmusic->columnCount(), 2);
+        // The two result lists lie below the client area, out of the user's sight.
+        QVERIFY(window.LVarticle->geometry().top() >= window.height());
+        QVERIFY(window.LVmusic->geometry().top() >= window.height());
+    }
+
+    void eachContentWindowOpensOnceAndReadsTheSettingsFile() {
+        SaveSpaceAddress(app_->Path(), QStringLiteral("http://hi.baidu.com/quietwren"));
+        frmmain window(app_->Path());
+        window.show();
+        QTest::mouseClick(window.cmdatc, Qt::LeftButton);
+        QPointer<frmbackup> first = window.backupWindow;
+        QTest::mouseClick(window.cmdatc, Qt::LeftButton);
+        QCOMPARE(window.backupWindow.data(), first.data());
+        QVERIFY(first->isVisible());
+        QCOMPARE(first->txtblog->text(), QStringLiteral("http://hi.baidu.com/quietwren"));
+
+        QTest::mouseClick(window.CMDMUSIC, Qt::LeftButton);
+        QTest::mouseClick(window.CMDCSS, Qt::LeftButton);
+        QTest::mouseClick(window.cmdboard, Qt::LeftButton);
+        QTest::mouseClick(window.cmdcritique, Qt::LeftButton);
+        QVERIFY(window.musicWindow && window.cssWindow && window.boardWindow &&
+                window.critiqueWindow);
+        QVERIFY(window.isEnabled());
+
+        // Closing a content window unloads it; its button then loads a fresh one.
+        first->close();
+        QTRY_VERIFY(first.isNull());
+        QTest::mouseClick(window.cmdatc, Qt::LeftButton);
+        QVERIFY(window.backupWindow);
+    }
+
+    void contentWindowsShowAnEmptyBoxWithoutSettingsFile() {
+        frmmain window(app_->Path());
+        QTest::mouseClick(window.CMDMUSIC, Qt::LeftButton);
+        QCOMPARE(window.musicWindow->txtblog->text(), QString());
+    }
+
+    void photoButtonShowsTheNoticeOnly() {
+        frmmain window(app_->Path());
+        window.show();
+        const QString before = window.lblphoto->text();
+        QString title, text;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            text = box->text();
+            box->accept();
+        });
+        QTest::mouseClick(window.cmdphoto, Qt::LeftButton);
+        QCOMPARE(title, QStringLiteral("Pagewren"));
+        QCOMPARE(text, QStringLiteral("尽请期待"));
+        QCOMPARE(window.lblphoto->text(), before);
+        QVERIFY(window.backupWindow.isNull());
+    }
+
+    void closingTheMainWindowClosesEveryContentWindow() {
+        auto window = std::make_unique<frmmain>(app_->Path());
+        window->show();
+        QTest::mouseClick(window->cmdatc, Qt::LeftButton);
+        QTest::mouseClick(window->cmdboard, Qt::LeftButton);
+        QPointer<frmbackup> backup = window->backupWindow;
+        QPointer<frmboard> board = window->boardWindow;
+        window->close();
+        QTRY_VERIFY(backup.isNull() && board.isNull());
+    }
+
+    void surveyFillsTheLabelsAndRemembersTheAddress() {
+        SimFixture sim;
+        frmmain window(app_->Path());
+        window.txtblog->setText(QStringLiteral("hi.baidu.com/pagewren"));
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QCOMPARE(window.txtblog->text(), QStringLiteral("http://hi.baidu.com/pagewren"));
+        QVERIFY(window.cmdgetbgm->isEnabled());
+        QCOMPARE(window.LVarticle->topLevelItemCount(), 3);
+        QCOMPARE(window.lblarticle->text(),
+                 QStringLiteral("您的百度空间共有 3 个“文章分类”和 17 篇文章"));
+        QCOMPARE(window.lblmusic->text(), QStringLiteral("您的百度空间共有 3 首背景音乐"));
+        QCOMPARE(window.lblpinglun->text(), QStringLiteral("您的百度空间约有 50 条文章评论"));
+        QCOMPARE(LoadSpaceAddress(app_->Path()), QStringLiteral("http://hi.baidu.com/pagewren"));
+    }
+
+    void closingDuringTheSurveyStopsItWithoutSaving() {
+        SimFixture sim;
+        auto window = std::make_unique<frmmain>(app_->Path());
+        window->show();
+        window->txtblog->setText(QStringLiteral("http://hi.baidu.com/pagewren"));
+        QTimer::singleShot(150, window.get(), [&] { window->close(); });
+        QTest::mouseClick(window->cmdgetbgm, Qt::LeftButton);
+        // The run ended at a wait: the comment line was never reached and nothing was saved.
+        QCOMPARE(window->lblpinglun->text(), QStringLiteral("检测您的百度空间文章评论"));
+        QVERIFY(!QFile::exists(app_->Path() + "/blogurl.ini"));
+        QVERIFY(sim.Requests().size() < 4);
+    }
+
+private:
+    std::unique_ptr<TempFolder> app_;
+};
+
+QTEST_MAIN(FrmMainTest)
+#include "FrmMainTest.moc"

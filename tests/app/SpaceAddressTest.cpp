@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "app/SpaceAddress.h"
+#include "TempFolder.h"
+
+namespace {
+
+// "[空间地址]" in code page 936.
+const std::string kSectionLine = "[\xBF\xD5\xBC\xE4\xB5\xD8\xD6\xB7]\r\n";
+
+TEST(SpaceAddressSetting, FirstStartShowsTheDefaultInTheMainWindowOnly) {
+    TempFolder app;
+    EXPECT_EQ(StartupAddressForMainWindow(app.Path()), kDefaultSpaceAddress);
+    EXPECT_EQ(LoadSpaceAddress(app.Path()), "");
+}
+
+TEST(SpaceAddressSetting, FileWithoutTheKeyLeavesEveryBoxEmpty) {
+    TempFolder app;
+    app.Write("blogurl.ini", kSectionLine + "other=1\r\n");
+    EXPECT_EQ(StartupAddressForMainWindow(app.Path()), "");
+    EXPECT_EQ(LoadSpaceAddress(app.Path()), "");
+}
+
+TEST(SpaceAddressSetting, HandMadeCodePage936FileReadsBack) {
+    TempFolder app;
+    // blogurl=http://hi.baidu.com/小鸟 with the name in code page 936.
+    app.Write("blogurl.ini",
+              kSectionLine + "blogurl=http://hi.baidu.com/\xD0\xA1\xC4\xF1\r\n");
+    EXPECT_EQ(LoadSpaceAddress(app.Path()), QStringLiteral("http://hi.baidu.com/小鸟"));
+    EXPECT_EQ(StartupAddressForMainWindow(app.Path()), QStringLiteral("http://hi.baidu.com/小鸟"));
+}
+
+TEST(SpaceAddressSetting, SaveWritesCodePage936AndKeepsOtherSections) {
+    TempFolder app;
+    app.Write("blogurl.ini", "[window]\r\nleft=10\r\n");
+    ASSERT_TRUE(SaveSpaceAddress(app.Path(), QStringLiteral("http://hi.baidu.com/小鸟")));
+    const std::string bytes = app.Read("blogurl.ini");
+    EXPECT_NE(bytes.find("[window]\r\nleft=10\r\n"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find(kSectionLine + "blogurl=http://hi.baidu.com/\xD0\xA1\xC4\xF1\r\n"),
+              std::string::npos)
+        << bytes;
+    EXPECT_EQ(LoadSpaceAddress(app.Path()), QStringLiteral("http://hi.baidu.com/小鸟"));
+}
+
+TEST(SpaceAddressSetting, LongValueIsCutTo999Bytes) {
+    TempFolder app;
+    app.Write("blogurl.ini", kSectionLine + "blogurl=" + std::string(1500, 'a') + "\r\n");
+    EXPECT_EQ(LoadSpaceAddress(app.Path()).size(), 999);
+}
+
+TEST(SpaceName, TakesTheBytesBeyondTheServiceRoot) {
+    EXPECT_EQ(SpaceName(QStringLiteral("http://hi.baidu.com/pagewren")), "pagewren");
+    // Two bytes per Chinese character: more characters come from the end.
+    EXPECT_EQ(SpaceName(QStringLiteral("http://hi.baidu.com/小鸟")), QStringLiteral("m/小鸟"));
+    EXPECT_EQ(SpaceName(QStringLiteral("http://hi.baidu.com")), "");
+    EXPECT_EQ(SpaceName(QStringLiteral("http://hi.baidu.com/")), "");
+}
+
+}  // namespace

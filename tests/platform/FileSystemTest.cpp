@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <filesystem>
+
+#include "TestFiles.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+using platform::CreateFolder;
+using platform::PathExists;
+using platform::WriteAnsiLines;
+
+class FileSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(folder_.isValid()); }
+    QString Path(const QString& name) const { return folder_.filePath(name); }
+
+    QTemporaryDir folder_;
+};
+
+TEST_F(FileSystemTest, LinesAreWrittenInTheCodePageWithCrLf) {
+    const QString path = Path(QStringLiteral("留言版.htm"));
+    ASSERT_TRUE(WriteAnsiLines(path, {QStringLiteral("<p>小明</p>"), QString(),
+                                      QStringLiteral("€ and 한")}));
+    EXPECT_EQ(FileBytes(path), "<p>\xD0\xA1\xC3\xF7</p>\r\n\r\n\x80 and ?\r\n");
+    // The name lies on disk in the file system's own encoding, where other programs find it.
+    EXPECT_TRUE(std::filesystem::exists(folder_.path().toStdString() + "/留言版.htm"));
+}
+
+TEST_F(FileSystemTest, ALongerOldFileIsReplacedWhole) {
+    const QString path = Path(QStringLiteral("a.txt"));
+    ASSERT_TRUE(PutFileBytes(path, std::string(500, 'x')));
+    ASSERT_TRUE(WriteAnsiLines(path, {QStringLiteral("new")}));
+    EXPECT_EQ(FileBytes(path), "new\r\n");
+    ASSERT_TRUE(WriteAnsiLines(path, {}));
+    EXPECT_EQ(FileBytes(path), "");
+    EXPECT_TRUE(PathExists(path));
+}
+
+TEST_F(FileSystemTest, WritingIntoAMissingFolderFails) {
+    EXPECT_FALSE(WriteAnsiLines(Path(QStringLiteral("no such folder/a.txt")), {QStringLiteral("x")}));
+    ASSERT_TRUE(CreateFolder(Path(QStringLiteral("dir"))));
+    EXPECT_FALSE(WriteAnsiLines(Path(QStringLiteral("dir")), {QStringLiteral("x")}));
+}
+
+TEST_F(FileSystemTest, WritingIntoAReadOnlyFolderFails) {
+    if (!PermissionsApply()) {
+        GTEST_SKIP() << "running as the superuser, whom read-only folders do not stop";
+    }
+    const QString locked = Path(QStringLiteral("locked"));
+    ASSERT_TRUE(CreateFolder(locked));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    const bool written = WriteAnsiLines(locked + QStringLiteral("/a.txt"), {QStringLiteral("x")});
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_FALSE(written);
+}
+
+TEST_F(FileSystemTest, PathsExistWithOrWithoutATrailingSeparator) {
+    const QString space = Path(QStringLiteral("小明"));
+    EXPECT_FALSE(PathExists(space));
+    ASSERT_TRUE(CreateFolder(space + QStringLiteral("/")));
+    EXPECT_TRUE(PathExists(space));
+    EXPECT_TRUE(PathExists(space + QStringLiteral("/")));
+    ASSERT_TRUE(WriteAnsiLines(space + QStringLiteral("/a.txt"), {}));
+    EXPECT_TRUE(PathExists(space + QStringLiteral("/a.txt")));
+    EXPECT_FALSE(PathExists(space + QStringLiteral("/b.txt")));
+    EXPECT_FALSE(PathExists(QString()));
+}
+
+TEST_F(FileSystemTest, CreateFolderMakesOneLevelOnly) {
+    EXPECT_FALSE(CreateFolder(Path(QStringLiteral("a/b"))));
+    EXPECT_FALSE(PathExists(Path(QStringLiteral("a"))));
+    ASSERT_TRUE(CreateFolder(Path(QStringLiteral("a"))));
+    EXPECT_FALSE(CreateFolder(Path(QStringLiteral("a"))));
+    EXPECT_TRUE(CreateFolder(Path(QStringLiteral("a/b"))));
+    EXPECT_FALSE(CreateFolder(QString()));
+}
+
+TEST(ProgramFolderTest, IsTheFolderHoldingTheTestProgram) {
+    ASSERT_EQ(QCoreApplication::instance(), nullptr);
+    const QString withoutApp = platform::ProgramFolder();
+    EXPECT_TRUE(QFile::exists(withoutApp + QStringLiteral("/platform_tests")));
+    int argc = 1;
+    char name[] = "platform_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    EXPECT_EQ(platform::ProgramFolder(), withoutApp);
+}
+
+}  // namespace

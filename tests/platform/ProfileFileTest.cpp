@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <string>
+
+#include "TestFiles.h"
+#include "platform/ProfileFile.h"
+
+namespace {
+
+using platform::ReadProfileString;
+using platform::WriteProfileString;
+
+// "空间地址" and "其他" in code page 936.
+const std::string kSection = "\xBF\xD5\xBC\xE4\xB5\xD8\xD6\xB7";
+const std::string kOther = "\xC6\xE4\xCB\xFB";
+const QString kSectionName = QStringLiteral("空间地址");
+const QString kKey = QStringLiteral("blogurl");
+
+class ProfileFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(folder_.isValid()); }
+    QString Path(const QString& name = QStringLiteral("blogurl.ini")) const {
+        return folder_.filePath(name);
+    }
+    QString Read(const QString& key = kKey, int maxBytes = 999) const {
+        return ReadProfileString(Path(), kSectionName, key, maxBytes);
+    }
+
+    QTemporaryDir folder_;
+};
+
+TEST_F(ProfileFileTest, ReadsAFileWrittenOnWindows) {
+    ASSERT_TRUE(PutFileBytes(Path(), "; saved by hand\r\n[" + kSection +
+                                         "]\r\nblogurl=http://hi.example.com/\xD0\xA1\xC3\xF7\r\n"));
+    EXPECT_EQ(Read(), QStringLiteral("http://hi.example.com/小明"));
+}
+
+TEST_F(ProfileFileTest, MissingFileSectionOrKeyReadsAsEmpty) {
+    EXPECT_EQ(Read(), QString());
+    ASSERT_TRUE(PutFileBytes(Path(), "[" + kOther + "]\r\nblogurl=elsewhere\r\n"));
+    EXPECT_EQ(Read(), QString());
+    ASSERT_TRUE(PutFileBytes(Path(), "[" + kSection + "]\r\nother=1\r\n"));
+    EXPECT_EQ(Read(), QString());
+}
+
+TEST_F(ProfileFileTest, ReadsLikeTheWindowsProfileCalls) {
+    // Key names ignore case, spaces around '=' are dropped, and so are enclosing quotes.
+    ASSERT_TRUE(PutFileBytes(Path(), "[" + kSection +
+                                         "]\r\nBlogUrl = \"http://a/b\" \r\nplain=x\n"));
+    EXPECT_EQ(Read(), QStringLiteral("http://a/b"));
+    EXPECT_EQ(Read(QStringLiteral("plain")), QStringLiteral("x"));
+}
+
+TEST_F(ProfileFileTest, ValuesAreCutToTheBufferSize) {
+    ASSERT_TRUE(PutFileBytes(Path(), "[" + kSection + "]\r\nblogurl=" + std::string(1200, 'a') +
+                                         "\r\n"));
+    EXPECT_EQ(Read(), QString(999, QChar('a')));
+    EXPECT_EQ(Read(kKey, 5), QStringLiteral("aaaaa"));
+}
+
+TEST_F(ProfileFileTest, WritingANewFileGivesProfileTextInTheCodePage) {
+    ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://a/小明")));
+    EXPECT_EQ(FileBytes(Path()), "[" + kSection + "]\r\nblogurl=http://a/\xD0\xA1\xC3\xF7\r\n");
+    EXPECT_EQ(Read(), QStringLiteral("http://a/小明"));
+}
+
+TEST_F(ProfileFileTest, WritingKeepsEverythingElseInTheFile) {
+    ASSERT_TRUE(PutFileBytes(Path(), "[" + kOther + "]\r\nkey=\xD6\xB5\r\n\r\n[" + kSection +
+                                         "]\r\nblogurl=http://old/\r\nextra=1\r\n"));
+    ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://new/")));
+    EXPECT_EQ(FileBytes(Path()), "[" + kOther + "]\r\nkey=\xD6\xB5\r\n\r\n[" + kSection +
+                                     "]\r\nblogurl=http://new/\r\nextra=1\r\n");
+}
+
+TEST_F(ProfileFileTest, ASectionMissingFromTheFileIsAddedAtTheEnd) {
+    ASSERT_TRUE(PutFileBytes(Path(), "[" + kOther + "]\r\nkey=1\r\n"));
+    ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://a/b")));
+    EXPECT_EQ(FileBytes(Path()),
+              "[" + kOther + "]\r\nkey=1\r\n\r\n[" + kSection + "]\r\nblogurl=http://a/b\r\n");
+}
+
+TEST_F(ProfileFileTest, CharactersOutsideTheCodePageAreStoredAsQuestionMarks) {
+    ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://a/한😀")));
+    EXPECT_EQ(Read(), QStringLiteral("http://a/??"));
+}
+
+TEST_F(ProfileFileTest, WriteReportsAFolderThatCannotTakeTheFile) {
+    EXPECT_FALSE(WriteProfileString(folder_.filePath(QStringLiteral("missing/blogurl.ini")),
+                                    kSectionName, kKey, QStringLiteral("http://a/b")));
+    // A folder standing where the file should be.
+    ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("taken.ini")));
+    EXPECT_FALSE(WriteProfileString(Path(QStringLiteral("taken.ini")), kSectionName, kKey,
+                                    QStringLiteral("http://a/b")));
+}
+
+TEST_F(ProfileFileTest, WriteReportsAReadOnlyFolder) {
+    if (!PermissionsApply()) {
+        GTEST_SKIP() << "running as the superuser, whom read-only folders do not stop";
+    }
+    const QString locked = folder_.filePath(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("locked")));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    const bool written = WriteProfileString(locked + QStringLiteral("/blogurl.ini"), kSectionName,
+                                            kKey, QStringLiteral("http://a/b"));
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_FALSE(written);
+}
+
+}  // namespace
