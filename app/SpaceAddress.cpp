@@ -35,8 +35,7 @@ QString SettingsFilePath(const QString& appFolder) {
 }
 
 QString LoadSpaceAddress(const QString& appFolder) {
-    return platform::ReadProfileString(SettingsFilePath(appFolder), kSection, kKey,
-                                       kMaxValueBytes);
+    return platform::ReadProfileString(SettingsFilePath(appFolder), kSection, kKey, kMaxValueBytes);
 }
 
 bool SaveSpaceAddress(const QString& appFolder, const QString& address) {

@@ -19,9 +19,13 @@ const QString kSongEnd = QStringLiteral("\" />");
 const QString kPageLinkStart = QStringLiteral("&date=\">[");
 const QString kPageLinkEnd = QStringLiteral("]</a>&nbsp;");
 
-QString Fetch(const QString& address) { return GetData(address).value_or(QString()); }
+QString Fetch(const QString& address) {
+    return GetData(address).value_or(QString());
+}
 
-void Wait(SurveyControls& controls) { Delay(1, QStringLiteral("100"), controls.Pump()); }
+void Wait(SurveyControls& controls) {
+    Delay(1, QStringLiteral("100"), controls.Pump());
+}
 
 int CountOccurrences(const QString& text, const QString& word) {
     int count = 0;
@@ -43,10 +47,10 @@ Short ListCategories(SurveyControls& controls) {
         const int row = rows.RowCount();
         const QString name = CutBetween(section, kCategoryTitle + kQuote + ">", "</a>");
         rows.SetCell(row, 1, name);
-        rows.SetCell(row, 3,
-                     controls.Address() +
-                         CutBetween(section, "item" + kQuote + "><a href=" + kQuote,
-                                    kQuote + " title"));
+        rows.SetCell(
+            row, 3,
+            controls.Address() +
+                CutBetween(section, "item" + kQuote + "><a href=" + kQuote, kQuote + " title"));
         QString count = CutBetween(section, kCategoryTitle, ")");
         rows.SetCell(row, 2, count.remove(kQuote + ">" + name + "</a>("));
         section = DropFront(section, PositionOf(section, kCategoryTitle));
@@ -76,18 +80,21 @@ void ListSongs(SurveyControls& controls) {
         // Past the last entry the cut finds the address just listed at position 6; an
         // empty or missing next entry ends the walk too, so no page can keep it going.
     } while (PositionOf(playlist, next) != 6 && !next.isEmpty() && playlist.contains(kSongStart));
-    controls.SetLabel(SurveyLabel::Music, QStringLiteral("您的百度空间共有 %1 首背景音乐")
-                                              .arg(rows.RowCount()));
+    controls.SetLabel(SurveyLabel::Music,
+                      QStringLiteral("您的百度空间共有 %1 首背景音乐").arg(rows.RowCount()));
 }
 
 QString BoardLine(const QString& profilePage) {
-    const QString count = CutBetween(profilePage, QStringLiteral("留言(<b>"), QStringLiteral("</b>条"));
-    return QStringLiteral("您的百度空间共有 %1 条留言").arg(count.isEmpty() ? QStringLiteral("0") : count);
+    const QString count =
+        CutBetween(profilePage, QStringLiteral("留言(<b>"), QStringLiteral("</b>条"));
+    return QStringLiteral("您的百度空间共有 %1 条留言")
+        .arg(count.isEmpty() ? QStringLiteral("0") : count);
 }
 
 // The estimate from the last page number that the page bar links to (no last-page link).
 Short LastLinkedPage(const QString& searchPage) {
-    QString bar = CutBetween(searchPage, QStringLiteral("search_pagebar"), QStringLiteral("下一页"));
+    QString bar =
+        CutBetween(searchPage, QStringLiteral("search_pagebar"), QStringLiteral("下一页"));
     Short pageNumber = 0;
     while (bar.contains(kPageLinkStart)) {
         const QString page = CutBetween(bar, kPageLinkStart, kPageLinkEnd);
@@ -103,8 +110,9 @@ Short LastLinkedPage(const QString& searchPage) {
 // Returns false when the space has no comments, which ends the survey early.
 bool EstimateComments(SurveyControls& controls, const QString& spaceName) {
     const QString searchPage =
-        Fetch(kServiceRoot + QStringLiteral("/sys/search?pageno=0&type=9&sort=1&word=&entry=2&"
-                                            "region=3&hi=") +
+        Fetch(kServiceRoot +
+              QStringLiteral("/sys/search?pageno=0&type=9&sort=1&word=&entry=2&"
+                             "region=3&hi=") +
               spaceName + QStringLiteral("&date="));
     if (searchPage.contains(QStringLiteral("暂无评论"))) {
         controls.SetLabel(SurveyLabel::Comments, QStringLiteral("您的百度空间没有文章评论"));

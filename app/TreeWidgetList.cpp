@@ -2,9 +2,13 @@
 
 #include <QTreeWidget>
 
-void TreeWidgetList::Clear() { view_.clear(); }
+void TreeWidgetList::Clear() {
+    view_.clear();
+}
 
-int TreeWidgetList::RowCount() const { return view_.topLevelItemCount(); }
+int TreeWidgetList::RowCount() const {
+    return view_.topLevelItemCount();
+}
 
 void TreeWidgetList::AddRow(const QString& text) {
     auto* item = new QTreeWidgetItem(&view_);

@@ -11,7 +11,9 @@ void PlaceTwips(QWidget& control, int left, int top, int width, int height) {
     control.setGeometry(Px(left), Px(top), Px(width), Px(height));
 }
 
-QColor WindowBackground() { return QColor(192, 192, 255); }
+QColor WindowBackground() {
+    return QColor(192, 192, 255);
+}
 
 QFont SongTiFont(double pointSize, bool bold) {
     QFont font;

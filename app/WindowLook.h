@@ -10,7 +10,9 @@ class QTreeWidget;
 class QWidget;
 
 // The program's windows are laid out in twips; 15 twips make one pixel at 96 dpi.
-constexpr int Px(int twips) { return (twips + 7) / 15; }
+constexpr int Px(int twips) {
+    return (twips + 7) / 15;
+}
 
 // Places a control at a rectangle given in twips.
 void PlaceTwips(QWidget& control, int left, int top, int width, int height);

@@ -78,9 +78,10 @@ void frmmain::BuildControls() {
     CMDCSS = AddPanel(2280, lblcss, "lblcss", "检测您的百度空间CSS模板，你也可以查看别人的",
                       "CMDCSS", "查看 CSS");
     cmdphoto = AddPanel(3120, lblphoto, "lblphoto", "coming soon……", "cmdphoto", "查看并备份");
-    cmdboard = AddPanel(3960, lblboard, "lblboard", "检测您的百度空间留言版", "cmdboard", "查看 留言");
-    cmdcritique = AddPanel(4800, lblpinglun, "lblpinglun", "检测您的百度空间文章评论", "cmdcritique",
-                           "查看 评论");
+    cmdboard =
+        AddPanel(3960, lblboard, "lblboard", "检测您的百度空间留言版", "cmdboard", "查看 留言");
+    cmdcritique = AddPanel(4800, lblpinglun, "lblpinglun", "检测您的百度空间文章评论",
+                           "cmdcritique", "查看 评论");
 
     connect(cmdatc, &QPushButton::clicked, this, [this] { OpenContentWindow(backupWindow); });
     connect(CMDMUSIC, &QPushButton::clicked, this, [this] { OpenContentWindow(musicWindow); });
@@ -147,9 +148,13 @@ void frmmain::closeEvent(QCloseEvent* event) {
     QCoreApplication::exit(0);
 }
 
-QString frmmain::Address() const { return txtblog->text(); }
+QString frmmain::Address() const {
+    return txtblog->text();
+}
 
-void frmmain::SetAddress(const QString& address) { txtblog->setText(address); }
+void frmmain::SetAddress(const QString& address) {
+    txtblog->setText(address);
+}
 
 QLabel* frmmain::LabelFor(SurveyLabel label) const {
     switch (label) {
@@ -169,10 +174,14 @@ QLabel* frmmain::LabelFor(SurveyLabel label) const {
     return lblarticle;
 }
 
-QString frmmain::Label(SurveyLabel label) const { return LabelFor(label)->text(); }
+QString frmmain::Label(SurveyLabel label) const {
+    return LabelFor(label)->text();
+}
 
 void frmmain::SetLabel(SurveyLabel label, const QString& caption) {
     LabelFor(label)->setText(caption);
 }
 
-void frmmain::SetSurveyEnabled(bool enabled) { cmdgetbgm->setEnabled(enabled); }
+void frmmain::SetSurveyEnabled(bool enabled) {
+    cmdgetbgm->setEnabled(enabled);
+}

@@ -54,9 +54,8 @@ protected:
 
 private:
     void BuildControls();
-    QPushButton* AddPanel(int top, QLabel*& label, const QString& labelName,
-                          const QString& caption, const QString& buttonName,
-                          const QString& buttonCaption);
+    QPushButton* AddPanel(int top, QLabel*& label, const QString& labelName, const QString& caption,
+                          const QString& buttonName, const QString& buttonCaption);
     void cmdgetbgm_Click();
     void cmdphoto_Click();
     template <class Window>

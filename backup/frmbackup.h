@@ -1,11 +1,62 @@
 #pragma once
 
 #include "app/SpaceWindow.h"
+#include "app/TreeWidgetList.h"
+#include "backup/ArticleWindowControls.h"
 
-// The article backup window; its address box is filled from the settings file when it opens.
-class frmbackup : public SpaceWindow {
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+// The article backup window: the catalogue of a space's categories and articles, and the
+// save of the listed articles in the chosen format.
+class frmbackup : public SpaceWindow, private ArticleWindowControls {
     Q_OBJECT
 
 public:
     explicit frmbackup(const QString& appFolder);
+
+    QPushButton* cmdgetbgm;
+    QTreeWidget* LVarticle;
+    QTreeWidget* LVnum;
+    QLabel* Label3;
+    QComboBox* cmbtime;
+    QLabel* Label1;
+    QCheckBox* chcbackup;
+    QLabel* Label4;
+    QComboBox* cmbgs;
+    QPushButton* cmdsave;
+    QLabel* Label2;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void cmdgetbgm_Click();
+    void cmdsave_Click();
+    void chcbackup_Click();
+    void LVarticle_DblClick();
+    void LVnum_DblClick();
+
+    // ArticleWindowControls
+    QString Address() const override;
+    QString WaitMs() const override;
+    bool OneClickBackup() const override;
+    QString SaveFormat() const override;
+    platform::ReportList& Categories() override { return categories_; }
+    platform::ReportList& Articles() override { return articles_; }
+    QString Status() const override;
+    void SetStatus(const QString& caption) override;
+    void SetSaveEnabled(bool enabled) override;
+    void SetSaveCaption(const QString& caption) override;
+    void SetFormatEnabled(bool enabled) override;
+    platform::EventPump& Pump() override { return *pump_; }
+    QString AppFolder() const override { return appFolder_; }
+
+    TreeWidgetList categories_;
+    TreeWidgetList articles_;
+    platform::EventPump* pump_ = nullptr;
 };

@@ -30,11 +30,14 @@ void QtEventPump::PumpFor(int maxMs) {
         QCoreApplication::processEvents();
         return;
     }
-    // A local loop blocks in the event dispatcher between events instead of spinning, and
-    // a precise timer never ends the wait early.
-    QEventLoop loop;
-    QTimer::singleShot(maxMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
+    // The dispatcher blocks until an event arrives instead of spinning; the timer makes sure
+    // one does. A nested QEventLoop would not do: once the program is quitting it returns at
+    // once and the wait would spin.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.start(maxMs);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 }  // namespace platform

@@ -51,24 +51,33 @@ std::string WithoutQuotes(std::string value) {
     return value;
 }
 
-// The parser ends lines with LF on this platform; profile files end them with CR LF.
-class CrLfWriter : public CSimpleIniA::OutputWriter {
+// The parser ends lines with LF on this platform and puts two blank lines between sections;
+// profile files end lines with CR LF and separate sections by one blank line.
+class ProfileWriter : public CSimpleIniA::OutputWriter {
 public:
-    explicit CrLfWriter(std::string& out) : out_(out) {}
+    explicit ProfileWriter(std::string& out) : out_(out) {}
     void Write(const char* text) override {
         for (; *text != '\0'; ++text) {
-            if (*text == '\n' && previous_ != '\r') {
-                out_ += '\r';
+            if (*text != '\n') {
+                out_ += *text;
+                lineEnds_ = 0;
+            } else if (lineEnds_ < 2) {
+                out_ += "\r\n";
+                ++lineEnds_;
             }
-            out_ += *text;
-            previous_ = *text;
         }
     }
 
 private:
     std::string& out_;
-    char previous_ = '\0';
+    int lineEnds_ = 0;
 };
+
+// An entry is one line: text after a line break would be read back as entries of its own.
+std::string FirstLine(const QString& text) {
+    const std::string bytes = ToAnsi(text);
+    return bytes.substr(0, bytes.find_first_of("\r\n"));
+}
 
 }  // namespace
 
@@ -107,11 +116,14 @@ bool WriteProfileString(const QString& filePath, const QString& section, const Q
     if (ini.LoadData(*content) < 0) {
         return false;
     }
-    if (ini.SetValue(ToAnsi(section).c_str(), ToAnsi(key).c_str(), ToAnsi(value).c_str()) < 0) {
+    const std::string sectionBytes = FirstLine(section);
+    const std::string keyBytes = FirstLine(key);
+    const std::string valueBytes = FirstLine(value);
+    if (ini.SetValue(sectionBytes.c_str(), keyBytes.c_str(), valueBytes.c_str()) < 0) {
         return false;
     }
     std::string output;
-    CrLfWriter writer(output);
+    ProfileWriter writer(output);
     if (ini.Save(writer, false) < 0) {
         return false;
     }

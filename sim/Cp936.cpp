@@ -1,7 +1,7 @@
 #include "sim/Cp936.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 #include <stdexcept>
 
 namespace spacesim {

@@ -41,6 +41,8 @@ std::string PageHead(std::string_view escapedTitle) {
     return head;
 }
 
-std::string_view PageFoot() { return "</body></html>"; }
+std::string_view PageFoot() {
+    return "</body></html>";
+}
 
 }  // namespace spacesim

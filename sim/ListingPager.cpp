@@ -8,7 +8,9 @@ std::string Link(const std::string& address, int index, const std::string& label
     return "<a href=\"" + address + "/index/" + std::to_string(index) + "\">" + label + "</a>";
 }
 
-std::string Number(int index) { return "[" + std::to_string(index + 1) + "]"; }
+std::string Number(int index) {
+    return "[" + std::to_string(index + 1) + "]";
+}
 
 }  // namespace
 

@@ -14,10 +14,10 @@ namespace {
 
 // Texts that the client's cuts search for; one inside data would move a cut.
 constexpr std::array<std::string_view, 22> kMarkers{
-    "category", "文章分类",   "文章存档", "个人档案", "查看文章", "类别",
-    "entry",    "</div>",     "key1=",    "+=\"",     "\"+\"",    "x++",
-    "_blank",   "date\">",    "[首页]",   "[下一页]", "[尾页]",   "search_pagebar",
-    "暂无评论", "留言(<b>",   "</b>条",   "&date=",
+    "category", "文章分类", "文章存档", "个人档案", "查看文章", "类别",
+    "entry",    "</div>",   "key1=",    "+=\"",     "\"+\"",    "x++",
+    "_blank",   "date\">",  "[首页]",   "[下一页]", "[尾页]",   "search_pagebar",
+    "暂无评论", "留言(<b>", "</b>条",   "&date=",
 };
 
 void Fail(const Space& space, const std::string& what) {
@@ -33,10 +33,16 @@ void CheckText(const Space& space, std::string_view text, std::string_view where
     }
 }
 
-bool IsAddressPiece(std::string_view text) {
+// Space names and slugs are part of every address on a page; "index" and "category" inside
+// one would be found by the client's cuts of those addresses.
+bool IsAddressPiece(std::string_view text, bool asciiOnly) {
     return !text.empty() && text.find("index") == std::string_view::npos &&
            text.find("category") == std::string_view::npos &&
-           std::all_of(text.begin(), text.end(), [](char c) {
+           std::all_of(text.begin(), text.end(), [asciiOnly](char c) {
+               const auto byte = static_cast<unsigned char>(c);
+               if (byte >= 0x80) {
+                   return !asciiOnly;
+               }
                return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
            });
 }
@@ -51,7 +57,7 @@ void CheckArticles(const Space& space) {
     std::set<std::string_view> slugs;
     std::set<std::string_view> ids;
     for (const Category& category : space.categories) {
-        if (!IsAddressPiece(category.slug) || !slugs.insert(category.slug).second) {
+        if (!IsAddressPiece(category.slug, true) || !slugs.insert(category.slug).second) {
             Fail(space, "category slug \"" + category.slug + "\" is malformed or repeated");
         }
         // The article count is cut up to the first ")" after the name.
@@ -103,11 +109,14 @@ SpaceStore SpaceStore::FromFolder(const std::filesystem::path& folder) {
     return store;
 }
 
-std::filesystem::path SpaceStore::DefaultFolder() { return SPACESIM_DEFAULT_DATA; }
+std::filesystem::path SpaceStore::DefaultFolder() {
+    return SPACESIM_DEFAULT_DATA;
+}
 
 void SpaceStore::Add(Space space) {
-    if (!IsAddressPiece(space.name)) {
-        Fail(space, "the name must be lower-case ASCII letters, digits or \"-\"");
+    if (!IsAddressPiece(space.name, false)) {
+        Fail(space, "the name must be made of lower-case ASCII letters, digits, \"-\" or "
+                    "Chinese characters");
     }
     if (space.perPage < 1 || space.commentsPerPage < 1) {
         Fail(space, "perPage values must be at least 1");
@@ -116,8 +125,8 @@ void SpaceStore::Add(Space space) {
     CheckArticles(space);
     for (const Song& song : space.songs) {
         const RequestTarget target = ParseTarget(song.url, "");
-        if (song.url.rfind("http://", 0) != 0 || target.host == kServiceHost ||
-            song.bytes == 0 || song.bytes > 50'000'000) {
+        if (song.url.rfind("http://", 0) != 0 || target.host == kServiceHost || song.bytes == 0 ||
+            song.bytes > 50'000'000) {
             Fail(space, "song \"" + song.url + "\" needs a http:// address off " +
                             std::string(kServiceHost) + " and 1 to 50000000 bytes");
         }

@@ -48,7 +48,7 @@ TEST(CliSurvey, JsonLinesListRowsThenLabels) {
             labels[line["label"]] = line["text"];
         }
     }
-    EXPECT_EQ(rows["LVarticle"], 3);
+    EXPECT_EQ(rows["LVarticle"], 4);
     EXPECT_EQ(rows["LVmusic"], 3);
     EXPECT_EQ(labels.size(), 6u);
     EXPECT_EQ(labels["lblboard"], "您的百度空间共有 23 条留言");

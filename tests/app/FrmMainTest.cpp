@@ -7,6 +7,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "SimFixture.h"
 #include "TempFolder.h"
 #include "app/SpaceAddress.h"
 #include "app/frmmain.h"
@@ -15,15 +16,12 @@
 #include "comments/frmcritique.h"
 #include "css/frmstylegrab2.h"
 #include "music/frmmusic.h"
-#include "SimFixture.h"
 
 class FrmMainTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        app_ = std::make_unique<TempFolder>();
-    }
+    void init() { app_ = std::make_unique<TempFolder>(); }
 
     void startsWithDefaultAddressAndPanelCaptions() {
         frmmain window(app_->Path());
@@ -108,9 +106,9 @@ private slots:
         QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
         QCOMPARE(window.txtblog->text(), QStringLiteral("http://hi.baidu.com/pagewren"));
         QVERIFY(window.cmdgetbgm->isEnabled());
-        QCOMPARE(window.LVarticle->topLevelItemCount(), 3);
+        QCOMPARE(window.LVarticle->topLevelItemCount(), 4);
         QCOMPARE(window.lblarticle->text(),
-                 QStringLiteral("您的百度空间共有 3 个“文章分类”和 17 篇文章"));
+                 QStringLiteral("您的百度空间共有 4 个“文章分类”和 17 篇文章"));
         QCOMPARE(window.lblmusic->text(), QStringLiteral("您的百度空间共有 3 首背景音乐"));
         QCOMPARE(window.lblpinglun->text(), QStringLiteral("您的百度空间约有 50 条文章评论"));
         QCOMPARE(LoadSpaceAddress(app_->Path()), QStringLiteral("http://hi.baidu.com/pagewren"));

@@ -85,7 +85,8 @@ TEST(Delay, TextThatIsNotANumberFailsWithoutWaiting) {
 
 TEST(Delay, WaitsAtLeastCountTimesTheMilliseconds) {
     platform::SleepingPump pump;
-    const double elapsed = MillisecondsOf([&] { EXPECT_TRUE(Delay(2, QStringLiteral("40"), pump)); });
+    const double elapsed =
+        MillisecondsOf([&] { EXPECT_TRUE(Delay(2, QStringLiteral("40"), pump)); });
     EXPECT_GE(elapsed, 80.0);
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/SpaceAddress.h"
 #include "TempFolder.h"
+#include "app/SpaceAddress.h"
 
 namespace {
 
@@ -24,8 +24,7 @@ TEST(SpaceAddressSetting, FileWithoutTheKeyLeavesEveryBoxEmpty) {
 TEST(SpaceAddressSetting, HandMadeCodePage936FileReadsBack) {
     TempFolder app;
     // blogurl=http://hi.baidu.com/小鸟 with the name in code page 936.
-    app.Write("blogurl.ini",
-              kSectionLine + "blogurl=http://hi.baidu.com/\xD0\xA1\xC4\xF1\r\n");
+    app.Write("blogurl.ini", kSectionLine + "blogurl=http://hi.baidu.com/\xD0\xA1\xC4\xF1\r\n");
     EXPECT_EQ(LoadSpaceAddress(app.Path()), QStringLiteral("http://hi.baidu.com/小鸟"));
     EXPECT_EQ(StartupAddressForMainWindow(app.Path()), QStringLiteral("http://hi.baidu.com/小鸟"));
 }

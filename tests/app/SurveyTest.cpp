@@ -52,12 +52,12 @@ protected:
 
 TEST_F(SurveyTest, SampleSpaceFillsListsLabelsAndSettings) {
     Survey(QStringLiteral("http://hi.baidu.com/pagewren"));
-    ASSERT_EQ(window_.categories.RowCount(), 3);
+    ASSERT_EQ(window_.categories.RowCount(), 4);
     EXPECT_EQ(window_.categories.Cell(1, 0), "1");
-    EXPECT_EQ(window_.categories.Cell(3, 0), "3");
+    EXPECT_EQ(window_.categories.Cell(4, 0), "4");
     EXPECT_FALSE(window_.categories.Cell(1, 1).isEmpty());
     EXPECT_TRUE(window_.categories.Cell(1, 3).startsWith("http://hi.baidu.com/pagewren/"));
-    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 3 个“文章分类”和 17 篇文章");
+    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 4 个“文章分类”和 17 篇文章");
     ASSERT_EQ(window_.songs.RowCount(), 3);
     EXPECT_TRUE(window_.songs.Cell(1, 1).startsWith("http://"));
     EXPECT_NE(window_.songs.Cell(1, 1), window_.songs.Cell(2, 1));

@@ -23,8 +23,9 @@ TEST(CodepageTest, ChineseTextBecomesTheExpectedBytesAndBack) {
 }
 
 TEST(CodepageTest, EuroSignIsTheSingleByte80) {
-    EXPECT_EQ(ToAnsi(QStringLiteral("€5")), "\x80"
-                                           "5");
+    EXPECT_EQ(ToAnsi(QStringLiteral("€5")),
+              "\x80"
+              "5");
     EXPECT_EQ(FromAnsi("\x80"), QStringLiteral("€"));
 }
 

@@ -25,8 +25,8 @@ protected:
 
 TEST_F(FileSystemTest, LinesAreWrittenInTheCodePageWithCrLf) {
     const QString path = Path(QStringLiteral("留言版.htm"));
-    ASSERT_TRUE(WriteAnsiLines(path, {QStringLiteral("<p>小明</p>"), QString(),
-                                      QStringLiteral("€ and 한")}));
+    ASSERT_TRUE(WriteAnsiLines(
+        path, {QStringLiteral("<p>小明</p>"), QString(), QStringLiteral("€ and 한")}));
     EXPECT_EQ(FileBytes(path), "<p>\xD0\xA1\xC3\xF7</p>\r\n\r\n\x80 and ?\r\n");
     // The name lies on disk in the file system's own encoding, where other programs find it.
     EXPECT_TRUE(std::filesystem::exists(folder_.path().toStdString() + "/留言版.htm"));
@@ -43,7 +43,8 @@ TEST_F(FileSystemTest, ALongerOldFileIsReplacedWhole) {
 }
 
 TEST_F(FileSystemTest, WritingIntoAMissingFolderFails) {
-    EXPECT_FALSE(WriteAnsiLines(Path(QStringLiteral("no such folder/a.txt")), {QStringLiteral("x")}));
+    EXPECT_FALSE(
+        WriteAnsiLines(Path(QStringLiteral("no such folder/a.txt")), {QStringLiteral("x")}));
     ASSERT_TRUE(CreateFolder(Path(QStringLiteral("dir"))));
     EXPECT_FALSE(WriteAnsiLines(Path(QStringLiteral("dir")), {QStringLiteral("x")}));
 }

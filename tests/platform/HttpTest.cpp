@@ -34,9 +34,9 @@ public:
     }
 
 private:
-    static constexpr const char* kNames[] = {"http_proxy", "HTTP_PROXY", "https_proxy",
-                                             "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
-                                             "no_proxy", "NO_PROXY"};
+    static constexpr const char* kNames[] = {"http_proxy",  "HTTP_PROXY", "https_proxy",
+                                             "HTTPS_PROXY", "all_proxy",  "ALL_PROXY",
+                                             "no_proxy",    "NO_PROXY"};
     std::map<std::string, std::string> saved_;
 };
 
@@ -75,8 +75,7 @@ TEST_F(HttpGetTest, AnEmptyBodyIsAnEmptyPageNotAFailure) {
 TEST_F(HttpGetTest, FollowsRedirects) {
     LocalHttpServer server([](const std::string& request) {
         if (request.rfind("GET /old ", 0) == 0) {
-            return std::string(
-                "HTTP/1.1 302 Found\r\nLocation: /new\r\nContent-Length: 0\r\n\r\n");
+            return std::string("HTTP/1.1 302 Found\r\nLocation: /new\r\nContent-Length: 0\r\n\r\n");
         }
         return Response("200 OK", "moved here");
     });
@@ -127,8 +126,8 @@ TEST_F(HttpGetTest, GivesUpOnAServerThatStalls) {
     std::optional<std::string> page;
     {
         LocalHttpServer server([&](const std::string&) {
-            while (server.Running() && std::chrono::steady_clock::now() - start <
-                                           std::chrono::seconds(60)) {
+            while (server.Running() &&
+                   std::chrono::steady_clock::now() - start < std::chrono::seconds(60)) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             }
             return Response("200 OK", "too late");

@@ -33,8 +33,9 @@ protected:
 };
 
 TEST_F(ProfileFileTest, ReadsAFileWrittenOnWindows) {
-    ASSERT_TRUE(PutFileBytes(Path(), "; saved by hand\r\n[" + kSection +
-                                         "]\r\nblogurl=http://hi.example.com/\xD0\xA1\xC3\xF7\r\n"));
+    ASSERT_TRUE(
+        PutFileBytes(Path(), "; saved by hand\r\n[" + kSection +
+                                 "]\r\nblogurl=http://hi.example.com/\xD0\xA1\xC3\xF7\r\n"));
     EXPECT_EQ(Read(), QStringLiteral("http://hi.example.com/小明"));
 }
 
@@ -48,15 +49,15 @@ TEST_F(ProfileFileTest, MissingFileSectionOrKeyReadsAsEmpty) {
 
 TEST_F(ProfileFileTest, ReadsLikeTheWindowsProfileCalls) {
     // Key names ignore case, spaces around '=' are dropped, and so are enclosing quotes.
-    ASSERT_TRUE(PutFileBytes(Path(), "[" + kSection +
-                                         "]\r\nBlogUrl = \"http://a/b\" \r\nplain=x\n"));
+    ASSERT_TRUE(
+        PutFileBytes(Path(), "[" + kSection + "]\r\nBlogUrl = \"http://a/b\" \r\nplain=x\n"));
     EXPECT_EQ(Read(), QStringLiteral("http://a/b"));
     EXPECT_EQ(Read(QStringLiteral("plain")), QStringLiteral("x"));
 }
 
 TEST_F(ProfileFileTest, ValuesAreCutToTheBufferSize) {
-    ASSERT_TRUE(PutFileBytes(Path(), "[" + kSection + "]\r\nblogurl=" + std::string(1200, 'a') +
-                                         "\r\n"));
+    ASSERT_TRUE(
+        PutFileBytes(Path(), "[" + kSection + "]\r\nblogurl=" + std::string(1200, 'a') + "\r\n"));
     EXPECT_EQ(Read(), QString(999, QChar('a')));
     EXPECT_EQ(Read(kKey, 5), QStringLiteral("aaaaa"));
 }
@@ -96,9 +97,9 @@ TEST_F(ProfileFileTest, WriteReportsAFolderThatCannotTakeTheFile) {
                                     QStringLiteral("http://a/b")));
 }
 
-TEST_F(ProfileFileTest, WriteReportsAReadOnlyFolder) {
+TEST_F(ProfileFileTest, WriteReportsAReadOnlyFolderOrFile) {
     if (!PermissionsApply()) {
-        GTEST_SKIP() << "running as the superuser, whom read-only folders do not stop";
+        GTEST_SKIP() << "running as the superuser, whom permission bits do not stop";
     }
     const QString locked = folder_.filePath(QStringLiteral("locked"));
     ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("locked")));
@@ -107,6 +108,12 @@ TEST_F(ProfileFileTest, WriteReportsAReadOnlyFolder) {
                                             kKey, QStringLiteral("http://a/b"));
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_FALSE(written);
+
+    const std::string before = "[" + kSection + "]\r\nblogurl=http://old/\r\n";
+    ASSERT_TRUE(PutFileBytes(Path(), before));
+    ASSERT_TRUE(QFile::setPermissions(Path(), QFile::ReadOwner));
+    EXPECT_FALSE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://new/")));
+    EXPECT_EQ(FileBytes(Path()), before);
 }
 
 }  // namespace

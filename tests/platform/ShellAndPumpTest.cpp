@@ -39,12 +39,11 @@ TEST(ShellTest, WithoutAHandlerTheDesktopOpenerGetsTheFolder) {
     // A stand-in opener on the PATH records its argument instead of starting a file browser.
     const QString record = bin.filePath(QStringLiteral("opened.txt"));
     const QString opener = bin.filePath(QStringLiteral("xdg-open"));
-    ASSERT_TRUE(PutFileBytes(opener, "#!/bin/sh\nprintf '%s' \"$1\" > \"" +
-                                         record.toStdString() + ".part\" && mv \"" +
-                                         record.toStdString() + ".part\" \"" +
+    ASSERT_TRUE(PutFileBytes(opener, "#!/bin/sh\nprintf '%s' \"$1\" > \"" + record.toStdString() +
+                                         ".part\" && mv \"" + record.toStdString() + ".part\" \"" +
                                          record.toStdString() + "\"\n"));
-    ASSERT_TRUE(QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner |
-                                                  QFile::ExeOwner));
+    ASSERT_TRUE(
+        QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     setenv("PATH", (bin.path().toStdString() + ":" + oldPath).c_str(), 1);
     platform::OpenFolder(QStringLiteral("/home/u/pagewren/小明/"));

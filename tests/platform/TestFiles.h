@@ -1,9 +1,9 @@
 #pragma once
 
+#include <unistd.h>
 #include <QFile>
 #include <QString>
 #include <string>
-#include <unistd.h>
 
 // The bytes of a file as they lie on disk; empty when it cannot be read.
 inline std::string FileBytes(const QString& path) {

@@ -1,0 +1,228 @@
+#include "backup/ArticleCatalogue.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "app/PageNumbers.h"
+#include "app/SpaceAddress.h"
+#include "app/modcut.h"
+#include "app/moddelay.h"
+#include "app/modgetdata.h"
+#include "backup/ArticleSave.h"
+#include "backup/ArticleWindowControls.h"
+#include "backup/CategoryPager.h"
+#include "platform/ReportList.h"
+
+namespace {
+
+// Each category entry of the blog page links to the category with this title.
+const QString kCategoryTitle = QStringLiteral("查看该分类中所有文章");
+// The sidebar headings that enclose the article entries of a listing page.
+const QString kListingStart = QStringLiteral("个人档案");
+const QString kListingEnd = QStringLiteral("文章分类");
+constexpr int kMaxShort = 32767;
+
+// The two layouts of a listing page: read as a single page, or one of several pages.
+enum class ListingForm { Single, Paged };
+
+QString Fetch(const QString& address) {
+    return GetData(address).value_or(QString());
+}
+
+int CountOccurrences(const QString& text, const QString& word) {
+    int count = 0;
+    for (qsizetype at = text.indexOf(word); at >= 0; at = text.indexOf(word, at + word.size())) {
+        ++count;
+    }
+    return count;
+}
+
+// One run's working values; they live for the whole run, so a step that fails leaves
+// what an earlier step put there.
+class CatalogueRun {
+public:
+    explicit CatalogueRun(ArticleWindowControls& controls) : controls_(controls) {}
+
+    void Run() {
+        controls_.Categories().Clear();
+        controls_.Articles().Clear();
+        total_ = 0;
+        if (IsUsableAddress(controls_.Address())) {
+            ListCategories();
+            controls_.SetStatus(QStringLiteral("您的空间共") + QString::number(categoryCount_) +
+                                QStringLiteral("文章分类，共") + QString::number(total_) +
+                                QStringLiteral("篇文章"));
+            ListArticles();
+        }
+        if (total_ != 0) {
+            const int found = controls_.Articles().RowCount();
+            controls_.SetStatus(QStringLiteral("你的空间共") + QString::number(categoryCount_) +
+                                QStringLiteral("文章分类，共获取") + QString::number(found) +
+                                QStringLiteral("篇文章！！，成功获取率为") +
+                                FormatRate(found / static_cast<double>(total_) * 100.0) +
+                                QStringLiteral("%"));
+        }
+        if (controls_.OneClickBackup()) {
+            RunArticleSave(controls_);
+        }
+        controls_.SetSaveEnabled(true);
+    }
+
+private:
+    void Wait() {
+        Delay(1, WaitText([this] { return controls_.WaitMs(); }), controls_.Pump());
+    }
+
+    void ListCategories() {
+        const QString blogPage = Fetch(controls_.Address() + QStringLiteral("/blog"));
+        perPage_ = ToShort(CutBetween(blogPage, QStringLiteral("key1="), QStringLiteral("\"")))
+                       .value_or(perPage_);
+        section_ = CutBetween(blogPage, kListingEnd, QStringLiteral("文章存档"));
+        categoryCount_ = CountOccurrences(section_, QStringLiteral("category"));
+        controls_.SetStatus(QStringLiteral("您的空间共") + QString::number(categoryCount_) +
+                            QStringLiteral("文章分类"));
+        // The counter is 16 bits wide; passing its limit ends the loop.
+        const int bound = std::min(categoryCount_, kMaxShort);
+        for (int i = 1; i <= bound; ++i) {
+            ListCategory();
+        }
+    }
+
+    void ListCategory() {
+        platform::ReportList& rows = controls_.Categories();
+        rows.AddRow(QString::number(rows.RowCount() + 1));
+        const int row = rows.RowCount();
+        const QString name =
+            CutBetween(section_, kCategoryTitle + QStringLiteral("\">"), QStringLiteral("</a>"));
+        rows.SetCell(row, 1, name);
+        QString count = CutBetween(section_, kCategoryTitle, QStringLiteral(")"));
+        rows.SetCell(row, 2, count.remove(QStringLiteral("\">") + name + QStringLiteral("</a>(")));
+        rows.SetCell(
+            row, 4,
+            CutBetween(section_, QStringLiteral("item\"><a href=\""), QStringLiteral("\" title")));
+        section_ = DropFront(section_, PositionOf(section_, kCategoryTitle));
+
+        bool isNumber = false;
+        const double articles = rows.Cell(row, 2).trimmed().toDouble(&isNumber);
+        if (const auto sum = FitShort(articles + total_); isNumber && sum) {
+            total_ = *sum;
+        }
+        const QString address = rows.Cell(row, 4);
+        const QString categoryPage = Fetch(kServiceRoot + QStringLiteral("/") + address);
+        ReadLastPageIndex(categoryPage, address, pager_);
+        rows.SetCell(row, 3, pager_.pageIndex);
+        Wait();
+    }
+
+    void ListArticles() {
+        const int bound = std::min(controls_.Categories().RowCount(), kMaxShort);
+        for (int k = 1; k <= bound; ++k) {
+            const QString pages = controls_.Categories().Cell(k, 3);
+            bool isNumber = false;
+            const double lastIndex = pages.trimmed().toDouble(&isNumber);
+            if (!isNumber || lastIndex == 0) {
+                ReadListingPage(k, kServiceRoot + controls_.Categories().Cell(k, 4),
+                                ListingForm::Single);
+                continue;
+            }
+            // An index beyond 16 bits cannot bound the loop, so no page is read.
+            const Short last = ToShort(pages).value_or(-1);
+            for (int j = 0; j <= last; ++j) {
+                ReadListingPage(k,
+                                kServiceRoot + controls_.Categories().Cell(k, 4) +
+                                    QStringLiteral("/index/") + QString::number(j),
+                                ListingForm::Paged);
+            }
+        }
+    }
+
+    void ReadListingPage(int category, const QString& address, ListingForm form) {
+        listingSection_ = CutBetween(Fetch(address), kListingStart, kListingEnd);
+        for (int m = 1; m <= perPage_; ++m) {
+            ArticleStep(category, form);
+        }
+    }
+
+    void ArticleStep(int category, ListingForm form) {
+        platform::ReportList& rows = controls_.Articles();
+        const QString id =
+            CutBetween(listingSection_, QStringLiteral("+=\""), QStringLiteral("\"+\""));
+        if (!id.isEmpty()) {
+            rows.AddRow(QString::number(rows.RowCount() + 1));
+            const int row = rows.RowCount();
+            const QString address =
+                controls_.Address() + QStringLiteral("/blog/item/") + id + QStringLiteral(".html");
+            rows.SetCell(row, 4, address);
+            if (form == ListingForm::Single) {
+                TitleFromArticlePage(Fetch(address));
+            } else {
+                title_ = CutBetween(listingSection_, QStringLiteral("_blank\">"),
+                                    QStringLiteral("</a></div>"));
+            }
+            title_.replace(QStringLiteral(":"), QStringLiteral("："))
+                .replace(QStringLiteral("?"), QStringLiteral(" "))
+                .replace(QStringLiteral("&#39;"), QStringLiteral("'"))
+                .replace(QStringLiteral("&#92;"), QStringLiteral(" "))
+                .replace(QStringLiteral("/"), QStringLiteral(" "));
+            rows.SetCell(row, 1, title_);
+            Wait();
+            rows.SetCell(row, 2, controls_.Categories().Cell(category, 1));
+            rows.SetCell(
+                row, 3,
+                CutBetween(listingSection_, QStringLiteral("date\">"), QStringLiteral("</div")));
+        }
+        // Each entry ends in its own advance marker; dropping up to it moves to the next entry.
+        const QString advance = form == ListingForm::Single
+                                    ? QStringLiteral("\"+\"")
+                                    : QStringLiteral("x++;document.getElementById");
+        listingSection_ = DropFront(listingSection_, PositionOf(listingSection_, advance));
+        const int found = rows.RowCount();
+        if (found > 0) {
+            const QString middle = form == ListingForm::Single ? QStringLiteral("篇文章，标题为《")
+                                                               : QStringLiteral("篇，标题为《");
+            controls_.SetStatus(QStringLiteral("正在获取第") + QString::number(found) + middle +
+                                rows.Cell(found, 1) + QStringLiteral("》"));
+        }
+    }
+
+    // The page title runs from "<title>" to the first "_" of the page; when that "_" does
+    // not follow, the title of the previous article stays.
+    void TitleFromArticlePage(const QString& page) {
+        const int start = PositionOf(page, QStringLiteral("<title>")) + 7;
+        const int length = PositionOf(page, QStringLiteral("_")) - start;
+        if (length >= 0) {
+            title_ = page.mid(start - 1, length);
+        }
+    }
+
+    ArticleWindowControls& controls_;
+    QString section_;
+    QString listingSection_;
+    Short perPage_ = 0;
+    int categoryCount_ = 0;
+    Short total_ = 0;
+    PagerValues pager_;
+    QString title_;
+};
+
+}  // namespace
+
+QString FormatRate(double percent) {
+    const double hundredths = std::round(std::abs(percent) * 100.0);
+    const auto whole = static_cast<long long>(hundredths / 100.0);
+    const auto decimals = static_cast<int>(hundredths - static_cast<double>(whole) * 100.0);
+    QString text = (percent < 0 && hundredths > 0 ? QStringLiteral("-") : QString()) +
+                   QString::number(whole) + QStringLiteral(".");
+    if (decimals > 0) {
+        text += QStringLiteral("%1").arg(decimals, 2, 10, QChar('0'));
+        if (text.endsWith(QChar('0'))) {
+            text.chop(1);
+        }
+    }
+    return text;
+}
+
+void RunArticleCatalogue(ArticleWindowControls& controls) {
+    CatalogueRun(controls).Run();
+}

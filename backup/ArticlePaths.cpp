@@ -1,0 +1,85 @@
+#include "backup/ArticlePaths.h"
+
+#include "app/SpaceAddress.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+const QChar kReplacement = QChar('_');
+// The Word document is named after the .html file, so every name leaves room for both.
+const QString kLongestExtension = QStringLiteral(".html.doc");
+
+bool IsHarmful(QChar c) {
+    // Backslash too: it separates folders where the saved tree may be copied to.
+    return c == QChar('/') || c == QChar('\\') || c.unicode() < 0x20 || c.unicode() == 0x7F;
+}
+
+int Utf8Length(QChar c) {
+    const char16_t u = c.unicode();
+    if (u < 0x80) {
+        return 1;
+    }
+    return u < 0x800 ? 2 : 3;
+}
+
+// Cuts the text to at most maxBytes bytes of UTF-8 without splitting a character.
+QString CutToBytes(const QString& text, int maxBytes) {
+    int bytes = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const bool pair =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const int length = pair ? 4 : Utf8Length(text[i]);
+        if (bytes + length > maxBytes) {
+            break;
+        }
+        bytes += length;
+        i += pair ? 2 : 1;
+    }
+    return text.left(i);
+}
+
+}  // namespace
+
+QString SafeName(const QString& name, int maxBytes) {
+    QString safe = name;
+    for (qsizetype i = 0; i < safe.size(); ++i) {
+        const bool pair =
+            safe[i].isHighSurrogate() && i + 1 < safe.size() && safe[i + 1].isLowSurrogate();
+        if (pair) {
+            ++i;
+        } else if (IsHarmful(safe[i]) || safe[i].isSurrogate()) {
+            // A lone surrogate has no UTF-8 form; the file system would get a different name.
+            safe[i] = kReplacement;
+        }
+    }
+    if (safe == QStringLiteral(".") || safe == QStringLiteral("..")) {
+        safe.fill(kReplacement);
+    }
+    return CutToBytes(safe, maxBytes);
+}
+
+QString SpaceFolderName(const QString& address) {
+    QString name = SpaceName(address);
+    // An address copied from a browser may end in "/"; the folder is the same space's.
+    while (name.endsWith(QChar('/')) || name.endsWith(QChar('\\'))) {
+        name.chop(1);
+    }
+    return SafeName(name);
+}
+
+QString SpaceFolderPath(const QString& appFolder, const QString& address) {
+    return appFolder + platform::kPathSeparator + SpaceFolderName(address) +
+           platform::kPathSeparator;
+}
+
+QString CategoryFolderPath(const QString& spaceFolder, const QString& category) {
+    return spaceFolder + SafeName(category);
+}
+
+QString ArticleFileName(int row, const QString& title, const QString& extension) {
+    const QString prefix = QString::number(row) + QChar(' ');
+    const int room = kMaxNameBytes - static_cast<int>(prefix.toUtf8().size()) -
+                     static_cast<int>(kLongestExtension.toUtf8().size());
+    return prefix + SafeName(title, room) + extension;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The part of an article page kept as the ".html" file: the markup between "查看文章" and
+// "类别". Empty when the page does not hold it.
+QString ArticleBody(const QString& page);
+
+// The four lines of the ".txt" file: the title from the article list, then the category,
+// date and content cut from the page, the content freed of paragraph and line-break tags
+// and entity quotes, or reduced to a picture's link or a link's text. A label with an empty
+// value when the page does not hold it.
+QStringList ArticleTextLines(const QString& title, const QString& page);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+class EventPump;
+class ReportList;
+}  // namespace platform
+
+// What the catalogue and the save read and write on the article window; frmbackup
+// implements it over its controls and the CLI over plain values. Every text is read afresh
+// at each use, since the user may change it while a run waits.
+class ArticleWindowControls {
+public:
+    virtual ~ArticleWindowControls() = default;
+    virtual QString Address() const = 0;      // txtblog
+    virtual QString WaitMs() const = 0;       // cmbtime, milliseconds per category or article
+    virtual bool OneClickBackup() const = 0;  // chcbackup ticked
+    virtual QString SaveFormat() const = 0;   // cmbgs
+    virtual platform::ReportList& Categories() = 0;  // LVarticle
+    virtual platform::ReportList& Articles() = 0;    // LVnum
+    virtual QString Status() const = 0;              // Label2
+    virtual void SetStatus(const QString& caption) = 0;
+    virtual void SetSaveEnabled(bool enabled) = 0;  // cmdsave
+    virtual void SetSaveCaption(const QString& caption) = 0;
+    virtual void SetFormatEnabled(bool enabled) = 0;  // cmbgs
+    virtual platform::EventPump& Pump() = 0;
+    virtual QString AppFolder() const = 0;  // where the space folders are made
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "sim/SpaceData.h"
+
+#include <string>
+
+namespace spacesim {
+
+// Page `pageNo` (from 0) of the service's comment search for a space (UTF-8): the comments of
+// that page and a page bar after the text search_pagebar. A space without comments, an
+// unknown space (nullptr) and a page past the last one give a page that says 暂无评论.
+std::string CommentSearchPage(const Space* space, int pageNo);
+
+}  // namespace spacesim

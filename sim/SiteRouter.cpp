@@ -1,0 +1,111 @@
+#include "sim/SiteRouter.h"
+
+#include "sim/BlogPages.h"
+#include "sim/Cp936.h"
+#include "sim/ErrorPages.h"
+#include "sim/MusicPages.h"
+#include "sim/ProfilePages.h"
+#include "sim/RequestTarget.h"
+#include "sim/SearchPages.h"
+#include "sim/SpaceStore.h"
+
+#include <charconv>
+#include <optional>
+#include <vector>
+
+namespace spacesim {
+
+namespace {
+
+Reply PageReply(const std::string& utf8Page) {
+    return {200, kPageType, ToCp936(utf8Page)};
+}
+
+std::vector<std::string> Segments(const std::string& path) {
+    std::vector<std::string> segments;
+    std::size_t start = 0;
+    while (start < path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        if (end > start) {
+            segments.push_back(path.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return segments;
+}
+
+// A page number written in plain decimal digits; nothing for anything else.
+std::optional<int> PageNumber(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || ptr != end || value < 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+const Category* FindCategory(const Space& space, const std::string& slug) {
+    for (const Category& category : space.categories) {
+        if (category.slug == slug) {
+            return &category;
+        }
+    }
+    return nullptr;
+}
+
+Reply SpaceReply(const Space& space, const std::vector<std::string>& s) {
+    const std::size_t n = s.size();
+    if (n == 2 && s[1] == "blog") {
+        return PageReply(BlogPage(space));
+    }
+    if (n == 2 && s[1] == "profile") {
+        return PageReply(ProfilePage(space));
+    }
+    if (n == 3 && s[1] == "music" && s[2] == "music.pls") {
+        return PageReply(Playlist(space));
+    }
+    if (n == 4 && s[1] == "blog" && s[2] == "item" && s[3].ends_with(".html")) {
+        const ArticleRef ref = SpaceStore::FindArticle(space, s[3].substr(0, s[3].size() - 5));
+        if (ref.article != nullptr) {
+            return PageReply(ArticlePage(space, *ref.category, *ref.article));
+        }
+    }
+    if ((n == 4 || (n == 6 && s[4] == "index")) && s[1] == "blog" && s[2] == "category") {
+        const Category* category = FindCategory(space, s[3]);
+        const std::optional<int> page = n == 4 ? 0 : PageNumber(s[5]);
+        if (category != nullptr && page.has_value()) {
+            if (auto html = CategoryPage(space, *category, *page)) {
+                return PageReply(*html);
+            }
+        }
+    }
+    return ErrorReply(404);
+}
+
+}  // namespace
+
+Reply ErrorReply(int status) {
+    return {status, kPageType, ToCp936(ErrorPage(status))};
+}
+
+Reply Route(const SpaceStore& store, const RequestTarget& target) {
+    if (target.host != kServiceHost) {
+        if (const Song* song = store.FindSong(target.host + target.path)) {
+            return {200, "audio/mpeg", SongBytes(*song)};
+        }
+        return ErrorReply(store.IsSongHost(target.host) ? 404 : 502);
+    }
+    if (target.path == "/sys/search") {
+        return PageReply(CommentSearchPage(store.Find(target.Param("hi")),
+                                           PageNumber(target.Param("pageno")).value_or(-1)));
+    }
+    const std::vector<std::string> segments = Segments(target.path);
+    const Space* space = segments.empty() ? nullptr : store.Find(segments[0]);
+    return space == nullptr ? ErrorReply(404) : SpaceReply(*space, segments);
+}
+
+}  // namespace spacesim

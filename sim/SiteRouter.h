@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+namespace spacesim {
+
+class SpaceStore;
+struct RequestTarget;
+
+// A complete answer: the status, the content type and the body bytes as they go out.
+struct Reply {
+    int status = 200;
+    std::string contentType;
+    std::string body;
+};
+
+// The content type of every page: code page 936 under the name the service used for it.
+inline constexpr const char* kPageType = "text/html; charset=gb2312";
+
+// Answers one request as the service and the song hosts did: pages in code page 936, songs as
+// audio/mpeg. An unknown space or page gives the 404 error page, a host that neither the
+// service nor any song lives on gives a 502 page. Never fails.
+Reply Route(const SpaceStore& store, const RequestTarget& target);
+
+// An error page reply for the status.
+Reply ErrorReply(int status);
+
+}  // namespace spacesim

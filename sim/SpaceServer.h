@@ -1,0 +1,58 @@
+#pragma once
+
+#include "sim/Fault.h"
+#include "sim/SpaceStore.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace spacesim {
+
+// Serves the spaces of a store on a loopback port as the blog service and its song hosts
+// answered, both to direct requests and to requests sent through it as an HTTP proxy. Faults
+// can be set per path, and every request is logged so that tests can see what was asked for.
+//
+// Fault paths match the request's decoded path exactly: "/pagewren/blog" matches every
+// request for that path whatever its query and host; "/sys/search?pageno=1&..." matches only
+// that query as sent; "music.pagewren.test/songs/1.mp3" (no leading "/") matches one host.
+class SpaceServer {
+public:
+    explicit SpaceServer(SpaceStore spaces);
+    ~SpaceServer();
+    SpaceServer(const SpaceServer&) = delete;
+    SpaceServer& operator=(const SpaceServer&) = delete;
+
+    // Starts serving on 127.0.0.1:port from a background thread; port 0 picks a free port.
+    // Returns the port, or -1 when the port cannot be bound or the server already runs.
+    int Start(int port);
+
+    // Stops serving and returns within a second or two, also while a stalled or slow answer is
+    // under way (it is cut off). Does nothing when the server does not run.
+    void Stop();
+
+    // Makes every later request for the path misbehave as the fault says.
+    void SetFault(const std::string& path, Fault fault);
+
+    // Lets requests for the path be answered normally again.
+    void ClearFault(const std::string& path);
+
+    // Removes every fault.
+    void ClearFaults();
+
+    // The requests received so far, oldest first, each as host + decoded path + "?" + query
+    // as sent (e.g. "hi.baidu.com/pagewren/blog"); control requests are not logged.
+    std::vector<std::string> Requests() const;
+
+    // Empties the request log.
+    void ClearRequests();
+
+    // The spaces being served.
+    const SpaceStore& Spaces() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace spacesim

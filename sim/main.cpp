@@ -1,0 +1,116 @@
+// spacesim: the blog service stand-in as a program, for scripts and for running the desktop
+// program by hand (http_proxy=http://127.0.0.1:PORT).
+#include "sim/SpaceGenerator.h"
+#include "sim/SpaceServer.h"
+
+#include <charconv>
+#include <csignal>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: spacesim [--port N] [--data DIR] [--generate NAME=ARTICLES]... "
+    "[--fault PATH=MODE]...\n"
+    "  --port N      port on 127.0.0.1 (default 0: a free port)\n"
+    "  --data DIR    folder of space files (default: the sample spaces)\n"
+    "  --generate    add a generated space with that many articles\n"
+    "  --fault       misbehave on a path: status404 status500 refuse reset slow stall "
+    "truncate\n";
+
+struct Options {
+    int port = 0;
+    std::string data = spacesim::SpaceStore::DefaultFolder().string();
+    std::vector<std::pair<std::string, int>> generated;
+    std::vector<std::pair<std::string, spacesim::Fault>> faults;
+};
+
+std::optional<int> Number(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Splits "left=right" at its last "=", since fault paths may carry a query with "=" in it.
+std::optional<std::pair<std::string, std::string>> Pair(const std::string& text) {
+    const std::size_t eq = text.rfind('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == text.size()) {
+        return std::nullopt;
+    }
+    return std::make_pair(text.substr(0, eq), text.substr(eq + 1));
+}
+
+std::optional<Options> ParseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (i + 1 >= argc) {
+            return std::nullopt;
+        }
+        const std::string value = argv[++i];
+        const auto pair = Pair(value);
+        if (name == "--port" && Number(value) && *Number(value) <= 65535) {
+            options.port = *Number(value);
+        } else if (name == "--data") {
+            options.data = value;
+        } else if (name == "--generate" && pair && Number(pair->second)) {
+            options.generated.emplace_back(pair->first, *Number(pair->second));
+        } else if (name == "--fault" && pair && spacesim::ParseFault(pair->second)) {
+            options.faults.emplace_back(pair->first, *spacesim::ParseFault(pair->second));
+        } else {
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Options> options = ParseOptions(argc, argv);
+    if (!options) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    std::optional<spacesim::SpaceServer> server;
+    try {
+        spacesim::SpaceStore spaces = spacesim::SpaceStore::FromFolder(options->data);
+        for (const auto& [name, articles] : options->generated) {
+            spaces.Add(spacesim::GenerateSpace(name, articles));
+        }
+        server.emplace(std::move(spaces));
+    } catch (const std::exception& error) {
+        std::cerr << "spacesim: " << error.what() << "\n";
+        return 1;
+    }
+    for (const auto& [path, fault] : options->faults) {
+        server->SetFault(path, fault);
+    }
+
+    // Blocked before the server's threads exist, so that only sigwait below sees the signals.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    const int port = server->Start(options->port);
+    if (port < 0) {
+        std::cerr << "spacesim: cannot listen on 127.0.0.1:" << options->port << "\n";
+        return 1;
+    }
+    // Scripts read this line to learn the port.
+    std::cout << "spacesim listening on 127.0.0.1:" << port << std::endl;
+
+    int received = 0;
+    sigwait(&signals, &received);
+    server->Stop();
+    return 0;
+}

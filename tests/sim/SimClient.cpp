@@ -1,0 +1,79 @@
+#include "SimClient.h"
+
+#include "sim/Cp936.h"
+
+#include <gtest/gtest.h>
+#include <mutex>
+
+namespace {
+
+std::size_t Collect(char* data, std::size_t size, std::size_t count, void* target) {
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+}  // namespace
+
+Fetched Fetch(const std::string& url, const std::string& proxy, long timeoutMs) {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    Fetched result;
+    CURL* curl = curl_easy_init();
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    // An empty proxy also keeps a proxy from the test's environment out of the way.
+    curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &result.body);
+    result.code = curl_easy_perform(curl);
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
+    char* type = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type != nullptr) {
+        result.contentType = type;
+    }
+    curl_off_t length = -1;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    result.contentLength = static_cast<double>(length);
+    curl_easy_cleanup(curl);
+    return result;
+}
+
+std::string Origin(int port) { return "http://127.0.0.1:" + std::to_string(port); }
+
+std::string Utf8(const std::string& cp936) {
+    const auto text = spacesim::FromCp936(cp936);
+    EXPECT_TRUE(text.has_value()) << "not code page 936";
+    return text.value_or("");
+}
+
+std::string Cut(const std::string& text, std::string_view start, std::string_view end) {
+    const std::size_t s = Position(text, start);
+    const std::size_t b = s + start.size();
+    if (b > text.size() + 1) {
+        return {};
+    }
+    const std::size_t found = text.find(end, b - 1);
+    if (found == std::string::npos || found + 1 < b) {
+        return {};
+    }
+    return text.substr(b - 1, found + 1 - b);
+}
+
+std::string DropFront(const std::string& text, std::size_t count) {
+    return count >= text.size() ? std::string() : text.substr(count);
+}
+
+std::size_t Position(const std::string& text, std::string_view marker) {
+    const std::size_t found = text.find(marker);
+    return found == std::string::npos ? 0 : found + 1;
+}
+
+int Count(const std::string& text, std::string_view word) {
+    int count = 0;
+    for (std::size_t at = text.find(word); at != std::string::npos;
+         at = text.find(word, at + word.size())) {
+        ++count;
+    }
+    return count;
+}
