@@ -57,9 +57,6 @@ void frmmain::BuildControls() {
     txtblog->setFont(SongTiFont(14.25, true));
     PlaceTwips(*txtblog, 120, 120, 8055, 405);
     PaintBackground(*txtblog);
-    QPalette palette = txtblog->palette();
-    palette.setColor(QPalette::Base, WindowBackground());
-    txtblog->setPalette(palette);
 
     cmdgetbgm = new QPushButton(QStringLiteral("立即检测"), this);
     cmdgetbgm->setObjectName(QStringLiteral("cmdgetbgm"));

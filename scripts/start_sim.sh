@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Sourced by the other scripts: starts spacesim from BUILD_DIR on a free loopback port,
+# Sourced by the other scripts: starts spacesim (with SIM_ARGS) from BUILD_DIR on a free loopback port,
 # exports SIM_PORT and http_proxy, and stops the simulator when the calling script exits.
 sim_log=$(mktemp)
-"${BUILD_DIR:-build}/sim/spacesim" --port 0 "$@" >"$sim_log" 2>&1 &
+# shellcheck disable=SC2086
+"${BUILD_DIR:-build}/sim/spacesim" --port 0 ${SIM_ARGS:-} >"$sim_log" 2>&1 &
 sim_pid=$!
 trap 'kill $sim_pid 2>/dev/null; rm -f "$sim_log"' EXIT
 for _ in $(seq 100); do

@@ -115,8 +115,9 @@ std::filesystem::path SpaceStore::DefaultFolder() {
 
 void SpaceStore::Add(Space space) {
     if (!IsAddressPiece(space.name, false)) {
-        Fail(space, "the name must be made of lower-case ASCII letters, digits, \"-\" or "
-                    "Chinese characters");
+        Fail(space,
+             "the name must be made of lower-case ASCII letters, digits, \"-\" or "
+             "Chinese characters");
     }
     if (space.perPage < 1 || space.commentsPerPage < 1) {
         Fail(space, "perPage values must be at least 1");

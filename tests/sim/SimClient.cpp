@@ -39,7 +39,9 @@ Fetched Fetch(const std::string& url, const std::string& proxy, long timeoutMs) 
     return result;
 }
 
-std::string Origin(int port) { return "http://127.0.0.1:" + std::to_string(port); }
+std::string Origin(int port) {
+    return "http://127.0.0.1:" + std::to_string(port);
+}
 
 std::string Utf8(const std::string& cp936) {
     const auto text = spacesim::FromCp936(cp936);
