@@ -10,6 +10,7 @@ SpaceWindow::SpaceWindow(const QString& appFolder, const QString& caption, int w
                          int heightTwips)
     : appFolder_(appFolder) {
     setWindowTitle(caption);
+    setWindowIcon(ProgramIcon());
     setFixedSize(Px(widthTwips), Px(heightTwips));
     setFont(SongTiFont(9));
     PaintBackground(*this);

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QHeaderView>
+#include <QIcon>
 #include <QPalette>
 #include <QTreeWidget>
 #include <QWidget>
@@ -14,6 +15,8 @@ void PlaceTwips(QWidget& control, int left, int top, int width, int height) {
 QColor WindowBackground() {
     return QColor(192, 192, 255);
 }
+
+QIcon ProgramIcon() { return QIcon(QStringLiteral(":/pagewren.png")); }
 
 QFont SongTiFont(double pointSize, bool bold) {
     QFont font;

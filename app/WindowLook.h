@@ -6,6 +6,7 @@
 
 class QColor;
 class QFont;
+class QIcon;
 class QTreeWidget;
 class QWidget;
 
@@ -22,6 +23,9 @@ QColor WindowBackground();
 
 // "宋体" at the given size, falling back to a font that shows Chinese when it is missing.
 QFont SongTiFont(double pointSize, bool bold = false);
+
+// The bird shown in the title bar of every window.
+QIcon ProgramIcon();
 
 // Sets up a list view in report view with columns (title, width in twips).
 void SetReportColumns(QTreeWidget& view, const std::vector<std::pair<QString, int>>& columns);

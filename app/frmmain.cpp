@@ -48,6 +48,7 @@ frmmain::~frmmain() {
 void frmmain::BuildControls() {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(QStringLiteral("Pagewren final beta"));
+    setWindowIcon(ProgramIcon());
     setFixedSize(Px(9915), Px(5715));
     setFont(SongTiFont(9));
     PaintBackground(*this);

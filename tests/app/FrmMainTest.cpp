@@ -27,6 +27,7 @@ private slots:
         frmmain window(app_->Path());
         QCOMPARE(window.windowTitle(), QStringLiteral("Pagewren final beta"));
         QCOMPARE(window.txtblog->text(), kDefaultSpaceAddress);
+        QVERIFY(!window.windowIcon().isNull());
         QCOMPARE(window.lblphoto->text(), QStringLiteral("coming soon……"));
         QCOMPARE(window.cmdgetbgm->text(), QStringLiteral("立即检测"));
         QCOMPARE(window.CMDCSS->text(), QStringLiteral("查看 CSS"));

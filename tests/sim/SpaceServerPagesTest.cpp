@@ -203,8 +203,12 @@ TEST_F(SampleSpacesTest, CommentSearchWithOnlyNextLinkNumbersItsPages) {
     std::string bar = Cut(page, "search_pagebar", "下一页");
     std::string lastNumber;
     while (Position(bar, "&date=\">[") > 0) {
-        lastNumber = Cut(bar, "&date=\">[", "]</a>&nbsp;");
+        const std::string number = Cut(bar, "&date=\">[", "]</a>&nbsp;");
         bar = DropFront(bar, Position(bar, "&date=\">["));
+        if (number.empty()) {
+            break;
+        }
+        lastNumber = number;
     }
     EXPECT_EQ(lastNumber, "3");
 }
