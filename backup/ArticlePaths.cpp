@@ -39,20 +39,25 @@ QString CutToBytes(const QString& text, int maxBytes) {
     return text.left(i);
 }
 
+// Separators, control characters and lone surrogates (which have no UTF-8 form, so the file
+// system would get another name) become "_".
+QString WithHarmlessCharacters(QString name) {
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const bool pair =
+            name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate();
+        if (pair) {
+            ++i;
+        } else if (IsHarmful(name[i]) || name[i].isSurrogate()) {
+            name[i] = kReplacement;
+        }
+    }
+    return name;
+}
+
 }  // namespace
 
 QString SafeName(const QString& name, int maxBytes) {
-    QString safe = name;
-    for (qsizetype i = 0; i < safe.size(); ++i) {
-        const bool pair =
-            safe[i].isHighSurrogate() && i + 1 < safe.size() && safe[i + 1].isLowSurrogate();
-        if (pair) {
-            ++i;
-        } else if (IsHarmful(safe[i]) || safe[i].isSurrogate()) {
-            // A lone surrogate has no UTF-8 form; the file system would get a different name.
-            safe[i] = kReplacement;
-        }
-    }
+    QString safe = WithHarmlessCharacters(name);
     if (safe == QStringLiteral(".") || safe == QStringLiteral("..")) {
         safe.fill(kReplacement);
     }
@@ -81,5 +86,6 @@ QString ArticleFileName(int row, const QString& title, const QString& extension)
     const QString prefix = QString::number(row) + QChar(' ');
     const int room = kMaxNameBytes - static_cast<int>(prefix.toUtf8().size()) -
                      static_cast<int>(kLongestExtension.toUtf8().size());
-    return prefix + SafeName(title, room) + extension;
+    // The row number in front already keeps the name clear of "." and "..".
+    return prefix + CutToBytes(WithHarmlessCharacters(title), room) + extension;
 }

@@ -1,5 +1,6 @@
 #include "sim/SpaceServer.h"
 
+#include "sim/Cp936.h"
 #include "sim/FaultResponder.h"
 #include "sim/RequestTarget.h"
 #include "sim/SiteRouter.h"
@@ -33,12 +34,15 @@ struct SpaceServer::Impl {
 
     void Handle(const httplib::Request& request, httplib::Response& response);
     void Control(const RequestTarget& target, httplib::Response& response);
-    std::optional<Fault> FaultFor(const RequestTarget& target) const;
+    template <class Value>
+    std::optional<Value> Lookup(const std::map<std::string, Value>& table,
+                                const RequestTarget& target) const;
 
     const SpaceStore spaces;
     StopSignal stop;
     mutable std::mutex mutex;
     std::map<std::string, Fault> faults;
+    std::map<std::string, std::string> pages;
     std::vector<std::string> requests;
     std::unique_ptr<httplib::Server> server;
     std::thread listener;
@@ -55,8 +59,11 @@ void SpaceServer::Impl::Handle(const httplib::Request& request, httplib::Respons
         std::lock_guard lock(mutex);
         requests.push_back(target.LogLine());
     }
-    const Reply reply = Route(spaces, target);
-    if (const std::optional<Fault> fault = FaultFor(target)) {
+    Reply reply = Route(spaces, target);
+    if (const std::optional<std::string> page = Lookup(pages, target)) {
+        reply = {200, kPageType, ToCp936(*page)};
+    }
+    if (const std::optional<Fault> fault = Lookup(faults, target)) {
         RespondWithFault(*fault, reply, request, response, stop);
         return;
     }
@@ -96,12 +103,14 @@ void SpaceServer::Impl::Control(const RequestTarget& target, httplib::Response& 
     response.set_content("ok\n", kTextType);
 }
 
-std::optional<Fault> SpaceServer::Impl::FaultFor(const RequestTarget& target) const {
+template <class Value>
+std::optional<Value> SpaceServer::Impl::Lookup(const std::map<std::string, Value>& table,
+                                               const RequestTarget& target) const {
     const std::string query = target.query.empty() ? std::string() : "?" + target.query;
     std::lock_guard lock(mutex);
     for (const std::string& key : {target.path, target.path + query, target.host + target.path,
                                    target.host + target.path + query}) {
-        if (const auto found = faults.find(key); found != faults.end()) {
+        if (const auto found = table.find(key); found != table.end()) {
             return found->second;
         }
     }
@@ -154,6 +163,11 @@ void SpaceServer::Stop() {
 void SpaceServer::SetFault(const std::string& path, Fault fault) {
     std::lock_guard lock(impl_->mutex);
     impl_->faults[path] = fault;
+}
+
+void SpaceServer::SetPage(const std::string& path, const std::string& utf8Html) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->pages[path] = utf8Html;
 }
 
 void SpaceServer::ClearFault(const std::string& path) {

@@ -40,6 +40,10 @@ public:
     // Removes every fault.
     void ClearFaults();
 
+    // Answers the path (matched as a fault path is) with this page, written in UTF-8 and
+    // served in code page 936, instead of what the spaces hold: for pages no space would make.
+    void SetPage(const std::string& path, const std::string& utf8Html);
+
     // The requests received so far, oldest first, each as host + decoded path + "?" + query
     // as sent (e.g. "hi.baidu.com/pagewren/blog"); control requests are not logged.
     std::vector<std::string> Requests() const;

@@ -134,13 +134,17 @@ void SpaceStore::Add(Space space) {
         CheckText(space, song.title, "song title");
     }
     for (const BoardMessage& message : space.board) {
-        CheckText(space, message.author + message.text + message.date, "board message");
+        for (const std::string* text : {&message.author, &message.date, &message.text}) {
+            CheckText(space, *text, "board message");
+        }
     }
     for (const Comment& comment : space.comments) {
         if (FindArticle(space, comment.articleId).article == nullptr) {
             Fail(space, "comment on unknown article \"" + comment.articleId + "\"");
         }
-        CheckText(space, comment.author + comment.text + comment.date, "comment");
+        for (const std::string* text : {&comment.author, &comment.date, &comment.text}) {
+            CheckText(space, *text, "comment");
+        }
     }
     const std::string name = space.name;
     spaces_[name] = std::move(space);

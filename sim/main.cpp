@@ -74,6 +74,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--help") {
+        std::cout << kUsage;
+        return 0;
+    }
     const std::optional<Options> options = ParseOptions(argc, argv);
     if (!options) {
         std::cerr << kUsage;

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <nlohmann/json.hpp>
 
+#include "QtPrinters.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "QtPrinters.h"
 #include "app/PageNumbers.h"
 #include "app/modcut.h"
 #include "app/moddelay.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
 #include "TempFolder.h"
 #include "app/SpaceAddress.h"
 

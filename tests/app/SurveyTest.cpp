@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "app/SpaceAddress.h"
@@ -122,6 +123,96 @@ TEST_F(SurveyTest, DeadServerIsAFailedRequestNotAHang) {
     EXPECT_EQ(window_.categories.RowCount(), 0);
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 0 条文章评论");
     EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/pagewren");
+}
+
+// Pages that no sample space holds: what an archive may serve, broken or hostile.
+class HostileSurveyTest : public SurveyTest {
+protected:
+    void Page(const std::string& path, const std::string& html) {
+        sim_.Server().SetPage(path, html);
+    }
+    void Survey() { SurveyTest::Survey(QStringLiteral("http://hi.baidu.com/odd")); }
+    static std::string SearchPath() {
+        return "/sys/search?pageno=0&type=9&sort=1&word=&entry=2&region=3&hi=odd&date=";
+    }
+};
+
+TEST_F(HostileSurveyTest, CategoryCountsAreSummed) {
+    std::string section = "文章分类";
+    for (const auto& [name, count] : {std::pair{"甲", "5"}, {"乙", "12"}, {"丙", "0"}}) {
+        section += std::string(
+                       "<div class=\"item\"><a href=\"/odd/blog/category/x\" "
+                       "title=\"查看该分类中所有文章\">") +
+                   name + "</a>(" + count + ")</div>";
+    }
+    Page("/odd/blog", section + "文章存档");
+    Survey();
+    ASSERT_EQ(window_.categories.RowCount(), 3);
+    EXPECT_EQ(window_.categories.Cell(2, 1), "乙");
+    EXPECT_EQ(window_.categories.Cell(2, 2), "12");
+    EXPECT_EQ(window_.categories.Cell(2, 3), "http://hi.baidu.com/odd/odd/blog/category/x");
+    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 3 个“文章分类”和 17 篇文章");
+}
+
+TEST_F(HostileSurveyTest, CategoriesWithoutMarkersStillGetRowsAndTotalsStayIn16Bits) {
+    Page("/odd/blog", "文章分类 category category (30000) category 文章存档");
+    Survey();
+    EXPECT_EQ(window_.categories.RowCount(), 3);
+    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 3 个“文章分类”和 0 篇文章");
+
+    std::string section = "文章分类";
+    for (int i = 0; i < 2; ++i) {
+        section += "<a href=\"/category/\" title=\"查看该分类中所有文章\">大</a>(30000)";
+    }
+    Page("/odd/blog", section + "文章存档");
+    Survey();
+    // The second count would pass 32767: the total keeps the first.
+    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 2 个“文章分类”和 30000 篇文章");
+}
+
+TEST_F(HostileSurveyTest, PlaylistWalkEndsOnAnyPlaylist) {
+    const std::pair<std::string, int> playlists[] = {
+        {"<entry><ref href=\"\" /></entry><entry><ref href=\"\" /></entry>", 1},
+        {"<entry></entry>", 1},
+        {"<entry><ref href=\"http://s/a.mp3\" /><ref href=\"http://s/a.mp3\" /></entry>", 1},
+        {"<entry><ref href=\"http://s/a.mp3\" /><ref href=\"http://s/b.mp3\" />", 2},
+        {"<entry><ref href=\"http://s/a.mp3\"><ref href=\"http://s/b.mp3\">", 1},
+    };
+    for (const auto& [playlist, rows] : playlists) {
+        Page("/odd/music/music.pls", playlist);
+        Survey();
+        EXPECT_EQ(window_.songs.RowCount(), rows) << playlist;
+    }
+}
+
+TEST_F(HostileSurveyTest, PageBarWalkEndsOnAnyBar) {
+    const std::string link = "<a href=\"/sys/search?pageno=1&hi=odd&date=\">";
+    const std::pair<std::string, QString> bars[] = {
+        {"search_pagebar" + link + "[2]</a>&nbsp;" + link + "[3]</a>&nbsp;下一页", "30"},
+        {"search_pagebar" + link + "[2]</a>&nbsp;" + link + "[9 下一页", "20"},
+        {"search_pagebar" + link + "[2]</a>&nbsp;" + link + "[3]</a>&nbsp;", "0"},
+        {"search_pagebar" + link + "[x]</a>&nbsp;下一页", "0"},
+        {"search_pagebar &date=\">[]</a>&nbsp;]</a>&nbsp;下一页", "0"},
+        {"search_pagebar 下一页", "0"},
+    };
+    for (const auto& [bar, estimate] : bars) {
+        Page(SearchPath(), bar);
+        Survey();
+        EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 " + estimate + " 条文章评论")
+            << bar;
+    }
+}
+
+TEST_F(HostileSurveyTest, LastPageLinkBeyond16BitsLeavesTheLineEmpty) {
+    Page(SearchPath(), "[下一页]<a href=\"?pageno=4&type=9\">[尾页]");
+    Survey();
+    EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 50 条文章评论");
+    Page(SearchPath(), "[下一页]<a href=\"?pageno=5000&type=9\">[尾页]");
+    Survey();
+    EXPECT_EQ(Label(SurveyLabel::Comments), "");
+    Page(SearchPath(), "[下一页]<a href=\"?pageno=last&type=9\">[尾页]");
+    Survey();
+    EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 10 条文章评论");
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "sim/SpaceServer.h"
+
 #include <curl/curl.h>
+#include <gtest/gtest.h>
 #include <string>
 #include <string_view>
 
@@ -35,10 +38,6 @@ std::size_t Position(const std::string& text, std::string_view marker);
 
 // Non-overlapping occurrences of `word` in `text`.
 int Count(const std::string& text, std::string_view word);
-
-#include "sim/SpaceServer.h"
-
-#include <gtest/gtest.h>
 
 // Serves the sample spaces on a free port for each test.
 class SampleSpacesTest : public ::testing::Test {

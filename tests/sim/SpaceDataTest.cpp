@@ -83,37 +83,11 @@ TEST_F(SpaceFolder, MalformedIdsAndSlugsAreRefused) {
     EXPECT_NE(LoadError().find("badslug.json"), std::string::npos);
 }
 
-TEST_F(SpaceFolder, UnknownPagerFormIsRefused) {
-    std::string text = kOneArticle;
-    Write("somewren.json", text.replace(text.find("\"name\""), 0, "\"pager\": \"first\", "));
-    EXPECT_NE(LoadError().find("pager"), std::string::npos);
-}
-
-TEST(SampleSpaces, HaveTheShapesTheirTestsNeed) {
-    const SpaceStore store = SpaceStore::FromFolder(SpaceStore::DefaultFolder());
-    EXPECT_EQ(store.Names(), (std::vector<std::string>{"pagewren", "quietwren", "smallwren"}));
-    const Space& pagewren = *store.Find("pagewren");
-    EXPECT_EQ(pagewren.songs.size(), 3u);
-    EXPECT_EQ(pagewren.board.size(), 23u);
-    const Space& quiet = *store.Find("quietwren");
-    EXPECT_TRUE(quiet.songs.empty() && quiet.board.empty() && quiet.comments.empty());
-    EXPECT_EQ(store.Find("smallwren")->songs.size(), 1u);
-}
-
-TEST(GeneratedSpace, SpreadsArticlesOverTenCategoriesTheSameWayEveryTime) {
+TEST(GeneratedSpace, IsTheSameOnEveryRun) {
     const Space space = spacesim::GenerateSpace("bigwren", 2000);
-    ASSERT_EQ(space.categories.size(), 10u);
-    std::size_t total = 0;
-    for (const auto& category : space.categories) {
-        total += category.articles.size();
-    }
-    EXPECT_EQ(total, 2000u);
-    EXPECT_EQ(space.perPage, 10);
     const Space again = spacesim::GenerateSpace("bigwren", 2000);
     EXPECT_EQ(again.categories[3].articles[7].id, space.categories[3].articles[7].id);
     EXPECT_EQ(again.categories[3].articles[7].title, space.categories[3].articles[7].title);
-    SpaceStore store;
-    EXPECT_NO_THROW(store.Add(space));
 }
 
 class GeneratedSpaceServer : public ::testing::Test {
@@ -129,9 +103,11 @@ protected:
     int port_ = -1;
 };
 
-TEST_F(GeneratedSpaceServer, ServesItsCategoriesAndTwentyPagesEach) {
+TEST_F(GeneratedSpaceServer, ServesTenCategoriesOfTwentyPagesEach) {
     const std::string blog = Utf8(Fetch(Origin(port_) + "/bigwren/blog").body);
-    EXPECT_EQ(Count(Cut(blog, "文章分类", "文章存档"), "category"), 10);
+    const std::string section = Cut(blog, "文章分类", "文章存档");
+    EXPECT_EQ(Count(section, "category"), 10);
+    EXPECT_EQ(Count(section, "</a>(200)</div>"), 10);
     EXPECT_EQ(Cut(blog, "key1=", "\""), "10");
     const std::string lastPage =
         Utf8(Fetch(Origin(port_) + "/bigwren/blog/category/c2/index/19").body);

@@ -1,0 +1,203 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+#include <memory>
+
+#include "SimFixture.h"
+#include "TempFolder.h"
+#include "app/SpaceAddress.h"
+#include "app/WindowLook.h"
+#include "backup/frmbackup.h"
+#include "platform/Shell.h"
+
+class FrmBackupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        app_ = std::make_unique<TempFolder>();
+        opened_.clear();
+        platform::SetShellHandler(
+            [this](const QString& verb, const QString& target) { opened_ << verb + " " + target; });
+    }
+
+    void cleanup() { platform::SetShellHandler({}); }
+
+    void opensWithItsControlsAsLaidOut() {
+        frmbackup window(app_->Path());
+        QCOMPARE(window.size(), QSize(Px(9915), Px(7035)));
+        QCOMPARE(window.txtblog->text(), QString());
+        QCOMPARE(window.cmdgetbgm->text(), QStringLiteral("获取文章"));
+        QCOMPARE(window.cmdsave->text(), QStringLiteral("保存文章"));
+        QVERIFY(!window.cmdsave->isEnabled());
+        QCOMPARE(window.Label2->text(), QStringLiteral("等待中……"));
+        QCOMPARE(window.Label3->text(), QStringLiteral("速度:"));
+        QCOMPARE(window.Label1->text(), QStringLiteral("毫秒/篇"));
+        QCOMPARE(window.Label4->text(), QStringLiteral("保存格式："));
+        QCOMPARE(window.chcbackup->text(), QStringLiteral("一键获取备份"));
+        QVERIFY(!window.chcbackup->isChecked());
+        QCOMPARE(window.cmbtime->currentText(), QStringLiteral("200"));
+        QCOMPARE(window.cmbtime->count(), 8);
+        QCOMPARE(window.cmbtime->itemText(7), QStringLiteral("1500"));
+        QVERIFY(window.cmbtime->isEditable() && window.cmbgs->isEditable());
+        QCOMPARE(window.cmbgs->currentText(), QStringLiteral("html"));
+        QCOMPARE(window.cmbgs->itemText(2), QStringLiteral("html & doc"));
+        QCOMPARE(window.cmdsave->geometry(), QRect(Px(8280), Px(6120), Px(1455), Px(375)));
+        QCOMPARE(window.LVnum->geometry(), QRect(Px(120), Px(2880), Px(9615), Px(3135)));
+        QCOMPARE(window.Label2->geometry(), QRect(Px(120), Px(6720), Px(9735), Px(375)));
+
+        const QStringList categoryTitles{"No", "类别", "文章数", "页数", "网址", "返回值"};
+        const int categoryWidths[] = {500, 2000, 900, 900, 8250, 800};
+        QCOMPARE(window.LVarticle->columnCount(), 6);
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(window.LVarticle->headerItem()->text(i), categoryTitles[i]);
+            QCOMPARE(window.LVarticle->columnWidth(i), Px(categoryWidths[i]));
+        }
+        const QStringList articleTitles{"No", "标题", "文章分类", "发表时间", "网址"};
+        const int articleWidths[] = {500, 2400, 1500, 2300, 8250};
+        QCOMPARE(window.LVnum->columnCount(), 5);
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(window.LVnum->headerItem()->text(i), articleTitles[i]);
+            QCOMPARE(window.LVnum->columnWidth(i), Px(articleWidths[i]));
+        }
+    }
+
+    void tabMovesThroughTheControlsInOrder() {
+        frmbackup window(app_->Path());
+        const QList<QWidget*> order{window.txtblog, window.cmdgetbgm, window.LVarticle,
+                                    window.LVnum,   window.cmbtime,   window.chcbackup,
+                                    window.cmdsave, window.cmbgs};
+        QList<QWidget*> seen;
+        QWidget* widget = window.txtblog;
+        do {
+            if (order.contains(widget) && !seen.contains(widget)) {
+                seen << widget;
+            }
+            widget = widget->nextInFocusChain();
+        } while (widget != window.txtblog);
+        QCOMPARE(seen, order);
+    }
+
+    void showsTheRememberedAddress() {
+        SaveSpaceAddress(app_->Path(), QStringLiteral("http://hi.baidu.com/quietwren"));
+        frmbackup window(app_->Path());
+        QCOMPARE(window.txtblog->text(), QStringLiteral("http://hi.baidu.com/quietwren"));
+    }
+
+    void tickingOneClickDisablesSave() {
+        frmbackup window(app_->Path());
+        window.show();
+        QTest::mouseClick(window.chcbackup, Qt::LeftButton);
+        QVERIFY(window.chcbackup->isChecked());
+        QVERIFY(!window.cmdsave->isEnabled());
+        QTest::mouseClick(window.chcbackup, Qt::LeftButton);
+        QVERIFY(window.cmdsave->isEnabled());
+    }
+
+    void doubleClicksOpenTheSelectedRowsAddress() {
+        SimFixture sim;
+        frmbackup window(app_->Path());
+        window.show();
+        // Nothing listed yet: a double-click does nothing.
+        QTest::mouseDClick(window.LVarticle->viewport(), Qt::LeftButton);
+        QVERIFY(opened_.isEmpty());
+
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/pagewren"));
+        window.cmbtime->setEditText(QStringLiteral("0"));
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QCOMPARE(window.LVnum->topLevelItemCount(), 17);
+        QVERIFY(window.cmdsave->isEnabled());
+
+        const QRect second = window.LVarticle->visualItemRect(window.LVarticle->topLevelItem(1));
+        QTest::mouseClick(window.LVarticle->viewport(), Qt::LeftButton, {}, second.center());
+        QTest::mouseDClick(window.LVarticle->viewport(), Qt::LeftButton, {}, second.center());
+        QVERIFY(!opened_.isEmpty());
+        QCOMPARE(opened_.last(),
+                 QStringLiteral("open http://hi.baidu.com/pagewren/blog/category/travel"));
+
+        // Off the rows, the selected row is still the one opened.
+        opened_.clear();
+        const QPoint below(10, window.LVarticle->viewport()->height() - 3);
+        QTest::mouseDClick(window.LVarticle->viewport(), Qt::LeftButton, {}, below);
+        QCOMPARE(opened_, QStringList{"open http://hi.baidu.com/pagewren/blog/category/travel"});
+
+        opened_.clear();
+        const QRect first = window.LVnum->visualItemRect(window.LVnum->topLevelItem(0));
+        QTest::mouseClick(window.LVnum->viewport(), Qt::LeftButton, {}, first.center());
+        QTest::mouseDClick(window.LVnum->viewport(), Qt::LeftButton, {}, first.center());
+        QCOMPARE(opened_.last(), QStringLiteral("open http://hi.baidu.com/pagewren/blog/item/"
+                                                "95042cd6b399fa40.html"));
+    }
+
+    void oneClickSavesRightAfterTheCatalogueAndIgnoresSecondPresses() {
+        SimFixture sim;
+        frmbackup window(app_->Path());
+        window.show();
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/quietwren"));
+        window.cmbtime->setEditText(QStringLiteral("1"));
+        window.cmbgs->setEditText(QStringLiteral("txt"));
+        QTest::mouseClick(window.chcbackup, Qt::LeftButton);
+
+        QString captionWhileSaving;
+        bool formatEnabledWhileSaving = true;
+        QTimer::singleShot(700, &window, [&] {
+            captionWhileSaving = window.cmdsave->text();
+            formatEnabledWhileSaving = window.cmbgs->isEnabled();
+            window.cmdsave->setEnabled(true);
+            QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+            QTest::mouseClick(window.cmdsave, Qt::LeftButton);
+        });
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+
+        QCOMPARE(captionWhileSaving, QStringLiteral("正在保存"));
+        QVERIFY(!formatEnabledWhileSaving);
+        QCOMPARE(window.LVnum->topLevelItemCount(), 1);
+        const auto requests = sim.Requests();
+        QCOMPARE(std::count(requests.begin(), requests.end(), "hi.baidu.com/quietwren/blog"), 1);
+        const QStringList files = QDir(app_->Path() + "/quietwren/日记").entryList(QDir::Files);
+        QCOMPARE(files.size(), 1);
+        QVERIFY(files.first().startsWith("1 ") && files.first().endsWith(".txt"));
+        QCOMPARE(window.Label2->text(), QStringLiteral("保存完毕！"));
+        QCOMPARE(window.cmdsave->text(), QStringLiteral("保存文章"));
+        QVERIFY(window.cmdsave->isEnabled());
+        QVERIFY(window.cmbgs->isEnabled());
+        QCOMPARE(opened_, QStringList{"explore " + app_->Path() + "/quietwren/"});
+    }
+
+    void closingDuringASaveStopsItWithoutFurtherFiles() {
+        SimFixture sim;
+        QPointer<frmbackup> window = new frmbackup(app_->Path());
+        window->show();
+        window->txtblog->setText(QStringLiteral("http://hi.baidu.com/pagewren"));
+        window->cmbtime->setEditText(QStringLiteral("0"));
+        QTest::mouseClick(window->chcbackup, Qt::LeftButton);
+        const QString first = app_->Path() + "/pagewren/生活随笔/1 春天来了：去公园走走.html";
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (window && QFile::exists(first)) {
+                window->close();
+            }
+        });
+        poll.start(20);
+        QTest::mouseClick(window->cmdgetbgm, Qt::LeftButton);
+        poll.stop();
+        QTRY_VERIFY(window.isNull());
+        QTest::qWait(300);
+        QCOMPARE(QDir(app_->Path() + "/pagewren/生活随笔").entryList(QDir::Files).size(), 1);
+        QVERIFY(opened_.isEmpty());
+    }
+
+private:
+    std::unique_ptr<TempFolder> app_;
+    QStringList opened_;
+};
+
+QTEST_MAIN(FrmBackupTest)
+#include "FrmBackupTest.moc"
