@@ -14,6 +14,9 @@ constexpr long kConnectTimeoutS = 10;
 // A transfer slower than one byte a second for this long counts as stalled.
 constexpr long kStallTimeS = 30;
 constexpr long kOverallTimeoutS = 300;
+// No page of the service comes near this; a body that does is hostile and would only eat
+// memory, so the request fails instead.
+constexpr std::size_t kMaxBodyBytes = 64u << 20;
 // Addresses come from pages; nothing but the web may be read through them (no file://).
 constexpr const char* kAllowedProtocols = "http,https";
 
@@ -30,8 +33,12 @@ bool InitialiseCurl() {
 
 size_t CollectBody(char* data, size_t size, size_t count, void* userData) {
     const size_t bytes = size * count;
+    auto* body = static_cast<std::string*>(userData);
+    if (body->size() + bytes > kMaxBodyBytes) {
+        return 0;
+    }
     try {
-        static_cast<std::string*>(userData)->append(data, bytes);
+        body->append(data, bytes);
     } catch (const std::bad_alloc&) {
         // Returning short makes curl abort the transfer with an error.
         return 0;

@@ -138,4 +138,10 @@ TEST_F(HttpGetTest, GivesUpOnAServerThatStalls) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(45));
 }
 
+TEST_F(HttpGetTest, AnEndlessBodyFailsInsteadOfFillingMemory) {
+    const std::string body(65u << 20, 'x');
+    LocalHttpServer server([&](const std::string&) { return Response("200 OK", body); });
+    EXPECT_FALSE(platform::HttpGet(server.Address("/space/blog")).has_value());
+}
+
 }  // namespace
