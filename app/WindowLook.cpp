@@ -16,7 +16,9 @@ QColor WindowBackground() {
     return QColor(192, 192, 255);
 }
 
-QIcon ProgramIcon() { return QIcon(QStringLiteral(":/pagewren.png")); }
+QIcon ProgramIcon() {
+    return QIcon(QStringLiteral(":/pagewren.png"));
+}
 
 QFont SongTiFont(double pointSize, bool bold) {
     QFont font;
