@@ -18,9 +18,10 @@ namespace {
 
 // Each category entry of the blog page links to the category with this title.
 const QString kCategoryTitle = QStringLiteral("查看该分类中所有文章");
-// The sidebar headings that enclose the article entries of a listing page.
+// The sidebar heading over the category list; on a listing page the article entries end
+// where it begins, and start after the heading before it.
+const QString kCategoryHeading = QStringLiteral("文章分类");
 const QString kListingStart = QStringLiteral("个人档案");
-const QString kListingEnd = QStringLiteral("文章分类");
 constexpr int kMaxShort = 32767;
 
 // The two layouts of a listing page: read as a single page, or one of several pages.
@@ -78,7 +79,7 @@ private:
         const QString blogPage = Fetch(controls_.Address() + QStringLiteral("/blog"));
         perPage_ = ToShort(CutBetween(blogPage, QStringLiteral("key1="), QStringLiteral("\"")))
                        .value_or(perPage_);
-        section_ = CutBetween(blogPage, kListingEnd, QStringLiteral("文章存档"));
+        section_ = CutBetween(blogPage, kCategoryHeading, QStringLiteral("文章存档"));
         categoryCount_ = CountOccurrences(section_, QStringLiteral("category"));
         controls_.SetStatus(QStringLiteral("您的空间共") + QString::number(categoryCount_) +
                             QStringLiteral("文章分类"));
@@ -138,7 +139,7 @@ private:
     }
 
     void ReadListingPage(int category, const QString& address, ListingForm form) {
-        listingSection_ = CutBetween(Fetch(address), kListingStart, kListingEnd);
+        listingSection_ = CutBetween(Fetch(address), kListingStart, kCategoryHeading);
         for (int m = 1; m <= perPage_; ++m) {
             ArticleStep(category, form);
         }

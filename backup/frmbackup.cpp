@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <optional>
@@ -104,6 +105,10 @@ void frmbackup::BuildControls() {
     cmbgs = AddCombo(this, QStringLiteral("cmbgs"), QStringLiteral("html"),
                      {"html", "txt", "html & doc"});
     PaintBackground(*cmbgs);
+    QPalette palette = cmbgs->palette();
+    palette.setColor(QPalette::Base, WindowBackground());
+    palette.setColor(QPalette::Button, WindowBackground());
+    cmbgs->setPalette(palette);
     PlaceTwips(*cmbgs, 6480, 6120, 1575, 360);
 
     cmdsave = new QPushButton(QStringLiteral("保存文章"), this);

@@ -64,6 +64,7 @@ doc_catalogue=$wall
 run doc docwren --save "html & doc"
 report "catalogue + html & doc save"
 echo "   status: $status"
+echo "   (cpu and peak memory here include the LibreOffice runs the client waits for)"
 per_article=$(echo "($wall - $doc_catalogue) / $DOC_ARTICLES" | bc -l)
 
 # LibreOffice on its own, with a profile made beforehand as the save's first run makes it.

@@ -44,17 +44,13 @@ bool EndsSoon(pid_t pid) {
 }
 
 TEST(RunProgram, ReportsTheExitStatus) {
-    const ProgramRun ok = RunProgram("sh", {"-c", "exit 0"}, 10000, nullptr);
-    EXPECT_TRUE(ok.Succeeded());
+    EXPECT_TRUE(RunProgram("sh", {"-c", "exit 0"}, 10000, nullptr).Succeeded());
+    EXPECT_EQ(RunProgram("no-such-program-pagewren", {}, 10000, nullptr).outcome,
+              ProgramRun::Outcome::NotStarted);
     const ProgramRun failed = RunProgram("sh", {"-c", "exit 3"}, 10000, nullptr);
     EXPECT_EQ(failed.outcome, ProgramRun::Outcome::Finished);
     EXPECT_EQ(failed.exitCode, 3);
     EXPECT_FALSE(failed.Succeeded());
-}
-
-TEST(RunProgram, MissingProgramIsNotStarted) {
-    const ProgramRun run = RunProgram("no-such-program-pagewren", {}, 10000, nullptr);
-    EXPECT_EQ(run.outcome, ProgramRun::Outcome::NotStarted);
 }
 
 TEST(RunProgram, TimeOutKillsTheProgramAndWhatItStarted) {

@@ -86,12 +86,6 @@ TEST_F(WordDocTest, MissingHtmlFileMakesNoDocument) {
     EXPECT_FALSE(QFile::exists(app_.Path() + "/nothing.html.doc"));
 }
 
-TEST_F(WordDocTest, MissingLibreOfficeIsReported) {
-    const QString html = WriteArticle("1 a.html", "<p>正文</p>");
-    WithoutOffice([&] { EXPECT_EQ(SaveAsWordDoc(html, pump_), WordDocResult::NoConverter); });
-    EXPECT_FALSE(QFile::exists(html + ".doc"));
-}
-
 class HtmlAndDocSaveTest : public ::testing::Test {
 protected:
     HtmlAndDocSaveTest() {
