@@ -51,8 +51,15 @@ void SetReportColumns(QTreeWidget& view, const std::vector<std::pair<QString, in
 void PaintBackground(QWidget& widget) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, WindowBackground());
-    // Text boxes and combo boxes paint their field with the Base colour.
-    palette.setColor(QPalette::Base, WindowBackground());
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
+}
+
+void PaintFieldBackground(QWidget& field) {
+    PaintBackground(field);
+    // Text boxes and combo boxes paint their field with the Base and Button colours.
+    QPalette palette = field.palette();
+    palette.setColor(QPalette::Base, WindowBackground());
+    palette.setColor(QPalette::Button, WindowBackground());
+    field.setPalette(palette);
 }

@@ -32,3 +32,6 @@ void SetReportColumns(QTreeWidget& view, const std::vector<std::pair<QString, in
 
 // Gives a widget and its children the background colour.
 void PaintBackground(QWidget& widget);
+
+// Gives a text box or combo box the background colour inside its field too.
+void PaintFieldBackground(QWidget& field);

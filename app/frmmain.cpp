@@ -57,7 +57,7 @@ void frmmain::BuildControls() {
     txtblog->setObjectName(QStringLiteral("txtblog"));
     txtblog->setFont(SongTiFont(14.25, true));
     PlaceTwips(*txtblog, 120, 120, 8055, 405);
-    PaintBackground(*txtblog);
+    PaintFieldBackground(*txtblog);
 
     cmdgetbgm = new QPushButton(QStringLiteral("立即检测"), this);
     cmdgetbgm->setObjectName(QStringLiteral("cmdgetbgm"));

@@ -5,7 +5,6 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPalette>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <optional>
@@ -104,11 +103,7 @@ void frmbackup::BuildControls() {
     PlaceTwips(*Label4, 5280, 6240, 1215, 255);
     cmbgs = AddCombo(this, QStringLiteral("cmbgs"), QStringLiteral("html"),
                      {"html", "txt", "html & doc"});
-    PaintBackground(*cmbgs);
-    QPalette palette = cmbgs->palette();
-    palette.setColor(QPalette::Base, WindowBackground());
-    palette.setColor(QPalette::Button, WindowBackground());
-    cmbgs->setPalette(palette);
+    PaintFieldBackground(*cmbgs);
     PlaceTwips(*cmbgs, 6480, 6120, 1575, 360);
 
     cmdsave = new QPushButton(QStringLiteral("保存文章"), this);
