@@ -1,3 +1,5 @@
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -126,6 +128,25 @@ private slots:
         QCOMPARE(window->lblpinglun->text(), QStringLiteral("检测您的百度空间文章评论"));
         QVERIFY(!QFile::exists(app_->Path() + "/blogurl.ini"));
         QVERIFY(sim.Requests().size() < 4);
+    }
+
+    void closingDuringAnotherWindowsRunEndsItWithoutSaving() {
+        SimFixture sim;
+        auto window = std::make_unique<frmmain>(app_->Path());
+        window->show();
+        SaveSpaceAddress(app_->Path(), QStringLiteral("http://hi.baidu.com/pagewren"));
+        QTest::mouseClick(window->cmdatc, Qt::LeftButton);
+        QPointer<frmbackup> backup = window->backupWindow;
+        backup->chcbackup->setChecked(true);
+        backup->cmbtime->setCurrentText(QStringLiteral("100"));
+        QTimer::singleShot(300, window.get(), [&] { window->close(); });
+        QTest::mouseClick(backup->cmdgetbgm, Qt::LeftButton);
+        // The catalogue stopped at a wait: the one-click save never wrote a file.
+        QTRY_VERIFY(backup.isNull());
+        QVERIFY(!QFile::exists(app_->Path() + "/pagewren"));
+        const auto requests = sim.Requests().size();
+        QTest::qWait(300);
+        QCOMPARE(sim.Requests().size(), requests);
     }
 
 private:
