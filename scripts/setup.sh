@@ -22,5 +22,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 build_dir="${BUILD_DIR:-build}"
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
+# An existing build keeps its type unless one is asked for, so the two commands share it.
+type_option=()
+if [ -n "${BUILD_TYPE:-}" ] || [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    type_option=(-DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}")
+fi
+cmake -S . -B "$build_dir" -G Ninja "${type_option[@]}" "$@" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)"
