@@ -1,27 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <nlohmann/json.hpp>
 
+#include "CliRunner.h"
 #include "QtPrinters.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
 
 namespace {
-
-struct CliResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-CliResult RunCli(const QStringList& arguments) {
-    QProcess cli;
-    cli.start(QStringLiteral(PAGEWREN_CLI_PATH), arguments);
-    cli.waitForFinished(120000);
-    return {cli.exitCode(), cli.readAllStandardOutput().toStdString(),
-            cli.readAllStandardError().toStdString()};
-}
 
 std::vector<nlohmann::json> JsonLines(const std::string& text) {
     std::vector<nlohmann::json> lines;

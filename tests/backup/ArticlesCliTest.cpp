@@ -1,29 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "CliRunner.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
 
 namespace {
-
-struct CliResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-CliResult RunCli(const QStringList& arguments) {
-    QProcess cli;
-    cli.start(QStringLiteral(PAGEWREN_CLI_PATH), arguments);
-    cli.waitForFinished(120000);
-    return {cli.exitCode(), cli.readAllStandardOutput().toStdString(),
-            cli.readAllStandardError().toStdString()};
-}
 
 class ArticlesCliTest : public ::testing::Test {
 protected:
