@@ -19,25 +19,13 @@ const QString kSongEnd = QStringLiteral("\" />");
 const QString kPageLinkStart = QStringLiteral("&date=\">[");
 const QString kPageLinkEnd = QStringLiteral("]</a>&nbsp;");
 
-QString Fetch(const QString& address) {
-    return GetData(address).value_or(QString());
-}
-
 void Wait(SurveyControls& controls) {
     Delay(1, QStringLiteral("100"), controls.Pump());
 }
 
-int CountOccurrences(const QString& text, const QString& word) {
-    int count = 0;
-    for (qsizetype at = text.indexOf(word); at >= 0; at = text.indexOf(word, at + word.size())) {
-        ++count;
-    }
-    return count;
-}
-
 // Fills the category list from the blog page and returns the space's article total.
 Short ListCategories(SurveyControls& controls) {
-    const QString blogPage = Fetch(controls.Address() + QStringLiteral("/blog"));
+    const QString blogPage = GetPageOrEmpty(controls.Address() + QStringLiteral("/blog"));
     QString section = CutBetween(blogPage, QStringLiteral("文章分类"), QStringLiteral("文章存档"));
     const int categoryCount = CountOccurrences(section, QStringLiteral("category"));
     platform::ReportList& rows = controls.Categories();
@@ -65,7 +53,7 @@ Short ListCategories(SurveyControls& controls) {
 
 // Fills the song list from the playlist; each pass drops the entry just listed.
 void ListSongs(SurveyControls& controls) {
-    QString playlist = Fetch(controls.Address() + QStringLiteral("/music/music.pls"));
+    QString playlist = GetPageOrEmpty(controls.Address() + QStringLiteral("/music/music.pls"));
     if (!playlist.contains(QStringLiteral("entry"))) {
         return;
     }
@@ -110,10 +98,10 @@ Short LastLinkedPage(const QString& searchPage) {
 // Returns false when the space has no comments, which ends the survey early.
 bool EstimateComments(SurveyControls& controls, const QString& spaceName) {
     const QString searchPage =
-        Fetch(kServiceRoot +
-              QStringLiteral("/sys/search?pageno=0&type=9&sort=1&word=&entry=2&"
-                             "region=3&hi=") +
-              spaceName + QStringLiteral("&date="));
+        GetPageOrEmpty(kServiceRoot +
+                       QStringLiteral("/sys/search?pageno=0&type=9&sort=1&word=&entry=2&"
+                                      "region=3&hi=") +
+                       spaceName + QStringLiteral("&date="));
     if (searchPage.contains(QStringLiteral("暂无评论"))) {
         controls.SetLabel(SurveyLabel::Comments, QStringLiteral("您的百度空间没有文章评论"));
         return false;
@@ -176,8 +164,9 @@ void Survey(SurveyControls& controls, const QString& appFolder) {
     Wait(controls);
 
     if (IsUsableAddress(controls.Address())) {
-        controls.SetLabel(SurveyLabel::Board,
-                          BoardLine(Fetch(controls.Address() + QStringLiteral("/profile"))));
+        controls.SetLabel(
+            SurveyLabel::Board,
+            BoardLine(GetPageOrEmpty(controls.Address() + QStringLiteral("/profile"))));
         controls.SetLabel(SurveyLabel::Comments, QString());
         Wait(controls);
         if (!EstimateComments(controls, spaceName)) {

@@ -25,3 +25,11 @@ QString DropFront(const QString& text, int count) {
     }
     return text.mid(count);
 }
+
+int CountOccurrences(const QString& text, const QString& word) {
+    int count = 0;
+    for (qsizetype at = text.indexOf(word); at >= 0; at = text.indexOf(word, at + word.size())) {
+        ++count;
+    }
+    return count;
+}

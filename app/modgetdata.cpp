@@ -31,3 +31,7 @@ std::optional<QString> GetData(const QString& address) {
     }
     return platform::FromAnsi(*body);
 }
+
+QString GetPageOrEmpty(const QString& address) {
+    return GetData(address).value_or(QString());
+}

@@ -27,18 +27,6 @@ constexpr int kMaxShort = 32767;
 // The two layouts of a listing page: read as a single page, or one of several pages.
 enum class ListingForm { Single, Paged };
 
-QString Fetch(const QString& address) {
-    return GetData(address).value_or(QString());
-}
-
-int CountOccurrences(const QString& text, const QString& word) {
-    int count = 0;
-    for (qsizetype at = text.indexOf(word); at >= 0; at = text.indexOf(word, at + word.size())) {
-        ++count;
-    }
-    return count;
-}
-
 // One run's working values; they live for the whole run, so a step that fails leaves
 // what an earlier step put there.
 class CatalogueRun {
@@ -76,7 +64,7 @@ private:
     }
 
     void ListCategories() {
-        const QString blogPage = Fetch(controls_.Address() + QStringLiteral("/blog"));
+        const QString blogPage = GetPageOrEmpty(controls_.Address() + QStringLiteral("/blog"));
         perPage_ = ToShort(CutBetween(blogPage, QStringLiteral("key1="), QStringLiteral("\"")))
                        .value_or(perPage_);
         section_ = CutBetween(blogPage, kCategoryHeading, QStringLiteral("文章存档"));
@@ -110,7 +98,7 @@ private:
             total_ = *sum;
         }
         const QString address = rows.Cell(row, 4);
-        const QString categoryPage = Fetch(kServiceRoot + QStringLiteral("/") + address);
+        const QString categoryPage = GetPageOrEmpty(kServiceRoot + QStringLiteral("/") + address);
         ReadLastPageIndex(categoryPage, address, pager_);
         rows.SetCell(row, 3, pager_.pageIndex);
         Wait();
@@ -139,7 +127,7 @@ private:
     }
 
     void ReadListingPage(int category, const QString& address, ListingForm form) {
-        listingSection_ = CutBetween(Fetch(address), kListingStart, kCategoryHeading);
+        listingSection_ = CutBetween(GetPageOrEmpty(address), kListingStart, kCategoryHeading);
         for (int m = 1; m <= perPage_; ++m) {
             ArticleStep(category, form);
         }
@@ -156,7 +144,7 @@ private:
                 controls_.Address() + QStringLiteral("/blog/item/") + id + QStringLiteral(".html");
             rows.SetCell(row, 4, address);
             if (form == ListingForm::Single) {
-                TitleFromArticlePage(Fetch(address));
+                TitleFromArticlePage(GetPageOrEmpty(address));
             } else {
                 title_ = CutBetween(listingSection_, QStringLiteral("_blank\">"),
                                     QStringLiteral("</a></div>"));
