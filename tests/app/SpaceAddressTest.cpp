@@ -42,12 +42,6 @@ TEST(SpaceAddressSetting, SaveWritesCodePage936AndKeepsOtherSections) {
     EXPECT_EQ(LoadSpaceAddress(app.Path()), QStringLiteral("http://hi.baidu.com/小鸟"));
 }
 
-TEST(SpaceAddressSetting, LongValueIsCutTo999Bytes) {
-    TempFolder app;
-    app.Write("blogurl.ini", kSectionLine + "blogurl=" + std::string(1500, 'a') + "\r\n");
-    EXPECT_EQ(LoadSpaceAddress(app.Path()).size(), 999);
-}
-
 TEST(SpaceName, TakesTheBytesBeyondTheServiceRoot) {
     EXPECT_EQ(SpaceName(QStringLiteral("http://hi.baidu.com/pagewren")), "pagewren");
     // Two bytes per Chinese character: more characters come from the end.
