@@ -28,13 +28,4 @@ std::optional<Fault> ParseFault(std::string_view mode) {
     return std::nullopt;
 }
 
-std::string_view FaultName(Fault fault) {
-    for (const auto& [known, name] : kNames) {
-        if (known == fault) {
-            return name;
-        }
-    }
-    return {};
-}
-
 }  // namespace spacesim

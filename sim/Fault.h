@@ -19,7 +19,4 @@ enum class Fault {
 // The fault named by a mode word ("status404", "refuse", ...); nothing for an unknown word.
 std::optional<Fault> ParseFault(std::string_view mode);
 
-// The mode word of a fault, the one ParseFault accepts.
-std::string_view FaultName(Fault fault);
-
 }  // namespace spacesim

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "../platform/LocalHttpServer.h"
+#include "LocalHttpServer.h"
 
 // A blog service that answers the paths a test names with pages it writes itself (UTF-8 in
 // the test, code page 936 on the wire), reached through http_proxy while it lives. Every
