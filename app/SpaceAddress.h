@@ -6,7 +6,7 @@
 inline const QString kServiceRoot = QStringLiteral("http://hi.baidu.com");
 
 // The address a first start shows in the main window: the sample space.
-inline const QString kDefaultSpaceAddress = QStringLiteral("http://hi.baidu.com/pagewren");
+inline const QString kDefaultSpaceAddress = QStringLiteral("http://hi.baidu.com/jiaoliao");
 
 // True when the address is not empty and longer than the service root.
 bool IsUsableAddress(const QString& address);

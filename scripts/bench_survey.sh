@@ -15,7 +15,7 @@ for pace in 0 1; do
     for run in 1 2 3; do
         /usr/bin/time -f "pace $pace, run $run: %e s wall, %U s user, %S s system, %M KB peak" \
             "$BUILD_DIR/cli/pagewren-cli" --app-dir "$work" --pace "$pace" survey \
-            http://hi.baidu.com/pagewren >/dev/null
+            http://hi.baidu.com/jiaoliao >/dev/null
     done
 done
 echo "waits at pace 1: 0.8 s (5 x 100 ms + 3 songs x 100 ms)"

@@ -16,5 +16,5 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     "$app_dir/pagewren"
 else
     echo "No display: running the survey headless."
-    build/cli/pagewren-cli --app-dir "$app_dir" survey http://hi.baidu.com/pagewren
+    build/cli/pagewren-cli --app-dir "$app_dir" survey http://hi.baidu.com/jiaoliao
 fi

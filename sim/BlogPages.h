@@ -19,7 +19,7 @@ std::optional<std::string> CategoryPage(const Space& space, const Category& cate
 // line with its category and comment count.
 std::string ArticlePage(const Space& space, const Category& category, const Article& article);
 
-// The address of a category's first listing page, e.g. "/pagewren/blog/category/life".
+// The address of a category's first listing page, e.g. "/jiaoliao/blog/category/life".
 std::string CategoryAddress(const Space& space, const Category& category);
 
 }  // namespace spacesim

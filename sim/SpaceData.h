@@ -49,7 +49,7 @@ struct Comment {
 
 // Everything the simulator knows about one space; texts are UTF-8.
 struct Space {
-    std::string name;   // the address piece after the host, e.g. "pagewren"
+    std::string name;   // the address piece after the host, e.g. "jiaoliao"
     std::string title;  // the heading shown on the space's pages
     int perPage = 10;   // article entries on each category listing page
     std::vector<Category> categories;

@@ -13,7 +13,7 @@ namespace spacesim {
 // answered, both to direct requests and to requests sent through it as an HTTP proxy. Faults
 // can be set per path, and every request is logged so that tests can see what was asked for.
 //
-// Fault paths match the request's decoded path exactly: "/pagewren/blog" matches every
+// Fault paths match the request's decoded path exactly: "/jiaoliao/blog" matches every
 // request for that path whatever its query and host; "/sys/search?pageno=1&..." matches only
 // that query as sent; "music.pagewren.test/songs/1.mp3" (no leading "/") matches one host.
 class SpaceServer {
@@ -45,7 +45,7 @@ public:
     void SetPage(const std::string& path, const std::string& utf8Html);
 
     // The requests received so far, oldest first, each as host + decoded path + "?" + query
-    // as sent (e.g. "hi.baidu.com/pagewren/blog"); control requests are not logged.
+    // as sent (e.g. "hi.baidu.com/jiaoliao/blog"); control requests are not logged.
     std::vector<std::string> Requests() const;
 
     // Empties the request log.

@@ -22,7 +22,7 @@ TEST(CliSurvey, JsonLinesListRowsThenLabels) {
     SimFixture sim;
     TempFolder app;
     const CliResult result = RunCli({"--app-dir", app.Path(), "--pace", "0", "--json", "survey",
-                                     "http://hi.baidu.com/pagewren"});
+                                     "http://hi.baidu.com/jiaoliao"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto lines = JsonLines(result.out);
     std::map<std::string, int> rows;

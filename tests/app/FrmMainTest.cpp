@@ -105,23 +105,23 @@ private slots:
     void surveyFillsTheLabelsAndRemembersTheAddress() {
         SimFixture sim;
         frmmain window(app_->Path());
-        window.txtblog->setText(QStringLiteral("hi.baidu.com/pagewren"));
+        window.txtblog->setText(QStringLiteral("hi.baidu.com/jiaoliao"));
         QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
-        QCOMPARE(window.txtblog->text(), QStringLiteral("http://hi.baidu.com/pagewren"));
+        QCOMPARE(window.txtblog->text(), QStringLiteral("http://hi.baidu.com/jiaoliao"));
         QVERIFY(window.cmdgetbgm->isEnabled());
         QCOMPARE(window.LVarticle->topLevelItemCount(), 4);
         QCOMPARE(window.lblarticle->text(),
                  QStringLiteral("您的百度空间共有 4 个“文章分类”和 17 篇文章"));
         QCOMPARE(window.lblmusic->text(), QStringLiteral("您的百度空间共有 3 首背景音乐"));
         QCOMPARE(window.lblpinglun->text(), QStringLiteral("您的百度空间约有 50 条文章评论"));
-        QCOMPARE(LoadSpaceAddress(app_->Path()), QStringLiteral("http://hi.baidu.com/pagewren"));
+        QCOMPARE(LoadSpaceAddress(app_->Path()), QStringLiteral("http://hi.baidu.com/jiaoliao"));
     }
 
     void closingDuringTheSurveyStopsItWithoutSaving() {
         SimFixture sim;
         auto window = std::make_unique<frmmain>(app_->Path());
         window->show();
-        window->txtblog->setText(QStringLiteral("http://hi.baidu.com/pagewren"));
+        window->txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
         QTimer::singleShot(150, window.get(), [&] { window->close(); });
         QTest::mouseClick(window->cmdgetbgm, Qt::LeftButton);
         // The run ended at a wait: the comment line was never reached and nothing was saved.
@@ -134,7 +134,7 @@ private slots:
         SimFixture sim;
         auto window = std::make_unique<frmmain>(app_->Path());
         window->show();
-        SaveSpaceAddress(app_->Path(), QStringLiteral("http://hi.baidu.com/pagewren"));
+        SaveSpaceAddress(app_->Path(), QStringLiteral("http://hi.baidu.com/jiaoliao"));
         QTest::mouseClick(window->cmdatc, Qt::LeftButton);
         QPointer<frmbackup> backup = window->backupWindow;
         backup->chcbackup->setChecked(true);
@@ -143,7 +143,7 @@ private slots:
         QTest::mouseClick(backup->cmdgetbgm, Qt::LeftButton);
         // The catalogue stopped at a wait: the one-click save never wrote a file.
         QTRY_VERIFY(backup.isNull());
-        QVERIFY(!QFile::exists(app_->Path() + "/pagewren"));
+        QVERIFY(!QFile::exists(app_->Path() + "/jiaoliao"));
         const auto requests = sim.Requests().size();
         QTest::qWait(300);
         QCOMPARE(sim.Requests().size(), requests);

@@ -43,7 +43,7 @@ TEST(SpaceAddressSetting, SaveWritesCodePage936AndKeepsOtherSections) {
 }
 
 TEST(SpaceName, TakesTheBytesBeyondTheServiceRoot) {
-    EXPECT_EQ(SpaceName(QStringLiteral("http://hi.baidu.com/pagewren")), "pagewren");
+    EXPECT_EQ(SpaceName(QStringLiteral("http://hi.baidu.com/jiaoliao")), "jiaoliao");
     // Two bytes per Chinese character: more characters come from the end.
     EXPECT_EQ(SpaceName(QStringLiteral("http://hi.baidu.com/小鸟")), QStringLiteral("m/小鸟"));
     EXPECT_EQ(SpaceName(QStringLiteral("http://hi.baidu.com")), "");

@@ -52,12 +52,12 @@ protected:
 };
 
 TEST_F(SurveyTest, SampleSpaceFillsListsLabelsAndSettings) {
-    Survey(QStringLiteral("http://hi.baidu.com/pagewren"));
+    Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
     ASSERT_EQ(window_.categories.RowCount(), 4);
     EXPECT_EQ(window_.categories.Cell(1, 0), "1");
     EXPECT_EQ(window_.categories.Cell(4, 0), "4");
     EXPECT_FALSE(window_.categories.Cell(1, 1).isEmpty());
-    EXPECT_TRUE(window_.categories.Cell(1, 3).startsWith("http://hi.baidu.com/pagewren/"));
+    EXPECT_TRUE(window_.categories.Cell(1, 3).startsWith("http://hi.baidu.com/jiaoliao/"));
     EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 4 个“文章分类”和 17 篇文章");
     ASSERT_EQ(window_.songs.RowCount(), 3);
     EXPECT_TRUE(window_.songs.Cell(1, 1).startsWith("http://"));
@@ -68,7 +68,7 @@ TEST_F(SurveyTest, SampleSpaceFillsListsLabelsAndSettings) {
     EXPECT_EQ(Label(SurveyLabel::Board), "您的百度空间共有 23 条留言");
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 50 条文章评论");
     EXPECT_TRUE(window_.surveyEnabled);
-    EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/pagewren");
+    EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/jiaoliao");
     EXPECT_EQ(sim_.Requests().size(), 4u);
 }
 
@@ -89,9 +89,9 @@ TEST_F(SurveyTest, PageBarWithoutLastPageLinkCountsItsLinks) {
 }
 
 TEST_F(SurveyTest, AddressWithoutSchemeGetsOne) {
-    Survey(QStringLiteral("hi.baidu.com/pagewren"));
-    EXPECT_EQ(window_.address, "http://hi.baidu.com/pagewren");
-    EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/pagewren");
+    Survey(QStringLiteral("hi.baidu.com/jiaoliao"));
+    EXPECT_EQ(window_.address, "http://hi.baidu.com/jiaoliao");
+    EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/jiaoliao");
 }
 
 TEST_F(SurveyTest, UnusableAddressRequestsNothingAndIsStillSaved) {
@@ -106,10 +106,10 @@ TEST_F(SurveyTest, UnusableAddressRequestsNothingAndIsStillSaved) {
 }
 
 TEST_F(SurveyTest, FailedRequestsReadAsEmptyPages) {
-    sim_.SetFault("/pagewren/blog", "refuse");
-    sim_.SetFault("/pagewren/music/music.pls", "truncate");
-    sim_.SetFault("/pagewren/profile", "status500");
-    Survey(QStringLiteral("http://hi.baidu.com/pagewren"));
+    sim_.SetFault("/jiaoliao/blog", "refuse");
+    sim_.SetFault("/jiaoliao/music/music.pls", "truncate");
+    sim_.SetFault("/jiaoliao/profile", "status500");
+    Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
     EXPECT_EQ(window_.categories.RowCount(), 0);
     EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 0 个“文章分类”和 0 篇文章");
     EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间没有背景音乐");
@@ -119,10 +119,10 @@ TEST_F(SurveyTest, FailedRequestsReadAsEmptyPages) {
 
 TEST_F(SurveyTest, DeadServerIsAFailedRequestNotAHang) {
     sim_.Stop();
-    Survey(QStringLiteral("http://hi.baidu.com/pagewren"));
+    Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
     EXPECT_EQ(window_.categories.RowCount(), 0);
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 0 条文章评论");
-    EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/pagewren");
+    EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/jiaoliao");
 }
 
 // Pages that no sample space holds: what an archive may serve, broken or hostile.

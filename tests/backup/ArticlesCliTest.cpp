@@ -15,7 +15,7 @@ class ArticlesCliTest : public ::testing::Test {
 protected:
     CliResult Articles(const QStringList& options) {
         return RunCli(QStringList{"--app-dir", app_.Path(), "--pace", "0", "--json", "articles",
-                                  "http://hi.baidu.com/pagewren"} +
+                                  "http://hi.baidu.com/jiaoliao"} +
                       options);
     }
 
@@ -40,16 +40,16 @@ TEST_F(ArticlesCliTest, JsonListsBothListsAndTheStatus) {
     ASSERT_EQ(rows["LVarticle"].size(), 4u);
     EXPECT_EQ(rows["LVarticle"][1][1], "旅途见闻");
     ASSERT_EQ(rows["LVnum"].size(), 17u);
-    EXPECT_EQ(rows["LVnum"][16][4], "http://hi.baidu.com/pagewren/blog/item/d4bc6d5ca64dbcb9.html");
+    EXPECT_EQ(rows["LVnum"][16][4], "http://hi.baidu.com/jiaoliao/blog/item/d4bc6d5ca64dbcb9.html");
     EXPECT_EQ(status, "你的空间共4文章分类，共获取17篇文章！！，成功获取率为100.%");
     // Without --save nothing is written.
-    EXPECT_FALSE(QFile::exists(app_.Path() + "/pagewren"));
+    EXPECT_FALSE(QFile::exists(app_.Path() + "/jiaoliao"));
 }
 
 TEST_F(ArticlesCliTest, SaveRunsAfterTheCatalogue) {
     const CliResult result = Articles({"--wait", "0", "--save", "txt"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_TRUE(QFile::exists(app_.Path() + "/pagewren/读书笔记/16 读《红楼梦》：第一回.txt"));
+    EXPECT_TRUE(QFile::exists(app_.Path() + "/jiaoliao/读书笔记/16 读《红楼梦》：第一回.txt"));
     EXPECT_NE(result.out.find("\"text\":\"保存完毕！\""), std::string::npos) << result.out;
 }
 

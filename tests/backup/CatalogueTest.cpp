@@ -10,7 +10,7 @@
 
 namespace {
 
-const QString kSample = QStringLiteral("http://hi.baidu.com/pagewren");
+const QString kSample = QStringLiteral("http://hi.baidu.com/jiaoliao");
 
 class CatalogueTest : public ::testing::Test {
 protected:
@@ -35,10 +35,10 @@ TEST_F(CatalogueTest, SampleSpaceListsEveryCategoryAndArticle) {
     Catalogue(kSample);
     const platform::MemoryList& categories = window_.categories;
     ASSERT_EQ(categories.RowCount(), 4);
-    const QStringList expected[] = {{"1", "生活随笔", "8", "2", "/pagewren/blog/category/life"},
-                                    {"2", "旅途见闻", "7", "2", "/pagewren/blog/category/travel"},
-                                    {"3", "读书笔记", "2", "0", "/pagewren/blog/category/notes"},
-                                    {"4", "杂七杂八", "0", "0", "/pagewren/blog/category/misc"}};
+    const QStringList expected[] = {{"1", "生活随笔", "8", "2", "/jiaoliao/blog/category/life"},
+                                    {"2", "旅途见闻", "7", "2", "/jiaoliao/blog/category/travel"},
+                                    {"3", "读书笔记", "2", "0", "/jiaoliao/blog/category/notes"},
+                                    {"4", "杂七杂八", "0", "0", "/jiaoliao/blog/category/misc"}};
     for (int row = 1; row <= 4; ++row) {
         for (int cell = 0; cell < 5; ++cell) {
             EXPECT_EQ(categories.Cell(row, cell), expected[row - 1][cell]) << row << "/" << cell;
@@ -91,14 +91,14 @@ TEST_F(CatalogueTest, WalksEachListingPageOnceAndAsksEachOnePageArticle) {
 }
 
 TEST_F(CatalogueTest, MissingListingPageLowersTheRate) {
-    sim_.SetFault("/pagewren/blog/category/life/index/1", "refuse");
+    sim_.SetFault("/jiaoliao/blog/category/life/index/1", "refuse");
     Catalogue(kSample);
     EXPECT_EQ(window_.articles.RowCount(), 14);
     EXPECT_EQ(window_.Status(), "你的空间共4文章分类，共获取14篇文章！！，成功获取率为82.35%");
 }
 
 TEST_F(CatalogueTest, FailedArticleRequestKeepsThePreviousTitle) {
-    sim_.SetFault("/pagewren/blog/item/d4bc6d5ca64dbcb9.html", "refuse");
+    sim_.SetFault("/jiaoliao/blog/item/d4bc6d5ca64dbcb9.html", "refuse");
     Catalogue(kSample);
     ASSERT_EQ(window_.articles.RowCount(), 17);
     EXPECT_EQ(window_.articles.Cell(17, 1), "读《红楼梦》：第一回");

@@ -109,7 +109,7 @@ private slots:
         QTest::mouseDClick(window.LVarticle->viewport(), Qt::LeftButton);
         QVERIFY(opened_.isEmpty());
 
-        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/pagewren"));
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
         window.cmbtime->setEditText(QStringLiteral("0"));
         QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
         QCOMPARE(window.LVnum->topLevelItemCount(), 17);
@@ -120,19 +120,19 @@ private slots:
         QTest::mouseDClick(window.LVarticle->viewport(), Qt::LeftButton, {}, second.center());
         QVERIFY(!opened_.isEmpty());
         QCOMPARE(opened_.last(),
-                 QStringLiteral("open http://hi.baidu.com/pagewren/blog/category/travel"));
+                 QStringLiteral("open http://hi.baidu.com/jiaoliao/blog/category/travel"));
 
         // Off the rows, the selected row is still the one opened.
         opened_.clear();
         const QPoint below(10, window.LVarticle->viewport()->height() - 3);
         QTest::mouseDClick(window.LVarticle->viewport(), Qt::LeftButton, {}, below);
-        QCOMPARE(opened_, QStringList{"open http://hi.baidu.com/pagewren/blog/category/travel"});
+        QCOMPARE(opened_, QStringList{"open http://hi.baidu.com/jiaoliao/blog/category/travel"});
 
         opened_.clear();
         const QRect first = window.LVnum->visualItemRect(window.LVnum->topLevelItem(0));
         QTest::mouseClick(window.LVnum->viewport(), Qt::LeftButton, {}, first.center());
         QTest::mouseDClick(window.LVnum->viewport(), Qt::LeftButton, {}, first.center());
-        QCOMPARE(opened_.last(), QStringLiteral("open http://hi.baidu.com/pagewren/blog/item/"
+        QCOMPARE(opened_.last(), QStringLiteral("open http://hi.baidu.com/jiaoliao/blog/item/"
                                                 "95042cd6b399fa40.html"));
     }
 
@@ -175,10 +175,10 @@ private slots:
         SimFixture sim;
         QPointer<frmbackup> window = new frmbackup(app_->Path());
         window->show();
-        window->txtblog->setText(QStringLiteral("http://hi.baidu.com/pagewren"));
+        window->txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
         window->cmbtime->setEditText(QStringLiteral("0"));
         QTest::mouseClick(window->chcbackup, Qt::LeftButton);
-        const QString first = app_->Path() + "/pagewren/生活随笔/1 春天来了：去公园走走.html";
+        const QString first = app_->Path() + "/jiaoliao/生活随笔/1 春天来了：去公园走走.html";
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] {
             if (window && QFile::exists(first)) {
@@ -190,7 +190,7 @@ private slots:
         poll.stop();
         QTRY_VERIFY(window.isNull());
         QTest::qWait(300);
-        QCOMPARE(QDir(app_->Path() + "/pagewren/生活随笔").entryList(QDir::Files).size(), 1);
+        QCOMPARE(QDir(app_->Path() + "/jiaoliao/生活随笔").entryList(QDir::Files).size(), 1);
         QVERIFY(opened_.isEmpty());
     }
 

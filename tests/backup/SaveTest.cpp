@@ -14,7 +14,7 @@
 
 namespace {
 
-const QString kSample = QStringLiteral("http://hi.baidu.com/pagewren");
+const QString kSample = QStringLiteral("http://hi.baidu.com/jiaoliao");
 const QString kItem = kSample + QStringLiteral("/blog/item/");
 
 std::string Ansi(const char* utf8) {
@@ -58,15 +58,15 @@ TEST_F(SaveTest, HtmlKeepsTheArticleMarkupAsOneLineInCodePage936) {
     BackUpSample(QStringLiteral("html"));
     EXPECT_EQ(Files().size(), 17);
     EXPECT_EQ(
-        Read("pagewren/生活随笔/8 新的开始.html"),
+        Read("jiaoliao/生活随笔/8 新的开始.html"),
         Ansi("</div><div class=\"tit2\">新的开始</div><div class=\"date\">2008-03-30 "
              "10:00</div><table><tr><td><div id=\"blog_text\" class=\"cnt\"  ><p>我的空间开张了！"
              "</p></div></td></tr></table><div class=\"opt\">\r\n"));
-    EXPECT_TRUE(QFile::exists(app_.Path() + "/pagewren/旅途见闻/14 地图   路线.html"));
-    EXPECT_TRUE(QFile::exists(app_.Path() + "/pagewren/读书笔记/17 What's next  书单 计划.html"));
+    EXPECT_TRUE(QFile::exists(app_.Path() + "/jiaoliao/旅途见闻/14 地图   路线.html"));
+    EXPECT_TRUE(QFile::exists(app_.Path() + "/jiaoliao/读书笔记/17 What's next  书单 计划.html"));
     EXPECT_TRUE(window_.statuses.contains("共有文章17篇，正在保存第17篇文章为网页文件(.html)"));
     EXPECT_EQ(window_.Status(), "保存完毕！");
-    EXPECT_EQ(opened_, QStringList{"explore " + app_.Path() + "/pagewren/"});
+    EXPECT_EQ(opened_, QStringList{"explore " + app_.Path() + "/jiaoliao/"});
     EXPECT_TRUE(window_.saveEnabled);
     EXPECT_TRUE(window_.formatEnabled);
     EXPECT_EQ(window_.saveCaption, "保存文章");
@@ -75,16 +75,16 @@ TEST_F(SaveTest, HtmlKeepsTheArticleMarkupAsOneLineInCodePage936) {
 TEST_F(SaveTest, TextHasFourLabelledLinesWithPicturesAndLinksReduced) {
     BackUpSample(QStringLiteral("txt"));
     EXPECT_EQ(Files().size(), 17);
-    EXPECT_EQ(Read("pagewren/生活随笔/1 春天来了：去公园走走.txt"),
+    EXPECT_EQ(Read("jiaoliao/生活随笔/1 春天来了：去公园走走.txt"),
               Ansi("标题：春天来了：去公园走走\r\n类别：生活随笔\r\n时间：2008-05-18 09:12\r\n"
                    "内容：今天天气很好，我们去公园走了走。花都开了：桃花、杏花、樱花。\r\n"));
-    EXPECT_EQ(Read("pagewren/生活随笔/5 C： 照片 整理完了.txt"),
+    EXPECT_EQ(Read("jiaoliao/生活随笔/5 C： 照片 整理完了.txt"),
               Ansi("标题：C： 照片 整理完了\r\n类别：生活随笔\r\n时间：2008-04-20 22:18\r\n"
                    "内容：图片地址：http：//img.pagewren.test/1.jpg\r\n"));
-    EXPECT_EQ(Read("pagewren/生活随笔/7 一个有用的网站.txt"),
+    EXPECT_EQ(Read("jiaoliao/生活随笔/7 一个有用的网站.txt"),
               Ansi("标题：一个有用的网站\r\n类别：生活随笔\r\n时间：2008-04-05 15:45\r\n"
                    "内容：网页地址：一个链接\r\n"));
-    EXPECT_EQ(Read("pagewren/旅途见闻/9 杭州：西湖边的一天.txt"),
+    EXPECT_EQ(Read("jiaoliao/旅途见闻/9 杭州：西湖边的一天.txt"),
               Ansi("标题：杭州：西湖边的一天\r\n类别：旅途见闻\r\n时间：2008-06-20 18:00\r\n"
                    "内容：‘欲把西湖比西子’，果然很美。\r\n"));
     // The status names the article after the one being written, then the end.
@@ -107,8 +107,8 @@ TEST_F(SaveTest, EmptyListRequestsNothingAndOpensTheSpaceFolder) {
     RunArticleSave(window_);
     EXPECT_TRUE(sim_.Requests().empty());
     EXPECT_EQ(window_.Status(), "保存完毕！");
-    EXPECT_EQ(opened_, QStringList{"explore " + app_.Path() + "/pagewren/"});
-    EXPECT_TRUE(QFileInfo(app_.Path() + "/pagewren").isDir());
+    EXPECT_EQ(opened_, QStringList{"explore " + app_.Path() + "/jiaoliao/"});
+    EXPECT_TRUE(QFileInfo(app_.Path() + "/jiaoliao").isDir());
 }
 
 TEST_F(SaveTest, ShortAddressSavesStraightBeneathTheApplicationFolder) {
@@ -124,26 +124,26 @@ TEST_F(SaveTest, FailedRequestWritesNoFileAndIsCountedInTheEndStatus) {
     window_.AddArticle("新的开始", "生活随笔", kItem + "5098d152bdc1d322.html");
     window_.AddArticle("周末做饭", "生活随笔", kItem + "a06933bce13b4524.html");
     // An earlier good copy must survive a save made while the service fails.
-    QDir().mkpath(app_.Path() + "/pagewren/生活随笔");
-    app_.Write("pagewren/生活随笔/2 周末做饭.html", "earlier copy");
-    sim_.SetFault("/pagewren/blog/item/a06933bce13b4524.html", "refuse");
+    QDir().mkpath(app_.Path() + "/jiaoliao/生活随笔");
+    app_.Write("jiaoliao/生活随笔/2 周末做饭.html", "earlier copy");
+    sim_.SetFault("/jiaoliao/blog/item/a06933bce13b4524.html", "refuse");
     const SaveOutcome outcome = RunArticleSave(window_);
     EXPECT_EQ(outcome.articles, 2);
     EXPECT_EQ(outcome.failed, 1);
-    EXPECT_EQ(Read("pagewren/生活随笔/2 周末做饭.html"), "earlier copy");
-    EXPECT_FALSE(Read("pagewren/生活随笔/1 新的开始.html").empty());
+    EXPECT_EQ(Read("jiaoliao/生活随笔/2 周末做饭.html"), "earlier copy");
+    EXPECT_FALSE(Read("jiaoliao/生活随笔/1 新的开始.html").empty());
     EXPECT_EQ(window_.Status(), "保存完毕！其中 1 篇文章保存失败");
 }
 
 TEST_F(SaveTest, UnwritableSpaceFolderReportsEveryArticleFailed) {
-    app_.Write("pagewren", "a file where the space folder belongs");
+    app_.Write("jiaoliao", "a file where the space folder belongs");
     window_.address = kSample;
     window_.format = QStringLiteral("txt");
     window_.AddArticle("新的开始", "生活随笔", kItem + "5098d152bdc1d322.html");
     window_.AddArticle("周末做饭", "生活随笔", kItem + "a06933bce13b4524.html");
     RunArticleSave(window_);
     EXPECT_EQ(window_.Status(), "保存完毕！其中 2 篇文章保存失败");
-    EXPECT_EQ(Files(), QStringList{"pagewren"});
+    EXPECT_EQ(Files(), QStringList{"jiaoliao"});
 }
 
 TEST_F(SaveTest, HostileNamesStayInsideTheSpaceFolderAndNeverOverwriteEachOther) {
@@ -161,19 +161,19 @@ TEST_F(SaveTest, HostileNamesStayInsideTheSpaceFolderAndNeverOverwriteEachOther)
     const QStringList files = Files();
     ASSERT_EQ(files.size(), 7) << files.join('\n').toStdString();
     for (const QString& file : files) {
-        EXPECT_TRUE(file.startsWith("pagewren/")) << file.toStdString();
+        EXPECT_TRUE(file.startsWith("jiaoliao/")) << file.toStdString();
         const QStringList names = file.split('/');
         for (const QString& name : names) {
             EXPECT_LE(name.toUtf8().size(), 255) << file.toStdString();
         }
         EXPECT_LE(names.last().toUtf8().size(), 255 - 4) << "room for .doc: " << file.toStdString();
     }
-    EXPECT_TRUE(files.contains("pagewren/.._../1 .._.._逃出.html"));
-    EXPECT_TRUE(files.contains("pagewren/a_b/2 same.html"));
-    EXPECT_TRUE(files.contains("pagewren/a_b/3 same.html"));
-    EXPECT_TRUE(files.contains("pagewren/4 .html"));
-    EXPECT_TRUE(files.contains("pagewren/_/5 ...html"));
-    EXPECT_TRUE(files.contains("pagewren/ctl_/6 tab_here.html"));
+    EXPECT_TRUE(files.contains("jiaoliao/.._../1 .._.._逃出.html"));
+    EXPECT_TRUE(files.contains("jiaoliao/a_b/2 same.html"));
+    EXPECT_TRUE(files.contains("jiaoliao/a_b/3 same.html"));
+    EXPECT_TRUE(files.contains("jiaoliao/4 .html"));
+    EXPECT_TRUE(files.contains("jiaoliao/_/5 ...html"));
+    EXPECT_TRUE(files.contains("jiaoliao/ctl_/6 tab_here.html"));
 }
 
 // A pump that stops the run once the first article's file is on disk.
@@ -200,18 +200,18 @@ TEST_F(SaveTest, StoppedSaveWritesNoFurtherFileAndDoesNotEnd) {
     for (const QString& format : {QStringLiteral("html"), QStringLiteral("txt")}) {
         StoppableWindow window(app_.Path(), kSample);
         window.format = format;
-        const QString first = app_.Path() + "/pagewren/生活随笔/1 新的开始." + format;
+        const QString first = app_.Path() + "/jiaoliao/生活随笔/1 新的开始." + format;
         window.stopping = std::make_unique<StopAfterFirstFile>(first);
         window.AddArticle("新的开始", "生活随笔", kItem + "5098d152bdc1d322.html");
         window.AddArticle("周末做饭", "生活随笔", kItem + "a06933bce13b4524.html");
         window.AddArticle("新的开始", "生活随笔", kItem + "5098d152bdc1d322.html");
         EXPECT_THROW(RunArticleSave(window), platform::RunStopped);
         EXPECT_TRUE(QFile::exists(first));
-        EXPECT_EQ(QDir(app_.Path() + "/pagewren/生活随笔").entryList(QDir::Files).size(), 1)
+        EXPECT_EQ(QDir(app_.Path() + "/jiaoliao/生活随笔").entryList(QDir::Files).size(), 1)
             << format.toStdString();
         EXPECT_FALSE(window.statuses.contains("保存完毕！"));
         EXPECT_TRUE(opened_.isEmpty());
-        QDir(app_.Path() + "/pagewren").removeRecursively();
+        QDir(app_.Path() + "/jiaoliao").removeRecursively();
     }
 }
 

@@ -19,7 +19,7 @@
 
 namespace {
 
-const QString kItem = QStringLiteral("http://hi.baidu.com/pagewren/blog/item/");
+const QString kItem = QStringLiteral("http://hi.baidu.com/jiaoliao/blog/item/");
 
 bool HaveOffice() {
     return !QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty();
@@ -99,7 +99,7 @@ protected:
 
     SimFixture sim_;
     TempFolder app_;
-    TestArticleWindow window_{app_.Path(), QStringLiteral("http://hi.baidu.com/pagewren")};
+    TestArticleWindow window_{app_.Path(), QStringLiteral("http://hi.baidu.com/jiaoliao")};
 };
 
 TEST_F(HtmlAndDocSaveTest, EveryArticleGetsAWordDocumentBesideItsHtml) {
@@ -107,9 +107,9 @@ TEST_F(HtmlAndDocSaveTest, EveryArticleGetsAWordDocumentBesideItsHtml) {
         GTEST_SKIP() << "soffice is not installed";
     }
     RunArticleSave(window_);
-    const QString doc = app_.Path() + "/pagewren/旅途见闻/3 杭州：西湖边的一天.html.doc";
+    const QString doc = app_.Path() + "/jiaoliao/旅途见闻/3 杭州：西湖边的一天.html.doc";
     ASSERT_TRUE(QFile::exists(doc));
-    EXPECT_TRUE(QFile::exists(app_.Path() + "/pagewren/生活随笔/2 周末做饭.html.doc"));
+    EXPECT_TRUE(QFile::exists(app_.Path() + "/jiaoliao/生活随笔/2 周末做饭.html.doc"));
     EXPECT_TRUE(DocumentText(doc).contains("欲把西湖比西子"));
     EXPECT_TRUE(window_.statuses.contains("共有文章3篇，正在保存第3篇文章为word文档(.doc)"));
     EXPECT_EQ(window_.Status(), "保存完毕！");
@@ -117,9 +117,9 @@ TEST_F(HtmlAndDocSaveTest, EveryArticleGetsAWordDocumentBesideItsHtml) {
 
 TEST_F(HtmlAndDocSaveTest, WithoutLibreOfficeTheHtmlFilesStayAndTheFailuresAreCounted) {
     WithoutOffice([&] { RunArticleSave(window_); });
-    EXPECT_TRUE(QFile::exists(app_.Path() + "/pagewren/生活随笔/1 新的开始.html"));
-    EXPECT_TRUE(QFile::exists(app_.Path() + "/pagewren/旅途见闻/3 杭州：西湖边的一天.html"));
-    EXPECT_FALSE(QFile::exists(app_.Path() + "/pagewren/生活随笔/1 新的开始.html.doc"));
+    EXPECT_TRUE(QFile::exists(app_.Path() + "/jiaoliao/生活随笔/1 新的开始.html"));
+    EXPECT_TRUE(QFile::exists(app_.Path() + "/jiaoliao/旅途见闻/3 杭州：西湖边的一天.html"));
+    EXPECT_FALSE(QFile::exists(app_.Path() + "/jiaoliao/生活随笔/1 新的开始.html.doc"));
     EXPECT_EQ(window_.Status(), "保存完毕！其中 3 篇文章保存失败");
 }
 

@@ -15,13 +15,13 @@ class FaultTest : public SampleSpacesTest {
 protected:
     // The blog page with a fault on it, asked for through the proxy as the program asks.
     Fetched BlogWith(Fault fault, long timeoutMs = 10000) {
-        server_.SetFault("/pagewren/blog", fault);
-        return Fetch("http://hi.baidu.com/pagewren/blog", Origin(port_), timeoutMs);
+        server_.SetFault("/jiaoliao/blog", fault);
+        return Fetch("http://hi.baidu.com/jiaoliao/blog", Origin(port_), timeoutMs);
     }
 
     void SetUp() override {
         SampleSpacesTest::SetUp();
-        healthy_ = Fetch(Origin(port_) + "/pagewren/blog").body;
+        healthy_ = Fetch(Origin(port_) + "/jiaoliao/blog").body;
         server_.ClearRequests();
     }
 
@@ -76,9 +76,9 @@ TEST_F(FaultTest, StallSendsPartOfThePageThenNothing) {
 }
 
 TEST_F(FaultTest, StopEndsAStalledAnswerAtOnce) {
-    server_.SetFault("/pagewren/blog", Fault::Stall);
+    server_.SetFault("/jiaoliao/blog", Fault::Stall);
     auto client = std::async(std::launch::async, [this] {
-        return Fetch("http://hi.baidu.com/pagewren/blog", Origin(port_), 60000);
+        return Fetch("http://hi.baidu.com/jiaoliao/blog", Origin(port_), 60000);
     });
     while (server_.Requests().empty()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -91,14 +91,14 @@ TEST_F(FaultTest, StopEndsAStalledAnswerAtOnce) {
 }
 
 TEST_F(FaultTest, FaultStaysOnItsPathAndCanBeCleared) {
-    server_.SetFault("/pagewren/blog", Fault::Refuse);
-    EXPECT_EQ(Fetch(Origin(port_) + "/pagewren/profile").code, CURLE_OK);
-    EXPECT_EQ(Fetch(Origin(port_) + "/pagewren/blog").code, CURLE_GOT_NOTHING);
-    server_.ClearFault("/pagewren/blog");
-    EXPECT_EQ(Fetch(Origin(port_) + "/pagewren/blog").body, healthy_);
-    server_.SetFault("/pagewren/blog", Fault::Refuse);
+    server_.SetFault("/jiaoliao/blog", Fault::Refuse);
+    EXPECT_EQ(Fetch(Origin(port_) + "/jiaoliao/profile").code, CURLE_OK);
+    EXPECT_EQ(Fetch(Origin(port_) + "/jiaoliao/blog").code, CURLE_GOT_NOTHING);
+    server_.ClearFault("/jiaoliao/blog");
+    EXPECT_EQ(Fetch(Origin(port_) + "/jiaoliao/blog").body, healthy_);
+    server_.SetFault("/jiaoliao/blog", Fault::Refuse);
     server_.ClearFaults();
-    EXPECT_EQ(Fetch(Origin(port_) + "/pagewren/blog").code, CURLE_OK);
+    EXPECT_EQ(Fetch(Origin(port_) + "/jiaoliao/blog").code, CURLE_OK);
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ std::vector<ListedArticle> WalkListing(std::string section, int passes, bool mul
 }
 
 TEST_F(SampleSpacesTest, BlogPageListsEveryCategoryOnce) {
-    const Fetched blog = Fetch(Origin(port_) + "/pagewren/blog");
+    const Fetched blog = Fetch(Origin(port_) + "/jiaoliao/blog");
     EXPECT_EQ(blog.status, 200);
     EXPECT_EQ(blog.contentType, "text/html; charset=gb2312");
     const std::string page = Utf8(blog.body);
@@ -92,7 +92,7 @@ TEST_F(SampleSpacesTest, BlogPageListsEveryCategoryOnce) {
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].name, "生活随笔");
     EXPECT_EQ(rows[0].count, "8");
-    EXPECT_EQ(rows[0].address, "/pagewren/blog/category/life");
+    EXPECT_EQ(rows[0].address, "/jiaoliao/blog/category/life");
     EXPECT_EQ(rows[1].count, "7");
     EXPECT_EQ(rows[2].count, "2");
     EXPECT_EQ(rows[3].name, "杂七杂八");
@@ -109,8 +109,8 @@ TEST_F(SampleSpacesTest, MissingSpaceGivesErrorPageWithoutCategorySection) {
 }
 
 TEST_F(SampleSpacesTest, ListingPagesGiveEveryArticleOnceInOrder) {
-    const spacesim::Space& space = *server_.Spaces().Find("pagewren");
-    const std::vector<CategoryRow> rows = ReadCategories(Page("/pagewren/blog"));
+    const spacesim::Space& space = *server_.Spaces().Find("jiaoliao");
+    const std::vector<CategoryRow> rows = ReadCategories(Page("/jiaoliao/blog"));
     ASSERT_EQ(rows.size(), space.categories.size());
     const std::vector<std::string> lastIndex{"2", "2", "0", "0"};
     for (std::size_t k = 0; k < rows.size(); ++k) {
@@ -140,16 +140,16 @@ TEST_F(SampleSpacesTest, ListingPagesGiveEveryArticleOnceInOrder) {
 }
 
 TEST_F(SampleSpacesTest, ListingPageBeyondTheLastIsAnError) {
-    EXPECT_EQ(Fetch(Origin(port_) + "/pagewren/blog/category/life/index/3").status, 404);
-    EXPECT_EQ(Fetch(Origin(port_) + "/pagewren/blog/category/nosuch").status, 404);
+    EXPECT_EQ(Fetch(Origin(port_) + "/jiaoliao/blog/category/life/index/3").status, 404);
+    EXPECT_EQ(Fetch(Origin(port_) + "/jiaoliao/blog/category/nosuch").status, 404);
 }
 
 TEST_F(SampleSpacesTest, ArticlePagesGiveTitleCategoryDateAndContent) {
-    const spacesim::Space& space = *server_.Spaces().Find("pagewren");
+    const spacesim::Space& space = *server_.Spaces().Find("jiaoliao");
     for (const spacesim::Category& category : space.categories) {
         for (const spacesim::Article& article : category.articles) {
             SCOPED_TRACE(article.title);
-            const std::string page = Page("/pagewren/blog/item/" + article.id + ".html");
+            const std::string page = Page("/jiaoliao/blog/item/" + article.id + ".html");
             const std::size_t title = Position(page, "<title>") + 7;
             EXPECT_EQ(page.substr(title - 1, Position(page, "_") - title),
                       spacesim::EscapeHtml(article.title));
@@ -162,14 +162,14 @@ TEST_F(SampleSpacesTest, ArticlePagesGiveTitleCategoryDateAndContent) {
 }
 
 TEST_F(SampleSpacesTest, TitlesAreEscapedAsTheServiceDid) {
-    const std::string page = Page("/pagewren/blog/category/life/index/1");
+    const std::string page = Page("/jiaoliao/blog/category/life/index/1");
     EXPECT_NE(page.find(">C:&#92;照片 整理完了</a>"), std::string::npos);
-    EXPECT_NE(Page("/pagewren/blog/category/life").find(">Tom&#39;s 生日聚会</a>"),
+    EXPECT_NE(Page("/jiaoliao/blog/category/life").find(">Tom&#39;s 生日聚会</a>"),
               std::string::npos);
 }
 
 TEST_F(SampleSpacesTest, PlaylistNamesEverySongAndNoEntryWithoutSongs) {
-    const std::string list = Page("/pagewren/music/music.pls");
+    const std::string list = Page("/jiaoliao/music/music.pls");
     EXPECT_EQ(Count(list, "<entry>"), 3);
     EXPECT_EQ(Cut(list, "href=\"", "\" />"), "http://music.pagewren.test/songs/1.mp3");
     EXPECT_NE(list.find("http://music.pagewren.test/songs/3.mp3\" />"), std::string::npos);
@@ -177,7 +177,7 @@ TEST_F(SampleSpacesTest, PlaylistNamesEverySongAndNoEntryWithoutSongs) {
 }
 
 TEST_F(SampleSpacesTest, ProfileCountsBoardMessages) {
-    EXPECT_EQ(Cut(Page("/pagewren/profile"), "留言(<b>", "</b>条"), "23");
+    EXPECT_EQ(Cut(Page("/jiaoliao/profile"), "留言(<b>", "</b>条"), "23");
     const std::string quiet = Page("/quietwren/profile");
     EXPECT_EQ(Position(quiet, "留言(<b>"), 0u);
     EXPECT_EQ(Position(quiet, "</b>条"), 0u);
@@ -189,12 +189,12 @@ std::string SearchPath(const std::string& space, int page) {
 }
 
 TEST_F(SampleSpacesTest, CommentSearchWithLastPageLinkNamesTheLastPage) {
-    const std::string page = Page(SearchPath("pagewren", 0));
+    const std::string page = Page(SearchPath("jiaoliao", 0));
     ASSERT_NE(Position(page, "[尾页]"), 0u);
     EXPECT_EQ(Cut(Cut(page, "[下一页]", "[尾页]"), "pageno=", "&type"), "4");
     // The last page has nothing further to link to, and past it there is nothing at all.
-    EXPECT_EQ(Position(Page(SearchPath("pagewren", 4)), "下一页"), 0u);
-    EXPECT_NE(Position(Page(SearchPath("pagewren", 5)), "暂无评论"), 0u);
+    EXPECT_EQ(Position(Page(SearchPath("jiaoliao", 4)), "下一页"), 0u);
+    EXPECT_NE(Position(Page(SearchPath("jiaoliao", 5)), "暂无评论"), 0u);
 }
 
 TEST_F(SampleSpacesTest, CommentSearchWithOnlyNextLinkNumbersItsPages) {
@@ -216,7 +216,7 @@ TEST_F(SampleSpacesTest, CommentSearchWithOnlyNextLinkNumbersItsPages) {
 TEST_F(SampleSpacesTest, CommentSearchOfSpaceWithoutCommentsSaysSo) {
     EXPECT_NE(Position(Page(SearchPath("quietwren", 0)), "暂无评论"), 0u);
     EXPECT_NE(Position(Page(SearchPath("nosuchwren", 0)), "暂无评论"), 0u);
-    EXPECT_EQ(Position(Page(SearchPath("pagewren", 0)), "暂无评论"), 0u);
+    EXPECT_EQ(Position(Page(SearchPath("jiaoliao", 0)), "暂无评论"), 0u);
 }
 
 }  // namespace

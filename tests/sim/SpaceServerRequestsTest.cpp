@@ -13,28 +13,28 @@ namespace {
 using Log = std::vector<std::string>;
 
 TEST_F(SampleSpacesTest, ProxyAndDirectRequestsGetTheSamePage) {
-    const Fetched direct = Fetch(Origin(port_) + "/pagewren/blog");
-    const Fetched proxied = Fetch("http://hi.baidu.com/pagewren/blog", Origin(port_));
+    const Fetched direct = Fetch(Origin(port_) + "/jiaoliao/blog");
+    const Fetched proxied = Fetch("http://hi.baidu.com/jiaoliao/blog", Origin(port_));
     EXPECT_EQ(proxied.code, CURLE_OK);
     EXPECT_EQ(proxied.status, 200);
     EXPECT_EQ(proxied.contentType, "text/html; charset=gb2312");
     EXPECT_EQ(proxied.body, direct.body);
     EXPECT_EQ(server_.Requests(),
-              (Log{"hi.baidu.com/pagewren/blog", "hi.baidu.com/pagewren/blog"}));
+              (Log{"hi.baidu.com/jiaoliao/blog", "hi.baidu.com/jiaoliao/blog"}));
 }
 
 TEST_F(SampleSpacesTest, PagesGoOutInCodePage936) {
-    const std::string body = Fetch(Origin(port_) + "/pagewren/blog").body;
+    const std::string body = Fetch(Origin(port_) + "/jiaoliao/blog").body;
     EXPECT_NE(body.find(spacesim::ToCp936("文章分类")), std::string::npos);
     EXPECT_EQ(body.find("文章分类"), std::string::npos) << "UTF-8 bytes on the page";
 }
 
 TEST_F(SampleSpacesTest, LeadingDoubleSlashIsTheSamePath) {
     const Fetched doubled =
-        Fetch("http://hi.baidu.com//pagewren/blog/category/life", Origin(port_));
+        Fetch("http://hi.baidu.com//jiaoliao/blog/category/life", Origin(port_));
     EXPECT_EQ(doubled.status, 200);
-    EXPECT_EQ(doubled.body, Fetch(Origin(port_) + "/pagewren/blog/category/life").body);
-    EXPECT_EQ(server_.Requests().front(), "hi.baidu.com/pagewren/blog/category/life");
+    EXPECT_EQ(doubled.body, Fetch(Origin(port_) + "/jiaoliao/blog/category/life").body);
+    EXPECT_EQ(server_.Requests().front(), "hi.baidu.com/jiaoliao/blog/category/life");
 }
 
 std::string PercentEncoded(const std::string& bytes) {
@@ -80,11 +80,11 @@ TEST_F(SampleSpacesTest, UnknownSongAndUnknownHostAreErrors) {
 }
 
 TEST_F(SampleSpacesTest, LogKeepsOrderAndQueryAndCanBeCleared) {
-    Fetch(Origin(port_) + "/pagewren/profile");
-    Fetch("http://hi.baidu.com/sys/search?pageno=0&hi=pagewren", Origin(port_));
+    Fetch(Origin(port_) + "/jiaoliao/profile");
+    Fetch("http://hi.baidu.com/sys/search?pageno=0&hi=jiaoliao", Origin(port_));
     Fetch("http://music.pagewren.test/songs/1.mp3", Origin(port_));
     EXPECT_EQ(server_.Requests(),
-              (Log{"hi.baidu.com/pagewren/profile", "hi.baidu.com/sys/search?pageno=0&hi=pagewren",
+              (Log{"hi.baidu.com/jiaoliao/profile", "hi.baidu.com/sys/search?pageno=0&hi=jiaoliao",
                    "music.pagewren.test/songs/1.mp3"}));
     server_.ClearRequests();
     EXPECT_TRUE(server_.Requests().empty());
@@ -92,23 +92,23 @@ TEST_F(SampleSpacesTest, LogKeepsOrderAndQueryAndCanBeCleared) {
 
 TEST_F(SampleSpacesTest, ControlAddressesSetAndResetFaultsUnlogged) {
     const Fetched set =
-        Fetch(Origin(port_) + "/__sim/fault?path=%2Fpagewren%2Fprofile&mode=status500");
+        Fetch(Origin(port_) + "/__sim/fault?path=%2Fjiaoliao%2Fprofile&mode=status500");
     EXPECT_EQ(set.status, 200);
-    EXPECT_EQ(Fetch(Origin(port_) + "/pagewren/profile").status, 500);
-    EXPECT_EQ(Fetch(Origin(port_) + "/__sim/fault?path=/pagewren/blog&mode=sideways").status, 400);
-    EXPECT_EQ(Fetch(Origin(port_) + "/__sim/requests").body, "hi.baidu.com/pagewren/profile\n");
+    EXPECT_EQ(Fetch(Origin(port_) + "/jiaoliao/profile").status, 500);
+    EXPECT_EQ(Fetch(Origin(port_) + "/__sim/fault?path=/jiaoliao/blog&mode=sideways").status, 400);
+    EXPECT_EQ(Fetch(Origin(port_) + "/__sim/requests").body, "hi.baidu.com/jiaoliao/profile\n");
     Fetch(Origin(port_) + "/__sim/reset");
-    EXPECT_EQ(Fetch(Origin(port_) + "/pagewren/profile").status, 200);
-    EXPECT_EQ(server_.Requests(), Log{"hi.baidu.com/pagewren/profile"});
+    EXPECT_EQ(Fetch(Origin(port_) + "/jiaoliao/profile").status, 200);
+    EXPECT_EQ(server_.Requests(), Log{"hi.baidu.com/jiaoliao/profile"});
 }
 
 TEST_F(SampleSpacesTest, FaultKeyWithQueryOrHostNarrowsIt) {
     const std::string page1 =
-        "/sys/search?pageno=1&type=9&sort=1&word=&entry=2&region=3&hi=pagewren&date=";
+        "/sys/search?pageno=1&type=9&sort=1&word=&entry=2&region=3&hi=jiaoliao&date=";
     server_.SetFault(page1, spacesim::Fault::Status404);
     server_.SetFault("music.pagewren.test/songs/1.mp3", spacesim::Fault::Status500);
     EXPECT_EQ(Fetch("http://hi.baidu.com" + page1, Origin(port_)).status, 404);
-    EXPECT_EQ(Fetch(Origin(port_) + "/sys/search?pageno=0&hi=pagewren").status, 200);
+    EXPECT_EQ(Fetch(Origin(port_) + "/sys/search?pageno=0&hi=jiaoliao").status, 200);
     EXPECT_EQ(Fetch("http://music.pagewren.test/songs/1.mp3", Origin(port_)).status, 500);
     EXPECT_EQ(Fetch("http://music.pagewren.test/songs/2.mp3", Origin(port_)).status, 200);
 }

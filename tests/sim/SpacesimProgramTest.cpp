@@ -81,7 +81,7 @@ private:
 
 TEST(SpacesimProgram, PrintsItsFreePortFirstAndStopsOnSignal) {
     Program program(
-        {"--port", "0", "--generate", "bigwren=40", "--fault", "/pagewren/profile=status404"});
+        {"--port", "0", "--generate", "bigwren=40", "--fault", "/jiaoliao/profile=status404"});
     const std::string line = program.FirstLine();
     std::smatch match;
     ASSERT_TRUE(
@@ -93,8 +93,8 @@ TEST(SpacesimProgram, PrintsItsFreePortFirstAndStopsOnSignal) {
     const std::string generated =
         Utf8(Fetch("http://hi.baidu.com/bigwren/blog", Origin(port)).body);
     EXPECT_EQ(Count(Cut(generated, "文章分类", "文章存档"), "category"), 10);
-    EXPECT_EQ(Fetch(Origin(port) + "/pagewren/blog").status, 200);
-    EXPECT_EQ(Fetch(Origin(port) + "/pagewren/profile").status, 404);
+    EXPECT_EQ(Fetch(Origin(port) + "/jiaoliao/blog").status, 200);
+    EXPECT_EQ(Fetch(Origin(port) + "/jiaoliao/profile").status, 404);
     EXPECT_EQ(program.SignalAndWait(SIGTERM), 0);
 }
 
@@ -105,7 +105,7 @@ TEST(SpacesimProgram, StopsOnInterrupt) {
 }
 
 TEST(SpacesimProgram, RefusesBadOptionsAndMissingData) {
-    EXPECT_EQ(Program({"--fault", "/pagewren/blog=sideways"}).Wait(), 2);
+    EXPECT_EQ(Program({"--fault", "/jiaoliao/blog=sideways"}).Wait(), 2);
     EXPECT_EQ(Program({"--port"}).Wait(), 2);
     EXPECT_EQ(Program({"--generate", "bigwren"}).Wait(), 2);
     EXPECT_EQ(Program({"--data", "/nonexistent/spaces"}).Wait(), 1);
