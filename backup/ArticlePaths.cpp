@@ -1,82 +1,13 @@
 #include "backup/ArticlePaths.h"
 
-#include "app/SpaceAddress.h"
-#include "platform/FileSystem.h"
+#include "app/SafeNames.h"
 
 namespace {
 
-const QChar kReplacement = QChar('_');
 // The Word document is named after the .html file, so every name leaves room for both.
 const QString kLongestExtension = QStringLiteral(".html.doc");
 
-bool IsHarmful(QChar c) {
-    // Backslash too: it separates folders where the saved tree may be copied to.
-    return c == QChar('/') || c == QChar('\\') || c.unicode() < 0x20 || c.unicode() == 0x7F;
-}
-
-int Utf8Length(QChar c) {
-    const char16_t u = c.unicode();
-    if (u < 0x80) {
-        return 1;
-    }
-    return u < 0x800 ? 2 : 3;
-}
-
-// Cuts the text to at most maxBytes bytes of UTF-8 without splitting a character.
-QString CutToBytes(const QString& text, int maxBytes) {
-    int bytes = 0;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const bool pair =
-            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        const int length = pair ? 4 : Utf8Length(text[i]);
-        if (bytes + length > maxBytes) {
-            break;
-        }
-        bytes += length;
-        i += pair ? 2 : 1;
-    }
-    return text.left(i);
-}
-
-// Separators, control characters and lone surrogates (which have no UTF-8 form, so the file
-// system would get another name) become "_".
-QString WithHarmlessCharacters(QString name) {
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const bool pair =
-            name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate();
-        if (pair) {
-            ++i;
-        } else if (IsHarmful(name[i]) || name[i].isSurrogate()) {
-            name[i] = kReplacement;
-        }
-    }
-    return name;
-}
-
 }  // namespace
-
-QString SafeName(const QString& name, int maxBytes) {
-    QString safe = WithHarmlessCharacters(name);
-    if (safe == QStringLiteral(".") || safe == QStringLiteral("..")) {
-        safe.fill(kReplacement);
-    }
-    return CutToBytes(safe, maxBytes);
-}
-
-QString SpaceFolderName(const QString& address) {
-    QString name = SpaceName(address);
-    // An address copied from a browser may end in "/"; the folder is the same space's.
-    while (name.endsWith(QChar('/')) || name.endsWith(QChar('\\'))) {
-        name.chop(1);
-    }
-    return SafeName(name);
-}
-
-QString SpaceFolderPath(const QString& appFolder, const QString& address) {
-    return appFolder + platform::kPathSeparator + SpaceFolderName(address) +
-           platform::kPathSeparator;
-}
 
 QString CategoryFolderPath(const QString& spaceFolder, const QString& category) {
     return spaceFolder + SafeName(category);
@@ -87,5 +18,5 @@ QString ArticleFileName(int row, const QString& title, const QString& extension)
     const int room = kMaxNameBytes - static_cast<int>(prefix.toUtf8().size()) -
                      static_cast<int>(kLongestExtension.toUtf8().size());
     // The row number in front already keeps the name clear of "." and "..".
-    return prefix + CutToBytes(WithHarmlessCharacters(title), room) + extension;
+    return prefix + CutToUtf8Bytes(WithHarmlessCharacters(title), room) + extension;
 }

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "app/SafeNames.h"
 #include "app/moddelay.h"
 #include "app/modgetdata.h"
 #include "backup/ArticlePaths.h"
