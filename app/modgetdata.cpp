@@ -5,9 +5,11 @@
 
 namespace {
 
-// Addresses travel as bytes: non-ASCII characters and blanks are percent-encoded from
-// their code page 936 bytes, as the service expected of its own links.
-std::string EncodeAddress(const QString& address) {
+constexpr long kFirstErrorStatus = 400;
+
+}  // namespace
+
+std::string AddressOnTheWire(const QString& address) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string encoded;
     for (const unsigned char byte : platform::ToAnsi(address)) {
@@ -22,10 +24,8 @@ std::string EncodeAddress(const QString& address) {
     return encoded;
 }
 
-}  // namespace
-
 std::optional<QString> GetData(const QString& address) {
-    const auto body = platform::HttpGet(EncodeAddress(address));
+    const auto body = platform::HttpGet(AddressOnTheWire(address));
     if (!body) {
         return std::nullopt;
     }
@@ -34,4 +34,12 @@ std::optional<QString> GetData(const QString& address) {
 
 QString GetPageOrEmpty(const QString& address) {
     return GetData(address).value_or(QString());
+}
+
+std::optional<QString> GetPageToKeep(const QString& address) {
+    const auto response = platform::HttpGetResponse(AddressOnTheWire(address));
+    if (!response || response->status >= kFirstErrorStatus) {
+        return std::nullopt;
+    }
+    return platform::FromAnsi(response->body);
 }

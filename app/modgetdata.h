@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <optional>
+#include <string>
 
 // Fetches the page at the address (a complete "http://" URL) and returns its body as text
 // in code page 936, whatever the status. Returns nothing when the request fails; a dead or
@@ -11,3 +12,11 @@ std::optional<QString> GetData(const QString& address);
 // The page at the address, or the empty text when the request fails: the page a step reads
 // after setting its page text to empty before the request.
 QString GetPageOrEmpty(const QString& address);
+
+// The page at the address for keeping: nothing when the request fails or when the server
+// answers with an error status (400 and above), whose body is an error page, not the page.
+std::optional<QString> GetPageToKeep(const QString& address);
+
+// The address as it goes out: non-ASCII characters and blanks percent-encoded from their
+// code page 936 bytes, as the service expected of its own links.
+std::string AddressOnTheWire(const QString& address);

@@ -74,7 +74,7 @@ private:
     }
 
     bool SaveHtml(int i, const ArticleRow& row) {
-        const std::optional<QString> page = GetData(row.address);
+        const std::optional<QString> page = GetPageToKeep(row.address);
         Pause();
         const bool saved =
             page && WriteArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page)});
@@ -83,7 +83,7 @@ private:
     }
 
     bool SaveHtmlAndDoc(int i, const ArticleRow& row) {
-        const std::optional<QString> page = GetData(row.address);
+        const std::optional<QString> page = GetPageToKeep(row.address);
         bool saved = page && WriteArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page)});
         if (saved) {
             saved = SaveAsWordDoc(ArticlePath(i, row, QStringLiteral(".html")), controls_.Pump()) ==
@@ -95,7 +95,7 @@ private:
     }
 
     bool SaveText(int i, const ArticleRow& row) {
-        const std::optional<QString> page = GetData(row.address);
+        const std::optional<QString> page = GetPageToKeep(row.address);
         Pause();
         // This status names the article after the one being written.
         Progress(i + 1, QStringLiteral("篇文章为文本文件(.txt)"));

@@ -12,7 +12,7 @@ struct SaveOutcome {
 // a folder per category beneath the space folder in the format the format box names
 // ("html", "txt" or "html & doc"; any other text saves nothing), pausing two seconds per
 // article, then reports the end and opens the space folder. An article whose page request
-// fails gets no file and, like one whose file or Word document could not be written, is
-// counted as failed and named in the final status. Throws platform::RunStopped when the
-// pump asks the run to stop; no file is written after that.
+// fails or is answered with an error status gets no file and, like one whose file or Word document
+// could not be written, is counted as failed and named in the final status. Throws
+// platform::RunStopped when the pump asks the run to stop; no file is written after that.
 SaveOutcome RunArticleSave(ArticleWindowControls& controls);

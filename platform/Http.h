@@ -1,14 +1,56 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace platform {
+
+class EventPump;
+
+// What a completed GET brought back (after any redirects).
+struct HttpResponse {
+    long status = 0;
+    std::string contentType;    // the "Content-Type" header, "" when absent
+    std::string contentLength;  // the "Content-Length" header, "" when absent
+    std::string body;
+};
 
 // Performs one GET of the address, with no extra headers and the proxy that the environment
 // names, and returns the raw body whatever the status. Returns nothing when the request
 // fails: bad address, refused connection, a server that stalls, a body cut short or one
 // larger than 64 MiB.
 std::optional<std::string> HttpGet(const std::string& address);
+
+// The same GET, with the status and headers of the answer. Returns nothing when it fails.
+std::optional<HttpResponse> HttpGetResponse(const std::string& address);
+
+// One GET run on a worker thread, so that the user-interface thread stays free while it
+// goes. Starts at once; destroying the transfer aborts it if it is still under way.
+class HttpTransfer {
+public:
+    explicit HttpTransfer(std::string address);
+    ~HttpTransfer();
+    HttpTransfer(const HttpTransfer&) = delete;
+    HttpTransfer& operator=(const HttpTransfer&) = delete;
+
+    // True once the request has ended, completed or failed.
+    bool Done() const;
+
+    // Ends the request as soon as possible; it then counts as failed.
+    void Abort();
+
+    // The answer once Done(), moved out to the caller; nothing when the request failed.
+    std::optional<HttpResponse> TakeResponse();
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+};
+
+// Runs a GET on a worker thread and handles window events until it ends. Returns nothing
+// when it fails. Aborts it and throws RunStopped when the pump asks the run to stop.
+std::optional<HttpResponse> HttpGetWhilePumping(const std::string& address, EventPump& pump);
 
 }  // namespace platform
