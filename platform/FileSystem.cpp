@@ -75,3 +75,33 @@ bool WriteAnsiLines(const QString& path, const QStringList& lines) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+struct ReplacingFile::Impl {
+    explicit Impl(const QString& path) : file(path) {}
+    QSaveFile file;
+};
+
+ReplacingFile::ReplacingFile(const QString& path) : impl_(std::make_unique<Impl>(path)) {}
+
+// An uncommitted QSaveFile removes its temporary file when it goes.
+ReplacingFile::~ReplacingFile() = default;
+
+bool ReplacingFile::Open() {
+    return impl_->file.open(QIODevice::WriteOnly);
+}
+
+bool ReplacingFile::Write(const char* data, qint64 size) {
+    return impl_->file.write(data, size) == size;
+}
+
+qint64 ReplacingFile::Position() const {
+    return impl_->file.pos();
+}
+
+bool ReplacingFile::Commit() {
+    return impl_->file.commit();
+}
+
+}  // namespace platform

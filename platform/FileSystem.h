@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace platform {
 
@@ -20,5 +21,35 @@ bool CreateFolder(const QString& path);
 // Creates the file anew and writes each line in code page 936 followed by CR LF.
 // Returns false when the file could not be created or written in full.
 bool WriteAnsiLines(const QString& path, const QStringList& lines);
+
+}  // namespace platform
+
+namespace platform {
+
+// A file of raw bytes written beside its destination and put in its place only by Commit,
+// so that an earlier file stays whole when the writing fails or is abandoned.
+class ReplacingFile {
+public:
+    explicit ReplacingFile(const QString& path);
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    // Starts the file. Returns false when it cannot be created beside the destination.
+    bool Open();
+
+    // Appends the bytes. Returns false when they could not all be written.
+    bool Write(const char* data, qint64 size);
+
+    // The number of bytes written so far.
+    qint64 Position() const;
+
+    // Replaces the destination with what was written. Returns false when that fails.
+    bool Commit();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace platform

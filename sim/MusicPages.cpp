@@ -7,7 +7,7 @@
 namespace spacesim {
 
 std::string Playlist(const Space& space) {
-    std::string list = "<asx version=\"3.0\">\n";
+    std::string list = "<asx Version=\"3.0\">\n";
     for (const Song& song : space.songs) {
         list += "<entry><title>" + EscapeHtml(song.title) + "</title><ref href=\"" + song.url +
                 "\" /></entry>\n";

@@ -6,8 +6,7 @@
 
 namespace spacesim {
 
-// The space's playlist (UTF-8): one <entry> per song; the word "entry" does not occur at all
-// when the space has no songs.
+// The space's playlist (UTF-8), marked by "Version=": one <entry> per song.
 std::string Playlist(const Space& space);
 
 // The bytes of a song file: `song.bytes` bytes that start like an MP3 file and are the same on

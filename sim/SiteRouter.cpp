@@ -65,7 +65,8 @@ Reply SpaceReply(const Space& space, const std::vector<std::string>& s) {
     if (n == 2 && s[1] == "profile") {
         return PageReply(ProfilePage(space));
     }
-    if (n == 3 && s[1] == "music" && s[2] == "music.pls") {
+    // A space without songs has no playlist at all.
+    if (n == 3 && s[1] == "music" && s[2] == "music.pls" && !space.songs.empty()) {
         return PageReply(Playlist(space));
     }
     if (n == 4 && s[1] == "blog" && s[2] == "item" && s[3].ends_with(".html")) {
@@ -94,8 +95,9 @@ Reply ErrorReply(int status) {
 
 Reply Route(const SpaceStore& store, const RequestTarget& target) {
     if (target.host != kServiceHost) {
-        if (const Song* song = store.FindSong(target.host + target.path)) {
-            return {200, "audio/mpeg", SongBytes(*song)};
+        const Song* song = store.FindSong(target.host + target.path);
+        if (song != nullptr && song->delivery != SongDelivery::Missing) {
+            return {200, "audio/mpeg", SongBytes(*song), song->delivery};
         }
         return ErrorReply(store.IsSongHost(target.host) ? 404 : 502);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/SpaceData.h"
+
 #include <string>
 
 namespace spacesim {
@@ -12,6 +14,7 @@ struct Reply {
     int status = 200;
     std::string contentType;
     std::string body;
+    SongDelivery delivery = SongDelivery::Whole;  // how a song's body goes out
 };
 
 // The content type of every page: code page 936 under the name the service used for it.

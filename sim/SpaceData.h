@@ -25,11 +25,20 @@ struct Category {
     std::vector<Article> articles;
 };
 
+// How a song host answers a song's address.
+enum class SongDelivery {
+    Whole,    // the bytes at once, with a Content-Length
+    Chunked,  // the bytes in chunks, without a Content-Length
+    Slow,     // the bytes, but only after about two seconds
+    Missing,  // a 404 page: the song is listed but gone
+};
+
 // One background song; the song host answers its address with `bytes` bytes of audio.
 struct Song {
     std::string title;
     std::string url;
     std::size_t bytes = 0;
+    SongDelivery delivery = SongDelivery::Whole;
 };
 
 // One message left on the space's message board.

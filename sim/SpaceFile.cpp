@@ -25,6 +25,24 @@ PagerForm ReadPager(const json& object) {
     throw std::runtime_error("pager must be \"last\" or \"next\", not \"" + form + "\"");
 }
 
+SongDelivery ReadDelivery(const json& object) {
+    const std::string form = object.contains("delivery") ? Text(object, "delivery") : "whole";
+    if (form == "whole") {
+        return SongDelivery::Whole;
+    }
+    if (form == "chunked") {
+        return SongDelivery::Chunked;
+    }
+    if (form == "slow") {
+        return SongDelivery::Slow;
+    }
+    if (form == "missing") {
+        return SongDelivery::Missing;
+    }
+    throw std::runtime_error(
+        "delivery must be \"whole\", \"chunked\", \"slow\" or \"missing\", not \"" + form + "\"");
+}
+
 Category ReadCategory(const json& object) {
     Category category{Text(object, "slug"), Text(object, "name"), ReadPager(object), {}};
     for (const json& item : object.value("articles", json::array())) {
@@ -43,8 +61,8 @@ Space ReadSpace(const json& root, std::string name) {
         space.categories.push_back(ReadCategory(item));
     }
     for (const json& item : root.value("songs", json::array())) {
-        space.songs.push_back(
-            {Text(item, "title"), Text(item, "url"), item.value("bytes", std::size_t{0})});
+        space.songs.push_back({Text(item, "title"), Text(item, "url"),
+                               item.value("bytes", std::size_t{0}), ReadDelivery(item)});
     }
     for (const json& item : root.value("board", json::array())) {
         space.board.push_back({Text(item, "author"), Text(item, "date"), Text(item, "text")});

@@ -34,6 +34,8 @@ struct SpaceServer::Impl {
 
     void Handle(const httplib::Request& request, httplib::Response& response);
     void Control(const RequestTarget& target, httplib::Response& response);
+    void SendReply(const Reply& reply, const httplib::Request& request,
+                   httplib::Response& response);
     template <class Value>
     std::optional<Value> Lookup(const std::map<std::string, Value>& table,
                                 const RequestTarget& target) const;
@@ -67,7 +69,29 @@ void SpaceServer::Impl::Handle(const httplib::Request& request, httplib::Respons
         RespondWithFault(*fault, reply, request, response, stop);
         return;
     }
+    SendReply(reply, request, response);
+}
+
+void SpaceServer::Impl::SendReply(const Reply& reply, const httplib::Request& request,
+                                  httplib::Response& response) {
+    if (reply.delivery == SongDelivery::Slow) {
+        RespondWithFault(Fault::Slow, reply, request, response, stop);
+        return;
+    }
     response.status = reply.status;
+    if (reply.delivery == SongDelivery::Chunked) {
+        // Chunks leave the length unannounced, as some song hosts did.
+        response.set_chunked_content_provider(
+            reply.contentType, [body = reply.body](std::size_t offset, httplib::DataSink& sink) {
+                const std::size_t piece = std::min<std::size_t>(body.size() - offset, 4096);
+                if (piece == 0) {
+                    sink.done();
+                    return true;
+                }
+                return sink.write(body.data() + offset, piece);
+            });
+        return;
+    }
     response.set_content(reply.body, reply.contentType);
 }
 

@@ -1,0 +1,76 @@
+#include "music/MusicDownload.h"
+
+#include <memory>
+
+#include "app/SafeNames.h"
+#include "app/moddelay.h"
+#include "music/MusicWindowControls.h"
+#include "music/SongTransfer.h"
+#include "platform/FileSystem.h"
+#include "platform/ReportList.h"
+
+namespace {
+
+// How often the loop looks again for a song that is still arriving after its two seconds.
+constexpr int kPollMs = 10;
+
+// The text after the last "/" of the address, made fit to be a file name of the song folder.
+QString SongFileName(const QString& address) {
+    const QString name = SafeName(address.mid(address.lastIndexOf(QChar('/')) + 1));
+    // An address ending in "/" names no file; the song still needs one.
+    return name.isEmpty() ? QStringLiteral("_") : name;
+}
+
+// Prepares the song folder and the destination, then starts the song's transfer.
+std::unique_ptr<SongTransfer> StartMusicDownload(MusicWindowControls& controls,
+                                                 const QString& address, const QString& folder) {
+    if (!platform::PathExists(folder)) {
+        platform::CreateFolder(folder);
+    }
+    controls.SetDestination(folder + platform::kPathSeparator + SongFileName(address));
+    return std::make_unique<SongTransfer>(controls, address);
+}
+
+QString SongCount(MusicWindowControls& controls) {
+    return QStringLiteral("共 ") + QString::number(controls.Songs().RowCount()) +
+           QStringLiteral(" 歌曲，");
+}
+
+// Waits the two seconds of the pace, then on for a song that takes longer, so that every
+// song's body goes to its own file.
+void WaitForSong(SongTransfer& song) {
+    Delay(2, QStringLiteral("1000"), song);
+    while (!song.Finished()) {
+        song.PumpFor(kPollMs);
+        if (song.StopRequested()) {
+            throw platform::RunStopped{};
+        }
+    }
+}
+
+}  // namespace
+
+DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
+    const QString spaceFolder = SpaceFolderPath(controls.AppFolder(), controls.Address());
+    if (!platform::PathExists(spaceFolder)) {
+        platform::CreateFolder(spaceFolder);
+    }
+    const QString songFolder = spaceFolder + QStringLiteral("背景音乐");
+    DownloadOutcome outcome;
+    const int count = controls.Songs().RowCount();
+    for (int i = 1; i <= count; ++i) {
+        controls.SetSongStatus(SongCount(controls) + QStringLiteral("正在下载第 ") +
+                               QString::number(i) + QStringLiteral(" 首歌曲"));
+        const auto song = StartMusicDownload(controls, controls.Songs().Cell(i, 1), songFolder);
+        WaitForSong(*song);
+        ++outcome.songs;
+        outcome.failed += song->Saved() ? 0 : 1;
+    }
+    QString status = SongCount(controls) + QStringLiteral("已下载完毕");
+    if (outcome.failed > 0) {
+        status += QStringLiteral("，其中 ") + QString::number(outcome.failed) +
+                  QStringLiteral(" 首下载失败");
+    }
+    controls.SetSongStatus(status);
+    return outcome;
+}

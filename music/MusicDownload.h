@@ -1,0 +1,17 @@
+#pragma once
+
+class MusicWindowControls;
+
+// How a download went: the songs started and how many of them yielded no file.
+struct DownloadOutcome {
+    int songs = 0;
+    int failed = 0;
+};
+
+// The "下载背景音乐" run: downloads every listed song into the folder "背景音乐" beneath the
+// space folder, one song at a time and no faster than one every two seconds, showing the
+// progress of each, then reports the end. A song that is refused, cut off or answered with an
+// error status, or whose file cannot be written, gets no file (an earlier copy stays) and is
+// counted as failed in the final status. Throws platform::RunStopped when the pump asks the
+// run to stop; the song under way then leaves no file behind.
+DownloadOutcome RunMusicDownload(MusicWindowControls& controls);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+class EventPump;
+class ReportList;
+}  // namespace platform
+
+// What the playlist retrieval and the song download read and write on the music window;
+// frmmusic implements it over its controls and the CLI over plain values. Every text is read
+// afresh at each use, since the user may change it while a run waits.
+class MusicWindowControls {
+public:
+    virtual ~MusicWindowControls() = default;
+    virtual QString Address() const = 0;  // txtblog
+    virtual void SetAddress(const QString& address) = 0;
+    virtual platform::ReportList& Songs() = 0;                    // LVmusic
+    virtual void SetDownloadEnabled(bool enabled) = 0;            // cmdget
+    virtual void SetSongStatus(const QString& caption) = 0;       // Label2
+    virtual void SetProgressCaption(const QString& caption) = 0;  // Label1
+    // ProgressBar1, whose maximum and value are single-precision numbers kept between songs.
+    virtual float ProgressMax() const = 0;
+    virtual void SetProgressMax(float max) = 0;
+    virtual float ProgressValue() const = 0;
+    virtual void SetProgressValue(float value) = 0;
+    virtual QString Destination() const = 0;  // savefile, the path of the song under way
+    virtual void SetDestination(const QString& path) = 0;
+    virtual platform::EventPump& Pump() = 0;
+    virtual QString AppFolder() const = 0;  // where the space folders are made
+};
