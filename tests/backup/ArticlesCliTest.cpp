@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDirIterator>
 #include <QFile>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -8,6 +9,8 @@
 #include "CliRunner.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
+#include "app/SafeNames.h"
+#include "app/SpaceAddress.h"
 
 namespace {
 
@@ -51,6 +54,26 @@ TEST_F(ArticlesCliTest, SaveRunsAfterTheCatalogue) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_TRUE(QFile::exists(app_.Path() + "/jiaoliao/读书笔记/16 读《红楼梦》：第一回.txt"));
     EXPECT_NE(result.out.find("\"text\":\"保存完毕！\""), std::string::npos) << result.out;
+}
+
+TEST_F(ArticlesCliTest, DefaultSpaceSavesWholeBesideTheProgramAndItsSettings) {
+    // The demo's application folder: the programs and the settings file beside the saves.
+    for (const char* file : {"pagewren", "pagewren-cli", "spacesim", "blogurl.ini"}) {
+        app_.Write(QString::fromUtf8(file), "not a space folder");
+    }
+    const QString address = kDefaultSpaceAddress;
+    const CliResult result = RunCli({"--app-dir", app_.Path(), "--pace", "0", "articles", address,
+                                     "--wait", "0", "--save", "html"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("Label2: 保存完毕！\n"), std::string::npos) << result.out;
+    const QString folder = app_.Path() + "/" + SpaceFolderName(address);
+    QDirIterator it(folder, {"*.html"}, QDir::Files, QDirIterator::Subdirectories);
+    int saved = 0;
+    for (; it.hasNext(); it.next()) {
+        ++saved;
+    }
+    EXPECT_EQ(saved, 17);
+    EXPECT_EQ(app_.Read("pagewren"), "not a space folder");
 }
 
 TEST_F(ArticlesCliTest, BadOptionsAreBadUsage) {

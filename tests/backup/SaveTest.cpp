@@ -119,20 +119,29 @@ TEST_F(SaveTest, ShortAddressSavesStraightBeneathTheApplicationFolder) {
     EXPECT_EQ(opened_, QStringList{"explore " + app_.Path() + "//"});
 }
 
-TEST_F(SaveTest, FailedRequestWritesNoFileAndIsCountedInTheEndStatus) {
-    window_.address = kSample;
-    window_.AddArticle("新的开始", "生活随笔", kItem + "5098d152bdc1d322.html");
-    window_.AddArticle("周末做饭", "生活随笔", kItem + "a06933bce13b4524.html");
-    // An earlier good copy must survive a save made while the service fails.
-    QDir().mkpath(app_.Path() + "/jiaoliao/生活随笔");
-    app_.Write("jiaoliao/生活随笔/2 周末做饭.html", "earlier copy");
-    sim_.SetFault("/jiaoliao/blog/item/a06933bce13b4524.html", "refuse");
-    const SaveOutcome outcome = RunArticleSave(window_);
-    EXPECT_EQ(outcome.articles, 2);
-    EXPECT_EQ(outcome.failed, 1);
-    EXPECT_EQ(Read("jiaoliao/生活随笔/2 周末做饭.html"), "earlier copy");
-    EXPECT_FALSE(Read("jiaoliao/生活随笔/1 新的开始.html").empty());
-    EXPECT_EQ(window_.Status(), "保存完毕！其中 1 篇文章保存失败");
+TEST_F(SaveTest, FailedRequestOrErrorPageWritesNoFileAndIsCountedInTheEndStatus) {
+    for (const char* format : {"html", "txt"}) {
+        SCOPED_TRACE(format);
+        TestArticleWindow window(app_.Path(), kSample);
+        window.format = QString::fromUtf8(format);
+        const QString ext = QStringLiteral(".") + window.format;
+        window.AddArticle("新的开始", "生活随笔", kItem + "5098d152bdc1d322.html");
+        window.AddArticle("周末做饭", "生活随笔", kItem + "a06933bce13b4524.html");
+        window.AddArticle("为什么总是下雨?", "生活随笔", kItem + "8e89f1c3ee13d914.html");
+        // Earlier good copies must survive a save made while the service or its archive fails.
+        QDir().mkpath(app_.Path() + "/jiaoliao/生活随笔");
+        app_.Write("jiaoliao/生活随笔/2 周末做饭" + ext, "earlier copy");
+        app_.Write("jiaoliao/生活随笔/3 为什么总是下雨?" + ext, "earlier copy");
+        sim_.SetFault("/jiaoliao/blog/item/a06933bce13b4524.html", "refuse");
+        sim_.SetFault("/jiaoliao/blog/item/8e89f1c3ee13d914.html", "status404");
+        const SaveOutcome outcome = RunArticleSave(window);
+        EXPECT_EQ(outcome.articles, 3);
+        EXPECT_EQ(outcome.failed, 2);
+        EXPECT_EQ(Read("jiaoliao/生活随笔/2 周末做饭" + ext), "earlier copy");
+        EXPECT_EQ(Read("jiaoliao/生活随笔/3 为什么总是下雨?" + ext), "earlier copy");
+        EXPECT_FALSE(Read("jiaoliao/生活随笔/1 新的开始" + ext).empty());
+        EXPECT_EQ(window.Status(), "保存完毕！其中 2 篇文章保存失败");
+    }
 }
 
 TEST_F(SaveTest, UnwritableSpaceFolderReportsEveryArticleFailed) {

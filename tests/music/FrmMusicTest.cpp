@@ -1,0 +1,93 @@
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+#include <memory>
+
+#include "SimFixture.h"
+#include "TempFolder.h"
+#include "app/SpaceAddress.h"
+#include "app/WindowLook.h"
+#include "music/frmmusic.h"
+#include "platform/Shell.h"
+
+class FrmMusicTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { app_ = std::make_unique<TempFolder>(); }
+
+    void opensLaidOutWithTheDownloadDisabled() {
+        SaveSpaceAddress(app_->Path(), QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        frmmusic window(app_->Path());
+        QCOMPARE(window.size(), QSize(Px(9915), Px(4485)));
+        QCOMPARE(window.txtblog->text(), QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        QCOMPARE(window.cmdgetbgm->text(), QStringLiteral("获取背景音乐"));
+        QCOMPARE(window.cmdget->text(), QStringLiteral("下载背景音乐"));
+        QVERIFY(!window.cmdget->isEnabled());
+        QCOMPARE(window.LVmusic->headerItem()->text(1), QStringLiteral("歌曲地址"));
+        QCOMPARE(window.LVmusic->columnWidth(0), Px(600));
+        QCOMPARE(window.cmdget->geometry(), QRect(Px(8040), Px(3960), Px(1695), Px(375)));
+        QCOMPARE(window.Label1->geometry(), QRect(Px(3960), Px(4080), Px(3975), Px(255)));
+        // Only the bar's top edge shows; the destination box lies below the client area.
+        QVERIFY(window.ProgressBar1->y() < window.height());
+        QVERIFY(window.ProgressBar1->y() + 5 >= window.height());
+        QVERIFY(window.savefile->y() >= window.height());
+    }
+
+    void listsDownloadsAndOpensASongOnDoubleClick() {
+        SimFixture sim;
+        QStringList opened;
+        platform::SetShellHandler([&](const QString&, const QString& target) { opened << target; });
+        SaveSpaceAddress(app_->Path(), QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        frmmusic window(app_->Path());
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QCOMPARE(window.LVmusic->topLevelItemCount(), 3);
+        QCOMPARE(window.Label2->text(), QStringLiteral("共 3 歌曲"));
+        QVERIFY(window.cmdget->isEnabled());
+
+        window.LVmusic->setCurrentItem(window.LVmusic->topLevelItem(1));
+        QTest::mouseDClick(window.LVmusic->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
+        QCOMPARE(opened, QStringList{"http://music.pagewren.test/songs/2.mp3"});
+        platform::SetShellHandler({});
+
+        window.show();
+        // A press of either button while the download runs starts nothing.
+        QTimer::singleShot(500, &window, [&] {
+            QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+            QTest::mouseClick(window.cmdget, Qt::LeftButton);
+        });
+        QTest::mouseClick(window.cmdget, Qt::LeftButton);
+        QCOMPARE(window.Label2->text(), QStringLiteral("共 3 歌曲，已下载完毕"));
+        QCOMPARE(window.Label1->text(), QStringLiteral("下载完成，文件大小：3072 Kb"));
+        QCOMPARE(window.ProgressBar1->maximum(), 3145728);
+        QCOMPARE(window.ProgressBar1->value(), 3145728);
+        QCOMPARE(window.savefile->text(), app_->Path() + "/jiaoliao/背景音乐/3.mp3");
+        QCOMPARE(sim.Requests().size(), size_t{4});
+    }
+
+    void closingMidDownloadLeavesNoPartialFile() {
+        SimFixture sim;
+        sim.SetFault("music.pagewren.test/songs/2.mp3", "stall");
+        SaveSpaceAddress(app_->Path(), QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        QPointer<frmmusic> window = new frmmusic(app_->Path());
+        window->show();
+        QTest::mouseClick(window->cmdgetbgm, Qt::LeftButton);
+        // Closed while the second song hangs in its transfer.
+        QTimer::singleShot(3000, window, [&] { window->close(); });
+        QTest::mouseClick(window->cmdget, Qt::LeftButton);
+        QTRY_VERIFY(window.isNull());
+        const QDir songs(app_->Path() + "/jiaoliao/背景音乐");
+        QCOMPARE(songs.entryList(QDir::Files), QStringList{"1.mp3"});
+    }
+
+private:
+    std::unique_ptr<TempFolder> app_;
+};
+
+QTEST_MAIN(FrmMusicTest)
+#include "FrmMusicTest.moc"
