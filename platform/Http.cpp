@@ -35,13 +35,32 @@ bool InitialiseCurl() {
     return ok;
 }
 
+// Where a transfer's body goes.
+struct BodySink {
+    CURL* curl = nullptr;
+    std::string* body = nullptr;
+};
+
+// Makes room for the announced length at once, so that a large song is not copied over and
+// over (and held twice) while its buffer grows.
+void ReserveAnnounced(const BodySink& sink) {
+    curl_off_t length = -1;
+    if (sink.body->empty() &&
+        curl_easy_getinfo(sink.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+        length > 0 && static_cast<std::size_t>(length) <= kMaxBodyBytes) {
+        sink.body->reserve(static_cast<std::size_t>(length));
+    }
+}
+
 size_t CollectBody(char* data, size_t size, size_t count, void* userData) {
     const size_t bytes = size * count;
-    auto* body = static_cast<std::string*>(userData);
+    const auto* sink = static_cast<const BodySink*>(userData);
+    std::string* body = sink->body;
     if (body->size() + bytes > kMaxBodyBytes) {
         return 0;
     }
     try {
+        ReserveAnnounced(*sink);
         body->append(data, bytes);
     } catch (const std::bad_alloc&) {
         // Returning short makes curl abort the transfer with an error.
@@ -54,7 +73,7 @@ int CheckAbort(void* abortFlag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) 
     return static_cast<const std::atomic<bool>*>(abortFlag)->load() ? 1 : 0;
 }
 
-bool Configure(CURL* curl, const std::string& address, std::string& body,
+bool Configure(CURL* curl, const std::string& address, BodySink& sink,
                const std::atomic<bool>& abortFlag) {
     // The proxy is deliberately left unset so that curl takes it from http_proxy & co.
     return curl_easy_setopt(curl, CURLOPT_URL, address.c_str()) == CURLE_OK &&
@@ -69,7 +88,7 @@ bool Configure(CURL* curl, const std::string& address, std::string& body,
            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kStallTimeS) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_TIMEOUT, kOverallTimeoutS) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CollectBody) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbort) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &abortFlag) == CURLE_OK;
@@ -99,8 +118,8 @@ std::optional<HttpResponse> Perform(const std::string& address,
     }
     HttpResponse response;
     CURL* curl = handle.get();
-    if (!Configure(curl, address, response.body, abortFlag) ||
-        curl_easy_perform(curl) != CURLE_OK) {
+    BodySink sink{curl, &response.body};
+    if (!Configure(curl, address, sink, abortFlag) || curl_easy_perform(curl) != CURLE_OK) {
         return std::nullopt;
     }
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
