@@ -8,7 +8,8 @@ std::string CliUsage() {
            "commands:\n"
            "  survey ADDRESS                 the main window's survey\n"
            "  articles ADDRESS [--wait MS] [--save html|txt|\"html & doc\"]\n"
-           "                                 the article catalogue, then optionally the save\n";
+           "                                 the article catalogue, then optionally the save\n"
+           "  css ADDRESS [--save]           the CSS template, then optionally its save\n";
 }
 
 std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, std::string& error) {
