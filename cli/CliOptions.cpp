@@ -9,7 +9,8 @@ std::string CliUsage() {
            "  survey ADDRESS                 the main window's survey\n"
            "  articles ADDRESS [--wait MS] [--save html|txt|\"html & doc\"]\n"
            "                                 the article catalogue, then optionally the save\n"
-           "  music ADDRESS [--download]     the song list, then optionally the download\n";
+           "  music ADDRESS [--download]     the song list, then optionally the download\n"
+           "  css ADDRESS [--save]           the CSS template, then optionally its save\n";
 }
 
 std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, std::string& error) {

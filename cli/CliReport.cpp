@@ -12,6 +12,10 @@ void CliReport::AddLabel(const QString& name, const QString& text) {
     labels_.emplace_back(name, text);
 }
 
+void CliReport::AddMessage(const QString& text, const QString& title) {
+    messages_.emplace_back(text, title);
+}
+
 std::string CliReport::ToJsonLines() const {
     std::string out;
     for (const List& list : lists_) {
@@ -27,6 +31,11 @@ std::string CliReport::ToJsonLines() const {
         out += nlohmann::json{{"label", name.toStdString()}, {"text", text.toStdString()}}.dump() +
                "\n";
     }
+    for (const auto& [text, title] : messages_) {
+        out +=
+            nlohmann::json{{"message", text.toStdString()}, {"title", title.toStdString()}}.dump() +
+            "\n";
+    }
     return out;
 }
 
@@ -40,6 +49,9 @@ std::string CliReport::ToText() const {
     }
     for (const auto& [name, text] : labels_) {
         out += name.toStdString() + ": " + text.toStdString() + "\n";
+    }
+    for (const auto& [text, title] : messages_) {
+        out += "message (" + title.toStdString() + "): " + text.toStdString() + "\n";
     }
     return out;
 }

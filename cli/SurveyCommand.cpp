@@ -55,7 +55,11 @@ private:
 
 }  // namespace
 
-int RunSurveyCommand(const CliOptions& options, CliReport& report) {
+int RunSurveyCommand(const CliOptions& options, CliReport& report, std::string& error) {
+    if (!options.commandOptions.isEmpty()) {
+        error = "survey takes no options";
+        return 2;
+    }
     HeadlessMainWindow window(options.address, options.pace);
     RunSpaceSurvey(window, options.appFolder);
     window.Report(report);

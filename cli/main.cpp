@@ -1,10 +1,13 @@
 #include <QStringList>
 #include <cstdio>
 #include <iostream>
+#include <map>
+#include <string>
 
 #include "cli/ArticlesCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
+#include "cli/CssCommand.h"
 #include "cli/MusicCommand.h"
 #include "cli/SurveyCommand.h"
 #include "platform/FileSystem.h"
@@ -13,6 +16,15 @@
 namespace {
 
 constexpr int kBadUsage = 2;
+
+using Command = int (*)(const CliOptions&, CliReport&, std::string&);
+
+const std::map<std::string, Command> kCommands = {
+    {"survey", &RunSurveyCommand},
+    {"articles", &RunArticlesCommand},
+    {"music", &RunMusicCommand},
+    {"css", &RunCssCommand},
+};
 
 int BadUsage(const std::string& message) {
     std::cerr << "pagewren-cli: " << message << "\n" << CliUsage();
@@ -44,25 +56,14 @@ int main(int argc, char* argv[]) {
         }
     });
 
-    CliReport report;
-    int code = 0;
-    if (options->command == QLatin1String("survey")) {
-        if (!options->commandOptions.isEmpty()) {
-            return BadUsage("survey takes no options");
-        }
-        code = RunSurveyCommand(*options, report);
-    } else if (options->command == QLatin1String("articles")) {
-        code = RunArticlesCommand(*options, report, error);
-        if (code == kBadUsage) {
-            return BadUsage(error);
-        }
-    } else if (options->command == QLatin1String("music")) {
-        code = RunMusicCommand(*options, report, error);
-        if (code == kBadUsage) {
-            return BadUsage(error);
-        }
-    } else {
+    const auto command = kCommands.find(options->command.toStdString());
+    if (command == kCommands.end()) {
         return BadUsage("unknown command " + options->command.toStdString());
+    }
+    CliReport report;
+    const int code = command->second(*options, report, error);
+    if (code == kBadUsage) {
+        return BadUsage(error);
     }
     std::cout << (options->json ? report.ToJsonLines() : report.ToText()) << std::flush;
     return code;

@@ -1,11 +1,79 @@
 #include "css/frmstylegrab2.h"
 
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
 
 #include "app/WindowLook.h"
+#include "css/CssFetch.h"
+#include "css/CssSave.h"
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kLf = QStringLiteral("\n");
+
+}  // namespace
 
 frmstylegrab2::frmstylegrab2(const QString& appFolder)
-    : SpaceWindow(appFolder, QStringLiteral("Pagewren final beta"), 9915, 7815) {
+    : SpaceWindow(appFolder, QStringLiteral("Pagewren final beta"), 9915, 7815),
+      cmdget(new QPushButton(QStringLiteral("获取CSS"), this)),
+      cmdsave(new QPushButton(QStringLiteral("保存CSS"), this)),
+      txtcss(new QPlainTextEdit(this)) {
     setObjectName(QStringLiteral("frmstylegrab2"));
-    PlaceTwips(*txtblog, 120, 120, 7935, 405);
+    PlaceTwips(*txtblog, 120, 120, 6975, 480);
+    cmdget->setObjectName(QStringLiteral("cmdget"));
+    PlaceTwips(*cmdget, 7200, 120, 1215, 495);
+    cmdsave->setObjectName(QStringLiteral("cmdsave"));
+    cmdsave->setEnabled(false);
+    PlaceTwips(*cmdsave, 8640, 120, 1215, 495);
+    txtcss->setObjectName(QStringLiteral("txtcss"));
+    // A style sheet is read line by line as fetched: long rules scroll rather than wrap.
+    txtcss->setLineWrapMode(QPlainTextEdit::NoWrap);
+    PlaceTwips(*txtcss, 120, 720, 9735, 6975);
+
+    setTabOrder(txtblog, cmdget);
+    setTabOrder(cmdget, cmdsave);
+    setTabOrder(cmdsave, txtcss);
+    connect(cmdget, &QPushButton::clicked, this, &frmstylegrab2::cmdget_Click);
+    connect(cmdsave, &QPushButton::clicked, this, &frmstylegrab2::cmdsave_Click);
+}
+
+void frmstylegrab2::cmdget_Click() {
+    run_.Start([this](platform::EventPump& pump) {
+        pump_ = &pump;
+        RunCssFetch(*this);
+    });
+}
+
+void frmstylegrab2::cmdsave_Click() {
+    // Through the run too, so a window closed while a message box is up outlives the box.
+    run_.Start([this](platform::EventPump& pump) {
+        pump_ = &pump;
+        RunCssSave(*this);
+    });
+}
+
+void frmstylegrab2::ShowMessage(const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+QString frmstylegrab2::Address() const {
+    return txtblog->text();
+}
+
+// The box keeps lines, not line-break characters; the sheet's lines end in CR LF as the
+// system's text boxes hold them.
+QString frmstylegrab2::CssText() const {
+    return txtcss->toPlainText().replace(kLf, kCrLf);
+}
+
+void frmstylegrab2::SetCssText(const QString& text) {
+    txtcss->setPlainText(QString(text).replace(kCrLf, kLf));
+}
+
+void frmstylegrab2::SetSaveEnabled(bool enabled) {
+    cmdsave->setEnabled(enabled);
 }

@@ -2,6 +2,9 @@
 
 #include <iconv.h>
 
+#include <QRegularExpression>
+#include <QStringList>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
@@ -73,6 +76,44 @@ size_t BadAnsiCharacterLength(const char* at, size_t left) {
     return (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) ? 2 : 1;
 }
 
+size_t OneByte(const char*, size_t) {
+    return 1;
+}
+
+// The code page 936 family under the names pages declare it by.
+const QStringList kCp936Names = {QStringLiteral("gb2312"), QStringLiteral("gbk"),
+                                 QStringLiteral("x-gbk"),  QStringLiteral("cp936"),
+                                 QStringLiteral("ms936"),  QStringLiteral("windows-936")};
+
+// Only a plain name goes to iconv, which reads suffixes such as "//IGNORE" as orders.
+bool IsCharsetName(const QString& name) {
+    static const QRegularExpression kPlainName(QStringLiteral("^[a-z0-9][a-z0-9._:-]*$"));
+    return kPlainName.match(name).hasMatch();
+}
+
+// Converts bytes in the iconv character set `from` to text; each undecodable character,
+// as long as badLength says, becomes U+FFFD.
+QString Decode(std::string_view bytes, const char* from, size_t (*badLength)(const char*, size_t)) {
+    Converter converter(kUtf8, from);
+    if (!converter.IsOpen()) {
+        return QString(static_cast<qsizetype>(bytes.size()), QChar(kReplacement));
+    }
+    std::string utf8;
+    const char* in = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        const int error = converter.Run(in, left, utf8);
+        if (error == 0) {
+            break;
+        }
+        utf8 += "\xEF\xBF\xBD";
+        const size_t skip = error == EINVAL ? left : badLength(in, left);
+        in += skip;
+        left -= skip;
+    }
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
 }  // namespace
 
 std::string ToAnsi(const QString& text) {
@@ -100,25 +141,30 @@ std::string ToAnsi(const QString& text) {
 }
 
 QString FromAnsi(std::string_view bytes) {
-    QString text;
-    Converter converter(kUtf8, kAnsiCodepage);
-    if (!converter.IsOpen()) {
-        return QString(static_cast<qsizetype>(bytes.size()), QChar(kReplacement));
+    return Decode(bytes, kAnsiCodepage, BadAnsiCharacterLength);
+}
+
+QString FromCharset(std::string_view bytes, const QString& charset) {
+    const QString name = charset.trimmed().toLower();
+    // Pages that said gb2312 were written in its superset; browsers read them so too.
+    if (name.isEmpty() || kCp936Names.contains(name) || !IsCharsetName(name)) {
+        return FromAnsi(bytes);
     }
-    std::string utf8;
-    const char* in = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        const int error = converter.Run(in, left, utf8);
-        if (error == 0) {
-            break;
-        }
-        utf8 += "\xEF\xBF\xBD";
-        const size_t skip = error == EINVAL ? left : BadAnsiCharacterLength(in, left);
-        in += skip;
-        left -= skip;
+    if (name == QLatin1String("gb18030")) {
+        return Decode(bytes, "GB18030", BadAnsiCharacterLength);
     }
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    const std::string iconvName = name.toStdString();
+    if (!Converter(kUtf8, iconvName.c_str()).IsOpen()) {
+        return FromAnsi(bytes);
+    }
+    return Decode(bytes, iconvName.c_str(), OneByte);
+}
+
+QString CharsetOf(const std::string& contentType) {
+    const QString header = QString::fromLatin1(contentType);
+    static const QRegularExpression kCharset(QStringLiteral(R"(;\s*charset\s*=\s*"?([^\s";]*))"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    return kCharset.match(header).captured(1);
 }
 
 int AnsiByteLength(const QString& text) {

@@ -8,6 +8,7 @@
 #include "sim/RequestTarget.h"
 #include "sim/SearchPages.h"
 #include "sim/SpaceStore.h"
+#include "sim/StylePages.h"
 
 #include <charconv>
 #include <optional>
@@ -59,6 +60,14 @@ const Category* FindCategory(const Space& space, const std::string& slug) {
 
 Reply SpaceReply(const Space& space, const std::vector<std::string>& s) {
     const std::size_t n = s.size();
+    if (n == 1) {
+        return HomePageReply(space);
+    }
+    if (n == 4 && s[1] == "css" && s[2] == "item") {
+        if (auto sheet = StyleSheetReply(space, s[3])) {
+            return *sheet;
+        }
+    }
     if (n == 2 && s[1] == "blog") {
         return PageReply(BlogPage(space));
     }

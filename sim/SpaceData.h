@@ -56,6 +56,13 @@ struct Comment {
     std::string text;
 };
 
+// The space's CSS template and how its home page links it.
+struct StyleSheet {
+    std::string name;                    // the sheet's file name less ".css"; empty: no link
+    std::string text;                    // the sheet as served, in code page 936
+    std::string homeCharset = "gb2312";  // "gb2312" or "utf-8": how the home page goes out
+};
+
 // Everything the simulator knows about one space; texts are UTF-8.
 struct Space {
     std::string name;   // the address piece after the host, e.g. "jiaoliao"
@@ -67,6 +74,7 @@ struct Space {
     int commentsPerPage = 10;
     PagerForm commentPager = PagerForm::Last;
     std::vector<Comment> comments;
+    StyleSheet css;
 };
 
 }  // namespace spacesim

@@ -1,5 +1,6 @@
 #include "sim/SpaceFile.h"
 
+#include <cctype>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -52,6 +53,21 @@ Category ReadCategory(const json& object) {
     return category;
 }
 
+StyleSheet ReadStyleSheet(const json& object) {
+    StyleSheet css{Text(object, "sheet"), Text(object, "text"),
+                   object.value("homeCharset", "gb2312")};
+    if (css.homeCharset != "gb2312" && css.homeCharset != "utf-8") {
+        throw std::runtime_error("homeCharset must be \"gb2312\" or \"utf-8\"");
+    }
+    // The client cuts the name up to the first ".css" after the link.
+    for (const char c : css.name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) {
+            throw std::runtime_error("css sheet \"" + css.name + "\" is not letters and digits");
+        }
+    }
+    return css;
+}
+
 Space ReadSpace(const json& root, std::string name) {
     Space space;
     space.name = std::move(name);
@@ -75,6 +91,9 @@ Space ReadSpace(const json& root, std::string name) {
             space.comments.push_back({Text(item, "article"), Text(item, "author"),
                                       Text(item, "date"), Text(item, "text")});
         }
+    }
+    if (root.contains("css")) {
+        space.css = ReadStyleSheet(root.at("css"));
     }
     return space;
 }

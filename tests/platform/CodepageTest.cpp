@@ -78,3 +78,23 @@ TEST(CodepageTest, ZeroBytesAndEmptyInputAreKept) {
 }
 
 }  // namespace
+
+TEST(CodepageTest, PagesAreReadInTheCharacterSetTheirAnswerDeclares) {
+    using platform::CharsetOf;
+    using platform::FromCharset;
+    const std::string utf8 = "\xE7\xA9\xBA\xE9\x97\xB4";  // "空间"
+    EXPECT_EQ(FromCharset(utf8, CharsetOf("text/html; charset=UTF-8")), QStringLiteral("空间"));
+    EXPECT_EQ(FromCharset(utf8, CharsetOf("text/html;charset=\"utf-8\"")), QStringLiteral("空间"));
+    // "gb2312" pages held GBK characters such as 镕 (0xE946).
+    EXPECT_EQ(FromCharset("\xE9\x46", CharsetOf("text/html; charset=gb2312")),
+              QStringLiteral("镕"));
+    // No character set, an unknown one, or one with iconv orders: code page 936.
+    for (const char* type :
+         {"text/html", "", "text/html; charset=x-nonesuch", "text/html; charset=utf-8//IGNORE"}) {
+        EXPECT_EQ(FromCharset(kSectionBytes, CharsetOf(type)), QStringLiteral("空间地址")) << type;
+    }
+    EXPECT_EQ(FromCharset("a\xFF"
+                          "b",
+                          QStringLiteral("utf-8")),
+              QStringLiteral("a") + kReplacement + QStringLiteral("b"));
+}

@@ -1,0 +1,133 @@
+#include "css/CssFetch.h"
+
+#include <optional>
+
+#include "app/SpaceAddress.h"
+#include "app/modgetdata.h"
+#include "css/CssWindowControls.h"
+#include "platform/Codepage.h"
+#include "platform/Http.h"
+
+namespace {
+
+const QString kFailureMessage = QStringLiteral("请填写正确的百度空间地址或者检查网络是否连接！");
+const QString kFailureTitle = QStringLiteral("错误提示");
+// The folder of the service that holds every space's style sheet.
+const QString kSheetFolder = QStringLiteral("/css/item/");
+const QString kSheetExtension = QStringLiteral(".css");
+constexpr long kFirstErrorStatus = 400;
+// Byte lengths and positions were held in 16 bits: nothing is found beyond this.
+constexpr qsizetype kLargest16Bit = 32767;
+
+// The name tail of the address: its last (byte length in code page 936 − 19) characters,
+// "/" and the space name for an ASCII address. Nothing when the address is too short or its
+// byte length does not fit in 16 bits.
+std::optional<QString> NameTail(const QString& address) {
+    if (!IsUsableAddress(address)) {
+        return std::nullopt;
+    }
+    const int bytes = platform::AnsiByteLength(address);
+    if (bytes > kLargest16Bit) {
+        return std::nullopt;
+    }
+    return address.right(bytes - kServiceRoot.size());
+}
+
+// The sheet address is the service root followed by the tail: only a tail that begins a path
+// keeps the request on the service, and one with "?", "#", "@" or "\" asks for something else.
+bool IsPathOnTheService(const QString& tail) {
+    if (!tail.startsWith(QChar('/'))) {
+        return false;
+    }
+    for (const QChar c : tail) {
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7F || QStringLiteral("?#@\\").contains(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Sheet names on the service were ids of letters and digits; anything else cut from a page
+// (quotes, separators, a query) is not a sheet name.
+bool IsSheetName(const QString& name) {
+    if (name.isEmpty()) {
+        return false;
+    }
+    for (const QChar c : name) {
+        const bool plain = (c >= QChar('a') && c <= QChar('z')) ||
+                           (c >= QChar('A') && c <= QChar('Z')) ||
+                           (c >= QChar('0') && c <= QChar('9'));
+        if (!plain && c != QChar('-') && c != QChar('_') && c != QChar('.')) {
+            return false;
+        }
+    }
+    return name != QStringLiteral(".") && name != QStringLiteral("..");
+}
+
+// The home page at the address as typed, decoded by the character set its answer declares.
+std::optional<QString> HomePage(const QString& address, platform::EventPump& pump) {
+    const auto response = platform::HttpGetWhilePumping(AddressOnTheWire(address), pump);
+    if (!response || response->status >= kFirstErrorStatus) {
+        return std::nullopt;
+    }
+    return platform::FromCharset(response->body, platform::CharsetOf(response->contentType));
+}
+
+// The name of the style sheet the page links for the tail: the text between the first
+// tail + "/css/item/" and the next ".css", skipping the tail by its byte length as the
+// service's addresses were counted. Nothing when there is no such link within the first
+// 32767 characters or what lies there is no sheet name.
+std::optional<QString> SheetName(const QString& page, const QString& tail) {
+    const qsizetype link = page.indexOf(tail + kSheetFolder);
+    if (link < 0 || link >= kLargest16Bit) {
+        return std::nullopt;
+    }
+    const qsizetype start = link + platform::AnsiByteLength(tail) + kSheetFolder.size();
+    const qsizetype end = page.indexOf(kSheetExtension, link);
+    if (end < start) {
+        return std::nullopt;
+    }
+    const QString name = page.mid(start, end - start);
+    return IsSheetName(name) ? std::optional(name) : std::nullopt;
+}
+
+// Each replacement goes through the box, which is set after each, as the user sees it grow.
+void LayOutRules(CssWindowControls& controls) {
+    const QString crlf = QStringLiteral("\r\n");
+    controls.SetCssText(
+        controls.CssText().replace(QStringLiteral("*/"), QStringLiteral("*/") + crlf));
+    controls.SetCssText(
+        controls.CssText().replace(QStringLiteral("/*"), crlf + QStringLiteral("/*")));
+    controls.SetCssText(
+        controls.CssText().replace(QStringLiteral("}"), QStringLiteral("}") + crlf));
+}
+
+bool Fail(CssWindowControls& controls) {
+    controls.ShowMessage(kFailureMessage, kFailureTitle);
+    return false;
+}
+
+}  // namespace
+
+bool RunCssFetch(CssWindowControls& controls) {
+    controls.SetSaveEnabled(false);
+    const QString address = controls.Address();
+    const std::optional<QString> tail = NameTail(address);
+    if (!tail || !IsPathOnTheService(*tail)) {
+        return Fail(controls);
+    }
+    const std::optional<QString> page = HomePage(address, controls.Pump());
+    const std::optional<QString> name = page ? SheetName(*page, *tail) : std::nullopt;
+    if (!name) {
+        return Fail(controls);
+    }
+    const std::optional<QString> sheet =
+        GetPageToKeep(kServiceRoot + *tail + kSheetFolder + *name + kSheetExtension);
+    if (!sheet) {
+        return Fail(controls);
+    }
+    controls.SetCssText(*sheet);
+    LayOutRules(controls);
+    controls.SetSaveEnabled(true);
+    return true;
+}

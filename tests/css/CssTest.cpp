@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "CliRunner.h"
+#include "SimFixture.h"
+#include "TempFolder.h"
+#include "css/CssFetch.h"
+#include "css/CssSave.h"
+#include "css/CssWindowControls.h"
+#include "platform/EventPump.h"
+#include "sim/Cp936.h"
+
+namespace {
+
+using Message = std::pair<QString, QString>;
+
+const QString kSample = QStringLiteral("http://hi.baidu.com/jiaoliao");
+const Message kFetchFailed{QStringLiteral("请填写正确的百度空间地址或者检查网络是否连接！"),
+                           QStringLiteral("错误提示")};
+// The sample sheet one rule per line, as fetched.
+const char* const kSampleLaidOut =
+    "\r\n/* 鹪鹩的小窝 空间模板 */\r\nbody{margin:0;background:#f3eefa;font:12px 宋体}\r\n\r\n"
+    "/*标题*/\r\n#header h1{color:#5a3d8a}\r\na{color:#33f}\r\na:hover{color:#f60}\r\n"
+    ".modhead{font-weight:bold}\r\n";
+
+// The CSS window's controls as plain values, every message box kept.
+class TestCssWindow : public CssWindowControls {
+public:
+    explicit TestCssWindow(QString appFolder) : appFolder(std::move(appFolder)) {}
+    QString Address() const override { return address; }
+    QString CssText() const override { return css; }
+    void SetCssText(const QString& text) override { css = text; }
+    void SetSaveEnabled(bool enabled) override { saveEnabled = enabled; }
+    void ShowMessage(const QString& text, const QString& title) override {
+        messages.emplace_back(text, title);
+    }
+    platform::EventPump& Pump() override { return pump; }
+    QString AppFolder() const override { return appFolder; }
+
+    QString appFolder;
+    QString address = kSample;
+    QString css;
+    bool saveEnabled = true;
+    std::vector<Message> messages;
+    platform::SleepingPump pump{0.0};
+};
+
+class CssTest : public ::testing::Test {
+protected:
+    // A home page for the sample space with the link after `filler` characters of text.
+    void ServeHomePage(int filler, const std::string& link) {
+        sim_.Server().SetPage("/jiaoliao", "<html><body>" + std::string(filler, 'x') +
+                                               "<link href=\"" + link + "\"></body></html>");
+    }
+    // Fetches into a box holding "old" and expects the failure message with the box kept.
+    void ExpectFetchFails(const QString& address, const char* why) {
+        TestCssWindow window(app_.Path());
+        window.address = address;
+        window.css = QStringLiteral("old");
+        EXPECT_FALSE(RunCssFetch(window)) << why;
+        EXPECT_EQ(window.messages, std::vector<Message>{kFetchFailed}) << why;
+        EXPECT_EQ(window.css, QStringLiteral("old")) << why;
+        EXPECT_FALSE(window.saveEnabled) << why;
+    }
+
+    SimFixture sim_;
+    TempFolder app_;
+};
+
+TEST_F(CssTest, FetchLaysTheSheetOutAndSaveWritesItInCodePage936) {
+    TestCssWindow window(app_.Path());
+    window.css = QStringLiteral("old");
+    ASSERT_TRUE(RunCssFetch(window));
+    EXPECT_EQ(window.css, QString::fromUtf8(kSampleLaidOut));
+    EXPECT_TRUE(window.saveEnabled);
+    EXPECT_EQ(sim_.Requests(),
+              (std::vector<std::string>{"hi.baidu.com/jiaoliao",
+                                        "hi.baidu.com/jiaoliao/css/item/6a81f2c4e93d0b57.css"}));
+
+    // An earlier file gives way to the new one.
+    QDir(app_.Path()).mkdir(QStringLiteral("jiaoliao"));
+    app_.Write("jiaoliao/空间模板.css", "old");
+    ASSERT_TRUE(RunCssSave(window));
+    EXPECT_EQ(app_.Read("jiaoliao/空间模板.css"),
+              spacesim::ToCp936(std::string(kSampleLaidOut) + "\r\n"));
+    EXPECT_TRUE(QFileInfo(app_.Path() + "/csscode").isDir());
+    EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_F(CssTest, FailuresShowTheMessageAndKeepTheBox) {
+    ExpectFetchFails(QStringLiteral("http://hi.baidu.com"), "19 characters");
+    ExpectFetchFails(QStringLiteral("http://hi.baidu.com@127.0.0.1/jiaoliao"), "tail off the host");
+    EXPECT_TRUE(sim_.Requests().empty());
+
+    ExpectFetchFails(QStringLiteral("http://hi.baidu.com/"), "20 characters: fetched, no link");
+    EXPECT_EQ(sim_.Requests(), std::vector<std::string>{"hi.baidu.com/"});
+    ExpectFetchFails(QStringLiteral("http://hi.baidu.com/quietwren"), "home page without a link");
+
+    sim_.SetFault("/jiaoliao/css/item/6a81f2c4e93d0b57.css", "status404");
+    ExpectFetchFails(kSample, "sheet answered 404");
+    sim_.SetFault("/jiaoliao/css/item/6a81f2c4e93d0b57.css", "refuse");
+    ExpectFetchFails(kSample, "sheet request fails");
+    sim_.SetFault("/jiaoliao", "status500");
+    ExpectFetchFails(kSample, "home page answered 500");
+
+    sim_.Server().ClearFaults();
+    sim_.ClearRequests();
+    ServeHomePage(10, "/jiaoliao/css/item/../../sys/x?y.css");
+    ExpectFetchFails(kSample, "sheet name off the sheet folder");
+    ServeHomePage(10, "/jiaoliao/css/item/");
+    ExpectFetchFails(kSample, "no .css after the link");
+    EXPECT_EQ(sim_.Requests().size(), 2u);
+
+    // 24 characters of markup and "http://hi.baidu.com" come before the tail.
+    const std::string link = "http://hi.baidu.com/jiaoliao/css/item/6a81f2c4e93d0b57.css";
+    ServeHomePage(32766 - 24 - 19, link);
+    TestCssWindow window(app_.Path());
+    EXPECT_TRUE(RunCssFetch(window)) << "link at character 32767";
+    ServeHomePage(32767 - 24 - 19, link);
+    ExpectFetchFails(kSample, "link at character 32768");
+}
+
+TEST_F(CssTest, SaveMessagesAndAFileThatCannotBeWritten) {
+    TestCssWindow window(app_.Path());
+    window.address = QStringLiteral("http://hi.baidu.com/");
+    window.css = QStringLiteral("a{b}");
+    EXPECT_FALSE(RunCssSave(window));
+    EXPECT_EQ(window.messages, (std::vector<Message>{{"请填写正确的百度空间地址", "错误提示"}}));
+    EXPECT_FALSE(QFileInfo::exists(app_.Path() + "/csscode"));
+
+    window.messages.clear();
+    window.address = kSample;
+    window.css.clear();
+    EXPECT_FALSE(RunCssSave(window));
+    EXPECT_EQ(window.messages,
+              (std::vector<Message>{{"没有获取到CSS代码，请填写正确的百度空间地址", "Pagewren"}}));
+    EXPECT_TRUE(QFileInfo(app_.Path() + "/csscode").isDir());
+    EXPECT_FALSE(QFileInfo::exists(app_.Path() + "/jiaoliao"));
+
+    // A file where the space folder should be: nothing can be written beneath it.
+    window.messages.clear();
+    window.css = QStringLiteral("a{b}");
+    app_.Write("jiaoliao", "not a folder");
+    EXPECT_FALSE(RunCssSave(window));
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_TRUE(window.messages[0].first.startsWith(QStringLiteral("无法写入文件：")));
+    EXPECT_EQ(window.messages[0].second, QStringLiteral("错误提示"));
+    EXPECT_EQ(app_.Read("jiaoliao"), "not a folder");
+}
+
+TEST_F(CssTest, CliReportsTheBoxAndTheMessagesAsJson) {
+    auto run = [this](const char* address) {
+        const CliResult result =
+            RunCli({"--app-dir", app_.Path(), "--pace", "0", "--json", "css", address, "--save"});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        std::vector<nlohmann::json> lines;
+        std::istringstream in(result.out);
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(nlohmann::json::parse(line));
+        }
+        return lines;
+    };
+    EXPECT_EQ(run("http://hi.baidu.com/jiaoliao"),
+              (std::vector<nlohmann::json>{{{"label", "txtcss"}, {"text", kSampleLaidOut}}}));
+    EXPECT_EQ(app_.Read("jiaoliao/空间模板.css"),
+              spacesim::ToCp936(std::string(kSampleLaidOut) + "\r\n"));
+
+    EXPECT_EQ(run("http://hi.baidu.com/quietwren"),
+              (std::vector<nlohmann::json>{
+                  {{"label", "txtcss"}, {"text", ""}},
+                  {{"message", kFetchFailed.first.toStdString()}, {"title", "错误提示"}}}));
+    EXPECT_FALSE(QFileInfo::exists(app_.Path() + "/quietwren"));
+}
+
+}  // namespace

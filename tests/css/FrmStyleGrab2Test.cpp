@@ -1,0 +1,95 @@
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "SimFixture.h"
+#include "TempFolder.h"
+#include "app/SpaceAddress.h"
+#include "app/WindowLook.h"
+#include "css/frmstylegrab2.h"
+
+namespace {
+
+// The window with its message boxes kept instead of shown, so no modal box waits for a user.
+class QuietCssWindow : public frmstylegrab2 {
+public:
+    using frmstylegrab2::frmstylegrab2;
+    QStringList messages;
+
+protected:
+    void ShowMessage(const QString& text, const QString& title) override {
+        messages << title + ": " + text;
+    }
+};
+
+}  // namespace
+
+class FrmStyleGrab2Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { app_ = std::make_unique<TempFolder>(); }
+
+    void opensWithItsControlsAsLaidOut() {
+        SaveSpaceAddress(app_->Path(), QStringLiteral("http://hi.baidu.com/quietwren"));
+        frmstylegrab2 window(app_->Path());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Pagewren final beta"));
+        QCOMPARE(window.size(), QSize(Px(9915), Px(7815)));
+        QCOMPARE(window.txtblog->text(), QStringLiteral("http://hi.baidu.com/quietwren"));
+        QCOMPARE(window.cmdget->text(), QStringLiteral("获取CSS"));
+        QCOMPARE(window.cmdsave->text(), QStringLiteral("保存CSS"));
+        QVERIFY(!window.cmdsave->isEnabled());
+        QVERIFY(window.txtcss->toPlainText().isEmpty());
+        QCOMPARE(window.txtblog->geometry(), QRect(Px(120), Px(120), Px(6975), Px(480)));
+        QCOMPARE(window.cmdget->geometry(), QRect(Px(7200), Px(120), Px(1215), Px(495)));
+        QCOMPARE(window.cmdsave->geometry(), QRect(Px(8640), Px(120), Px(1215), Px(495)));
+        QCOMPARE(window.txtcss->geometry(), QRect(Px(120), Px(720), Px(9735), Px(6975)));
+    }
+
+    void utf8HomePageSheetShownOneRulePerLineAndTheBoxSaved() {
+        SimFixture sim;
+        QuietCssWindow window(app_->Path());
+        window.show();
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/smallwren"));
+        QTest::mouseClick(window.cmdget, Qt::LeftButton);
+        QCOMPARE(window.txtcss->toPlainText(),
+                 QStringLiteral("body{color:#333}\n\n.item{padding:4px}\n\n\n/*小记*/\n"));
+        QVERIFY(window.cmdsave->isEnabled());
+
+        // The user's own edit is saved, lines ending in CR LF.
+        window.txtcss->setPlainText(QStringLiteral("a{b}\n/*c*/"));
+        QTest::mouseClick(window.cmdsave, Qt::LeftButton);
+        QCOMPARE(app_->Read("smallwren/空间模板.css"), std::string("a{b}\r\n/*c*/\r\n"));
+
+        QVERIFY(window.messages.isEmpty());
+    }
+
+    void closingDuringTheFetchStopsItAndIgnoresSecondPresses() {
+        SimFixture sim;
+        sim.SetFault("/jiaoliao", "stall");
+        QPointer<QuietCssWindow> window = new QuietCssWindow(app_->Path());
+        window->show();
+        window->txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        bool saveEnabledWhileFetching = true;
+        QTimer::singleShot(300, window, [&] {
+            saveEnabledWhileFetching = window->cmdsave->isEnabled();
+            QTest::mouseClick(window->cmdget, Qt::LeftButton);
+            window->close();
+        });
+        QTest::mouseClick(window->cmdget, Qt::LeftButton);
+        QTRY_VERIFY(window.isNull());
+        QVERIFY(!saveEnabledWhileFetching);
+        const auto requests = sim.Requests();
+        QCOMPARE(std::count(requests.begin(), requests.end(), "hi.baidu.com/jiaoliao"), 1);
+    }
+
+private:
+    std::unique_ptr<TempFolder> app_;
+};
+
+QTEST_MAIN(FrmStyleGrab2Test)
+#include "FrmStyleGrab2Test.moc"
