@@ -2,6 +2,10 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -21,8 +25,12 @@ constexpr long kOverallTimeoutS = 300;
 constexpr std::size_t kMaxBodyBytes = 64u << 20;
 // Addresses come from pages; nothing but the web may be read through them (no file://).
 constexpr const char* kAllowedProtocols = "http,https";
-// How often a waiting user-interface thread looks whether a transfer has ended.
-constexpr int kPollMs = 5;
+// How long a waiting user-interface thread goes without handling window events.
+constexpr int kPollMs = 10;
+constexpr long kFirstErrorStatus = 400;
+// A busy server is tried this often in all, and waited for at most this long each time.
+constexpr int kMaxTries = 3;
+constexpr curl_off_t kMaxRetryAfterS = 120;
 
 struct CurlDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
@@ -69,12 +77,36 @@ size_t CollectBody(char* data, size_t size, size_t count, void* userData) {
     return bytes;
 }
 
-int CheckAbort(void* abortFlag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<const std::atomic<bool>*>(abortFlag)->load() ? 1 : 0;
+// Raised to end a transfer early; a wait for a busy server ends with it.
+class AbortSignal {
+public:
+    bool Raised() const { return raised_.load(); }
+
+    void Raise() {
+        {
+            std::lock_guard lock(mutex_);
+            raised_.store(true);
+        }
+        wake_.notify_all();
+    }
+
+    // Sleeps for the duration unless raised meanwhile; returns false when raised.
+    bool SleepFor(std::chrono::seconds duration) {
+        std::unique_lock lock(mutex_);
+        return !wake_.wait_for(lock, duration, [this] { return raised_.load(); });
+    }
+
+private:
+    std::atomic<bool> raised_{false};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+};
+
+int CheckAbort(void* signal, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const AbortSignal*>(signal)->Raised() ? 1 : 0;
 }
 
-bool Configure(CURL* curl, const std::string& address, BodySink& sink,
-               const std::atomic<bool>& abortFlag) {
+bool Configure(CURL* curl, const std::string& address, BodySink& sink, AbortSignal& abort) {
     // The proxy is deliberately left unset so that curl takes it from http_proxy & co.
     return curl_easy_setopt(curl, CURLOPT_URL, address.c_str()) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L) == CURLE_OK &&
@@ -91,7 +123,7 @@ bool Configure(CURL* curl, const std::string& address, BodySink& sink,
            curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CheckAbort) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &abortFlag) == CURLE_OK;
+           curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &abort) == CURLE_OK;
 }
 
 std::string ContentType(CURL* curl) {
@@ -106,8 +138,13 @@ std::string ContentLength(CURL* curl) {
     return length < 0 ? std::string() : std::to_string(length);
 }
 
-std::optional<HttpResponse> Perform(const std::string& address,
-                                    const std::atomic<bool>& abortFlag) {
+// The answer and, for a busy server, how long it asked to be left alone.
+struct Attempt {
+    HttpResponse response;
+    curl_off_t retryAfterS = 0;
+};
+
+std::optional<Attempt> PerformOnce(const std::string& address, AbortSignal& abort) {
     // curl reads the address up to the first zero; a cut address would fetch another page.
     if (address.find('\0') != std::string::npos || !InitialiseCurl()) {
         return std::nullopt;
@@ -116,22 +153,76 @@ std::optional<HttpResponse> Perform(const std::string& address,
     if (!handle) {
         return std::nullopt;
     }
-    HttpResponse response;
+    Attempt attempt;
+    HttpResponse& response = attempt.response;
     CURL* curl = handle.get();
     BodySink sink{curl, &response.body};
-    if (!Configure(curl, address, sink, abortFlag) || curl_easy_perform(curl) != CURLE_OK) {
+    if (!Configure(curl, address, sink, abort) || curl_easy_perform(curl) != CURLE_OK) {
         return std::nullopt;
     }
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    curl_easy_getinfo(curl, CURLINFO_RETRY_AFTER, &attempt.retryAfterS);
     response.contentType = ContentType(curl);
     response.contentLength = ContentLength(curl);
-    return response;
+    return attempt;
 }
+
+bool IsBusy(const Attempt& attempt) {
+    const long status = attempt.response.status;
+    return (status == 429 || status == 503) && attempt.retryAfterS > 0;
+}
+
+std::optional<HttpResponse> Perform(const std::string& address, AbortSignal& abort) {
+    const std::string prefix = ReplayPrefix();
+    for (int tries = 1;; ++tries) {
+        std::optional<Attempt> attempt = PerformOnce(prefix + address, abort);
+        if (!attempt) {
+            return std::nullopt;
+        }
+        if (IsBusy(*attempt) && tries < kMaxTries) {
+            const auto pause = std::min<curl_off_t>(attempt->retryAfterS, kMaxRetryAfterS);
+            if (!abort.SleepFor(std::chrono::seconds(pause))) {
+                return std::nullopt;
+            }
+            continue;
+        }
+        if (!prefix.empty() && attempt->response.status >= kFirstErrorStatus) {
+            return std::nullopt;
+        }
+        return std::move(attempt->response);
+    }
+}
+
+std::string& PrefixStore() {
+    static std::string prefix;
+    return prefix;
+}
+
+thread_local EventPump* requestPump = nullptr;
 
 }  // namespace
 
+void SetReplayPrefix(const std::string& prefix) {
+    PrefixStore() = prefix;
+}
+
+const std::string& ReplayPrefix() {
+    return PrefixStore();
+}
+
+RequestPumpScope::RequestPumpScope(EventPump& pump) : previous_(requestPump) {
+    requestPump = &pump;
+}
+
+RequestPumpScope::~RequestPumpScope() {
+    requestPump = previous_;
+}
+
 std::optional<HttpResponse> HttpGetResponse(const std::string& address) {
-    const std::atomic<bool> never{false};
+    if (requestPump != nullptr) {
+        return HttpGetWhilePumping(address, *requestPump);
+    }
+    AbortSignal never;
     return Perform(address, never);
 }
 
@@ -145,16 +236,23 @@ std::optional<std::string> HttpGet(const std::string& address) {
 
 // Shared with the worker, which may outlive a transfer that was aborted and discarded.
 struct HttpTransfer::State {
-    std::atomic<bool> abort{false};
-    std::atomic<bool> done{false};
+    AbortSignal abort;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
     std::optional<HttpResponse> response;
     std::thread worker;
 };
 
 HttpTransfer::HttpTransfer(std::string address) : state_(std::make_shared<State>()) {
     state_->worker = std::thread([state = state_, address = std::move(address)] {
-        state->response = Perform(address, state->abort);
-        state->done.store(true, std::memory_order_release);
+        std::optional<HttpResponse> response = Perform(address, state->abort);
+        {
+            std::lock_guard lock(state->mutex);
+            state->response = std::move(response);
+            state->done = true;
+        }
+        state->ended.notify_all();
     });
 }
 
@@ -165,15 +263,23 @@ HttpTransfer::~HttpTransfer() {
 }
 
 bool HttpTransfer::Done() const {
-    return state_->done.load(std::memory_order_acquire);
+    std::lock_guard lock(state_->mutex);
+    return state_->done;
+}
+
+bool HttpTransfer::WaitFor(int maxMs) {
+    std::unique_lock lock(state_->mutex);
+    return state_->ended.wait_for(lock, std::chrono::milliseconds(maxMs),
+                                  [this] { return state_->done; });
 }
 
 void HttpTransfer::Abort() {
-    state_->abort.store(true);
+    state_->abort.Raise();
 }
 
 std::optional<HttpResponse> HttpTransfer::TakeResponse() {
-    if (!Done() || state_->abort.load()) {
+    std::lock_guard lock(state_->mutex);
+    if (!state_->done || state_->abort.Raised()) {
         return std::nullopt;
     }
     return std::move(state_->response);
@@ -181,8 +287,9 @@ std::optional<HttpResponse> HttpTransfer::TakeResponse() {
 
 std::optional<HttpResponse> HttpGetWhilePumping(const std::string& address, EventPump& pump) {
     HttpTransfer transfer(address);
-    while (!transfer.Done()) {
-        pump.PumpFor(kPollMs);
+    // Events are handled between short waits for the answer, which ends a wait at once.
+    while (!transfer.WaitFor(kPollMs)) {
+        pump.PumpFor(0);
         if (pump.StopRequested()) {
             // The destructor aborts the transfer and waits for the worker to let go.
             throw RunStopped{};

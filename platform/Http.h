@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,10 +16,34 @@ struct HttpResponse {
     std::string body;
 };
 
+// Sends every later request for an address A to prefix + A instead, e.g. to a web archive's
+// replay service ("http://web.archive.org/web/2012id_/"); the empty prefix sends A itself.
+// With a prefix, an answer with an error status (400 and above) is the archive's own page,
+// so the request counts as failed.
+void SetReplayPrefix(const std::string& prefix);
+
+// The prefix set above; empty when requests go to their own addresses.
+const std::string& ReplayPrefix();
+
+// While one lives, requests on this thread wait for their answers on a worker thread and
+// handle window events with the pump meanwhile; a stop of the pump aborts the request.
+class RequestPumpScope {
+public:
+    explicit RequestPumpScope(EventPump& pump);
+    ~RequestPumpScope();
+    RequestPumpScope(const RequestPumpScope&) = delete;
+    RequestPumpScope& operator=(const RequestPumpScope&) = delete;
+
+private:
+    EventPump* previous_;
+};
+
 // Performs one GET of the address, with no extra headers and the proxy that the environment
-// names, and returns the raw body whatever the status. Returns nothing when the request
-// fails: bad address, refused connection, a server that stalls, a body cut short or one
-// larger than 64 MiB.
+// names, and returns the raw body whatever the status (but see SetReplayPrefix). A busy
+// server's 429 or 503 with "Retry-After" is waited out, at most 120 s, and tried again, three
+// tries in all. Returns nothing when the request fails: bad address, refused connection, a
+// server that stalls, a body cut short or one larger than 64 MiB. Throws RunStopped when the
+// pump of a RequestPumpScope asks the run to stop.
 std::optional<std::string> HttpGet(const std::string& address);
 
 // The same GET, with the status and headers of the answer. Returns nothing when it fails.
@@ -37,6 +60,9 @@ public:
 
     // True once the request has ended, completed or failed.
     bool Done() const;
+
+    // Waits at most maxMs milliseconds for the request to end; returns Done().
+    bool WaitFor(int maxMs);
 
     // Ends the request as soon as possible; it then counts as failed.
     void Abort();
