@@ -9,7 +9,7 @@
 SpaceWindow::SpaceWindow(const QString& appFolder, const QString& caption, int widthTwips,
                          int heightTwips)
     : appFolder_(appFolder) {
-    setWindowTitle(caption);
+    setWindowTitle(WindowTitle(caption));
     setWindowIcon(ProgramIcon());
     setFixedSize(Px(widthTwips), Px(heightTwips));
     setFont(SongTiFont(9));

@@ -8,12 +8,22 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include "platform/Http.h"
+
 void PlaceTwips(QWidget& control, int left, int top, int width, int height) {
     control.setGeometry(Px(left), Px(top), Px(width), Px(height));
 }
 
 QColor WindowBackground() {
     return QColor(192, 192, 255);
+}
+
+QString WindowTitle(const QString& caption) {
+    const std::string& prefix = platform::ReplayPrefix();
+    if (prefix.empty()) {
+        return caption;
+    }
+    return QStringLiteral("Pagewren — 回放：") + QString::fromStdString(prefix);
 }
 
 QIcon ProgramIcon() {

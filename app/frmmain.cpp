@@ -47,7 +47,7 @@ frmmain::~frmmain() {
 
 void frmmain::BuildControls() {
     setObjectName(QStringLiteral("frmmain"));
-    setWindowTitle(QStringLiteral("Pagewren final beta"));
+    setWindowTitle(WindowTitle(QStringLiteral("Pagewren final beta")));
     setWindowIcon(ProgramIcon());
     setFixedSize(Px(9915), Px(5715));
     setFont(SongTiFont(9));

@@ -1,5 +1,6 @@
 #include "backup/ArticleSave.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "app/SafeNames.h"
@@ -38,16 +39,21 @@ public:
         }
         const QString format = controls_.SaveFormat();
         if (format == QLatin1String("html")) {
-            Walk(&SaveRun::SaveHtml);
+            Walk(&SaveRun::SaveHtml, {QStringLiteral(".html")});
         } else if (format == QLatin1String("html & doc")) {
-            Walk(&SaveRun::SaveHtmlAndDoc);
+            Walk(&SaveRun::SaveHtmlAndDoc, {QStringLiteral(".html"), QStringLiteral(".html.doc")});
         } else if (format == QLatin1String("txt")) {
-            Walk(&SaveRun::SaveText);
+            Walk(&SaveRun::SaveText, {QStringLiteral(".txt")});
         }
         QString status = QStringLiteral("保存完毕！");
         if (outcome_.failed > 0) {
             status += QStringLiteral("其中 ") + QString::number(outcome_.failed) +
                       QStringLiteral(" 篇文章保存失败");
+        }
+        if (outcome_.skipped > 0) {
+            status += (outcome_.failed > 0 ? QStringLiteral("，") : QString()) +
+                      QStringLiteral("已跳过 ") + QString::number(outcome_.skipped) +
+                      QStringLiteral(" 篇");
         }
         controls_.SetStatus(status);
         controls_.SetSaveEnabled(true);
@@ -60,12 +66,16 @@ public:
 private:
     using Step = bool (SaveRun::*)(int, const ArticleRow&);
 
-    void Walk(Step save) {
+    void Walk(Step save, const QStringList& extensions) {
         // The row count is taken once; the list stays as it is while a save runs.
         const int count = controls_.Articles().RowCount();
         for (int i = 1; i <= count; ++i) {
             const platform::ReportList& rows = controls_.Articles();
             const ArticleRow row{rows.Cell(i, 1), rows.Cell(i, 2), rows.Cell(i, 4)};
+            if (controls_.SkipSaved() && IsSaved(i, row, extensions)) {
+                ++outcome_.skipped;
+                continue;
+            }
             ++outcome_.articles;
             if (!(this->*save)(i, row)) {
                 ++outcome_.failed;
@@ -101,6 +111,13 @@ private:
         Progress(i + 1, QStringLiteral("篇文章为文本文件(.txt)"));
         return page &&
                WriteArticle(i, row, QStringLiteral(".txt"), ArticleTextLines(row.title, *page));
+    }
+
+    // Whether an earlier run left every file of the article, none of them empty.
+    bool IsSaved(int i, const ArticleRow& row, const QStringList& extensions) const {
+        return std::all_of(extensions.begin(), extensions.end(), [&](const QString& extension) {
+            return platform::IsNonEmptyFile(ArticlePath(i, row, extension));
+        });
     }
 
     // Two seconds whatever the wait box holds; the service took no faster requests.

@@ -26,4 +26,6 @@ public:
     virtual void SetFormatEnabled(bool enabled) = 0;  // cmbgs
     virtual platform::EventPump& Pump() = 0;
     virtual QString AppFolder() const = 0;  // where the space folders are made
+    // Whether the save leaves out articles whose files are already there (a resumed run).
+    virtual bool SkipSaved() const { return false; }
 };

@@ -21,13 +21,17 @@ QString SongFileName(const QString& address) {
     return name.isEmpty() ? QStringLiteral("_") : name;
 }
 
+QString SongPath(const QString& folder, const QString& address) {
+    return folder + platform::kPathSeparator + SongFileName(address);
+}
+
 // Prepares the song folder and the destination, then starts the song's transfer.
 std::unique_ptr<SongTransfer> StartMusicDownload(MusicWindowControls& controls,
                                                  const QString& address, const QString& folder) {
     if (!platform::PathExists(folder)) {
         platform::CreateFolder(folder);
     }
-    controls.SetDestination(folder + platform::kPathSeparator + SongFileName(address));
+    controls.SetDestination(SongPath(folder, address));
     return std::make_unique<SongTransfer>(controls, address);
 }
 
@@ -59,9 +63,14 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
     DownloadOutcome outcome;
     const int count = controls.Songs().RowCount();
     for (int i = 1; i <= count; ++i) {
+        const QString address = controls.Songs().Cell(i, 1);
+        if (controls.SkipSaved() && platform::IsNonEmptyFile(SongPath(songFolder, address))) {
+            ++outcome.skipped;
+            continue;
+        }
         controls.SetSongStatus(SongCount(controls) + QStringLiteral("正在下载第 ") +
                                QString::number(i) + QStringLiteral(" 首歌曲"));
-        const auto song = StartMusicDownload(controls, controls.Songs().Cell(i, 1), songFolder);
+        const auto song = StartMusicDownload(controls, address, songFolder);
         WaitForSong(*song);
         ++outcome.songs;
         outcome.failed += song->Saved() ? 0 : 1;
@@ -70,6 +79,10 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
     if (outcome.failed > 0) {
         status += QStringLiteral("，其中 ") + QString::number(outcome.failed) +
                   QStringLiteral(" 首下载失败");
+    }
+    if (outcome.skipped > 0) {
+        status +=
+            QStringLiteral("，已跳过 ") + QString::number(outcome.skipped) + QStringLiteral(" 首");
     }
     controls.SetSongStatus(status);
     return outcome;

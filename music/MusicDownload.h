@@ -6,6 +6,7 @@ class MusicWindowControls;
 struct DownloadOutcome {
     int songs = 0;
     int failed = 0;
+    int skipped = 0;  // left out as downloaded before
 };
 
 // The "下载背景音乐" run: downloads every listed song into the folder "背景音乐" beneath the
@@ -13,5 +14,6 @@ struct DownloadOutcome {
 // progress of each, then reports the end. A song that is refused, cut off or answered with an
 // error status, or whose file cannot be written, gets no file (an earlier copy stays) and is
 // counted as failed in the final status. Throws platform::RunStopped when the pump asks the
-// run to stop; the song under way then leaves no file behind.
+// run to stop; the song under way then leaves no file behind. When the controls ask for it, a
+// song whose file is there and not empty is neither requested nor waited for.
 DownloadOutcome RunMusicDownload(MusicWindowControls& controls);

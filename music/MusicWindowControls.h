@@ -28,4 +28,6 @@ public:
     virtual void SetDestination(const QString& path) = 0;
     virtual platform::EventPump& Pump() = 0;
     virtual QString AppFolder() const = 0;  // where the space folders are made
+    // Whether the download leaves out songs whose files are already there (a resumed run).
+    virtual bool SkipSaved() const { return false; }
 };

@@ -44,6 +44,11 @@ bool PathExists(const QString& path) {
     return QFileInfo::exists(WithoutTrailingSeparators(path));
 }
 
+bool IsNonEmptyFile(const QString& path) {
+    const QFileInfo file(path);
+    return file.isFile() && file.size() > 0;
+}
+
 bool CreateFolder(const QString& path) {
     if (path.isEmpty()) {
         return false;

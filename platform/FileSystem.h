@@ -15,6 +15,9 @@ QString ProgramFolder();
 // True when a file or a folder exists at the path (a trailing separator is allowed).
 bool PathExists(const QString& path);
 
+// True when a file that holds at least one byte exists at the path.
+bool IsNonEmptyFile(const QString& path);
+
 // Creates one folder whose parent exists. Returns false when it could not be made.
 bool CreateFolder(const QString& path);
 
