@@ -8,7 +8,9 @@ std::string CliUsage() {
            "commands:\n"
            "  survey ADDRESS                 the main window's survey\n"
            "  articles ADDRESS [--wait MS] [--save html|txt|\"html & doc\"]\n"
-           "                                 the article catalogue, then optionally the save\n";
+           "                                 the article catalogue, then optionally the save\n"
+           "  board ADDRESS [--save]         the message board, then optionally 留言版.htm\n"
+           "  comments ADDRESS [--save]      the article comments, then optionally 文章评论.htm\n";
 }
 
 std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, std::string& error) {

@@ -5,6 +5,7 @@
 #include "cli/ArticlesCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
+#include "cli/RecordsCommand.h"
 #include "cli/SurveyCommand.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
@@ -52,6 +53,11 @@ int main(int argc, char* argv[]) {
         code = RunSurveyCommand(*options, report);
     } else if (options->command == QLatin1String("articles")) {
         code = RunArticlesCommand(*options, report, error);
+        if (code == kBadUsage) {
+            return BadUsage(error);
+        }
+    } else if (IsRecordsCommand(options->command)) {
+        code = RunRecordsCommand(*options, report, error);
         if (code == kBadUsage) {
             return BadUsage(error);
         }

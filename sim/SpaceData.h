@@ -43,6 +43,7 @@ struct BoardMessage {
 struct Comment {
     std::string articleId;
     std::string author;
+    std::string authorSpace;  // the commenter's own space: the name is then shown as a link
     std::string date;
     std::string text;
 };
