@@ -8,8 +8,8 @@
 #include "platform/EventPump.h"
 #include "platform/MemoryList.h"
 
-// A pump that sleeps out each wait in one pass, so that it counts the waits, and asks the run to
-// stop once it has been asked to wait `waitsBeforeStop` times (never when negative).
+// Sleeps out every 100 ms wait in one 1 ms pass, counting the waits, and asks the run to
+// stop after `waitsBeforeStop` of them (never when negative).
 class CountingPump : public platform::EventPump {
 public:
     void PumpFor(int maxMs) override {
@@ -17,19 +17,16 @@ public:
         ++waits;
     }
     bool StopRequested() const override { return waitsBeforeStop >= 0 && waits >= waitsBeforeStop; }
-    // A 100 ms wait becomes 0.1 ms, which one pass of at least 1 ms sleeps out.
     double Pace() const override { return 0.001; }
 
     int waits = 0;
     int waitsBeforeStop = -1;
 };
 
-// The message-board or comment window's controls as plain values, with every status text
-// kept in order.
+// The message-board or comment window's controls as plain values, every status kept.
 class TestRecordWindow : public RecordWindowControls {
 public:
     explicit TestRecordWindow(const QString& appFolder) : appFolder(appFolder) {}
-
     QString Address() const override { return address; }
     platform::ReportList& Records() override { return rows; }
     void SetStatus(const QString& text) override { statuses << text; }
@@ -37,8 +34,7 @@ public:
     platform::EventPump& Pump() override { return pump; }
     QString AppFolder() const override { return appFolder; }
 
-    QString Status() const { return statuses.isEmpty() ? QString() : statuses.last(); }
-    // The cells of a row, row text first.
+    QString Status() const { return statuses.value(statuses.size() - 1); }
     QStringList Row(int row) const { return rows.Rows().at(static_cast<size_t>(row - 1)); }
 
     QString address;
