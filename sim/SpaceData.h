@@ -43,9 +43,9 @@ struct BoardMessage {
 struct Comment {
     std::string articleId;
     std::string author;
-    std::string authorSpace;  // the commenter's own space: the name is then shown as a link
     std::string date;
     std::string text;
+    std::string authorSpace;  // the commenter's own space: the name is then shown as a link
 };
 
 // Everything the simulator knows about one space; texts are UTF-8.
