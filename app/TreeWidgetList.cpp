@@ -25,3 +25,9 @@ QString TreeWidgetList::Cell(int row, int subItem) const {
     const QTreeWidgetItem* item = view_.topLevelItem(row - 1);
     return item && subItem >= 0 ? item->text(subItem) : QString();
 }
+
+void TreeWidgetList::RemoveRow(int row) {
+    if (row >= 1 && row <= RowCount()) {
+        delete view_.takeTopLevelItem(row - 1);
+    }
+}

@@ -13,6 +13,7 @@ public:
     void AddRow(const QString& text) override;
     void SetCell(int row, int subItem, const QString& text) override;
     QString Cell(int row, int subItem) const override;
+    void RemoveRow(int row) override;
 
 private:
     QTreeWidget& view_;

@@ -10,7 +10,10 @@ std::string CliUsage() {
            "  articles ADDRESS [--wait MS] [--save html|txt|\"html & doc\"]\n"
            "                                 the article catalogue, then optionally the save\n"
            "  music ADDRESS [--download]     the song list, then optionally the download\n"
-           "  css ADDRESS [--save]           the CSS template, then optionally its save\n";
+           "  css ADDRESS [--save]           the CSS template, then optionally its save\n"
+
+           "  board ADDRESS [--save]         the message board, then optionally 留言版.htm\n"
+           "  comments ADDRESS [--save]      the article comments, then optionally 文章评论.htm\n";
 }
 
 std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, std::string& error) {

@@ -9,6 +9,7 @@
 #include "cli/CliReport.h"
 #include "cli/CssCommand.h"
 #include "cli/MusicCommand.h"
+#include "cli/RecordsCommand.h"
 #include "cli/SurveyCommand.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
@@ -20,10 +21,9 @@ constexpr int kBadUsage = 2;
 using Command = int (*)(const CliOptions&, CliReport&, std::string&);
 
 const std::map<std::string, Command> kCommands = {
-    {"survey", &RunSurveyCommand},
-    {"articles", &RunArticlesCommand},
-    {"music", &RunMusicCommand},
-    {"css", &RunCssCommand},
+    {"survey", &RunSurveyCommand}, {"articles", &RunArticlesCommand},
+    {"music", &RunMusicCommand},   {"css", &RunCssCommand},
+    {"board", &RunRecordsCommand}, {"comments", &RunRecordsCommand},
 };
 
 int BadUsage(const std::string& message) {

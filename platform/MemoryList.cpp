@@ -20,4 +20,10 @@ QString MemoryList::Cell(int row, int subItem) const {
     return rows_[static_cast<size_t>(row - 1)].value(subItem);
 }
 
+void MemoryList::RemoveRow(int row) {
+    if (row >= 1 && row <= RowCount()) {
+        rows_.erase(rows_.begin() + (row - 1));
+    }
+}
+
 }  // namespace platform

@@ -15,6 +15,7 @@ public:
     void AddRow(const QString& text) override { rows_.push_back(QStringList{text}); }
     void SetCell(int row, int subItem, const QString& text) override;
     QString Cell(int row, int subItem) const override;
+    void RemoveRow(int row) override;
     const std::vector<QStringList>& Rows() const { return rows_; }
 
 private:

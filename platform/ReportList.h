@@ -16,6 +16,8 @@ public:
     virtual void SetCell(int row, int subItem, const QString& text) = 0;
     // Sub-item 0 is the row text; a missing row or cell reads as empty.
     virtual QString Cell(int row, int subItem) const = 0;
+    // Removes row `row` (1-based), moving the later rows up; ignored for a missing row.
+    virtual void RemoveRow(int row) = 0;
 };
 
 }  // namespace platform

@@ -22,17 +22,28 @@ std::string Number(int pageNo) {
     return "[" + std::to_string(pageNo + 1) + "]";
 }
 
+// A commenter with a space of their own is shown as a link to it, others as plain text.
+std::string Commenter(const Comment& comment) {
+    if (comment.authorSpace.empty()) {
+        return EscapeHtml(comment.author);
+    }
+    return "<a href=\"http://hi.baidu.com/" + comment.authorSpace + "\" target=_blank class=sl>" +
+           EscapeHtml(comment.author) + "</a>";
+}
+
+// Each result: the article title in a size 3 font, the comment text in a size -1 font, then
+// "评论者:" with the commenter and the date after two &nbsp;.
 std::string CommentEntries(const Space& space, int first, int count) {
     std::string html = "<div id=\"result\">";
     const int end = std::min(first + count, static_cast<int>(space.comments.size()));
     for (int i = first; i < end; ++i) {
         const Comment& comment = space.comments[static_cast<std::size_t>(i)];
         const ArticleRef ref = SpaceStore::FindArticle(space, comment.articleId);
-        html += "<div class=\"s_item\"><div class=\"s_title\"><a href=\"/" + space.name +
-                "/blog/item/" + comment.articleId + ".html\">" + EscapeHtml(ref.article->title) +
-                "</a></div><div class=\"s_user\">" + EscapeHtml(comment.author) +
-                "</div><div class=\"s_time\">" + EscapeHtml(comment.date) +
-                "</div><div class=\"s_text\">" + EscapeHtml(comment.text) + "</div></div>\n";
+        html += "<p class=\"s_item\"><a href=\"http://hi.baidu.com/" + space.name + "/blog/item/" +
+                comment.articleId + ".html\"><font size=\"3\">" + EscapeHtml(ref.article->title) +
+                "</font></a><br><font size=-1>" + EscapeHtml(comment.text) +
+                "<br><font color=#008000>评论者:" + Commenter(comment) + "&nbsp;&nbsp;" +
+                EscapeHtml(comment.date) + "</font></font></p>\n";
     }
     return html + "</div>";
 }
@@ -72,6 +83,8 @@ std::string SearchPagebar(const Space& space, int pageNo, int last) {
 
 std::string CommentSearchPage(const Space* space, int pageNo) {
     std::string page = PageHead("百度空间 - 评论搜索");
+    // The results stand between the search tab and the search box.
+    page += "<div class=\"s_tab\">文章评论</div>";
     const int count = space == nullptr ? 0 : static_cast<int>(space->comments.size());
     const int last = count == 0 ? 0 : (count - 1) / space->commentsPerPage;
     if (count == 0 || pageNo < 0 || pageNo > last) {
@@ -80,6 +93,9 @@ std::string CommentSearchPage(const Space* space, int pageNo) {
         page += CommentEntries(*space, pageNo * space->commentsPerPage, space->commentsPerPage);
         page += SearchPagebar(*space, pageNo, last);
     }
+    page +=
+        "<form action=\"/sys/search\"><input name=\"word\"><input type=\"submit\" "
+        "value=\"百度一下\"></form>";
     page += PageFoot();
     return page;
 }

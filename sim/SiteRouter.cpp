@@ -1,6 +1,7 @@
 #include "sim/SiteRouter.h"
 
 #include "sim/BlogPages.h"
+#include "sim/BoardPages.h"
 #include "sim/Cp936.h"
 #include "sim/ErrorPages.h"
 #include "sim/MusicPages.h"
@@ -73,6 +74,11 @@ Reply SpaceReply(const Space& space, const std::vector<std::string>& s) {
     }
     if (n == 2 && s[1] == "profile") {
         return PageReply(ProfilePage(space));
+    }
+    if (n == 4 && s[1] == "board" && s[2] == "index") {
+        if (const std::optional<int> page = PageNumber(s[3])) {
+            return PageReply(BoardPage(space, *page));
+        }
     }
     // A space without songs has no playlist at all.
     if (n == 3 && s[1] == "music" && s[2] == "music.pls" && !space.songs.empty()) {

@@ -54,6 +54,7 @@ struct Comment {
     std::string author;
     std::string date;
     std::string text;
+    std::string authorSpace;  // the commenter's own space: the name is then shown as a link
 };
 
 // The space's CSS template and how its home page links it.

@@ -89,7 +89,8 @@ Space ReadSpace(const json& root, std::string name) {
         space.commentPager = ReadPager(comments);
         for (const json& item : comments.value("entries", json::array())) {
             space.comments.push_back({Text(item, "article"), Text(item, "author"),
-                                      Text(item, "date"), Text(item, "text")});
+                                      Text(item, "date"), Text(item, "text"),
+                                      Text(item, "authorSpace")});
         }
     }
     if (root.contains("css")) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <set>
+#include <span>
 #include <stdexcept>
 
 namespace spacesim {
@@ -32,17 +33,29 @@ constexpr std::array<std::string_view, 22> kMarkers{
     "暂无评论", "留言(<b>", "</b>条",   "&date=",
 };
 
+// Texts that the message-board and comment cuts search for and that escaping leaves as they
+// are; refused in what those pages show.
+constexpr std::array<std::string_view, 5> kRecordMarkers{
+    "rename=", "repid=", "cmtcontent", "评论者", "百度一下",
+};
+
 void Fail(const Space& space, const std::string& what) {
     throw std::runtime_error("space \"" + space.name + "\": " + what);
 }
 
-void CheckText(const Space& space, std::string_view text, std::string_view where) {
-    for (const std::string_view marker : kMarkers) {
+void CheckMarkers(const Space& space, std::string_view text, std::string_view where,
+                  std::span<const std::string_view> markers) {
+    for (const std::string_view marker : markers) {
         if (text.find(marker) != std::string_view::npos) {
             Fail(space, std::string(where) + " holds the page marker \"" + std::string(marker) +
                             "\": \"" + std::string(text) + "\"");
         }
     }
+}
+
+void CheckText(const Space& space, std::string_view text, std::string_view where) {
+    CheckMarkers(space, text, where, kMarkers);
+    CheckMarkers(space, text, where, kRecordMarkers);
 }
 
 // Space names and slugs are part of every address on a page; "index" and "category" inside
@@ -154,6 +167,9 @@ void SpaceStore::Add(Space space) {
     for (const Comment& comment : space.comments) {
         if (FindArticle(space, comment.articleId).article == nullptr) {
             Fail(space, "comment on unknown article \"" + comment.articleId + "\"");
+        }
+        if (!comment.authorSpace.empty() && !IsAddressPiece(comment.authorSpace, false)) {
+            Fail(space, "comment author space \"" + comment.authorSpace + "\" is malformed");
         }
         for (const std::string* text : {&comment.author, &comment.date, &comment.text}) {
             CheckText(space, *text, "comment");

@@ -1,0 +1,20 @@
+#include "app/PageFetcher.h"
+
+#include <optional>
+
+#include "app/modgetdata.h"
+
+QString PageFetcher::Fetch(const QString& address) {
+    const std::optional<QString> page = GetData(address);
+    if (!page) {
+        ++failed_;
+    }
+    return page.value_or(QString());
+}
+
+QString PageFetcher::FailureNote() const {
+    if (failed_ == 0) {
+        return {};
+    }
+    return QStringLiteral("，其中 ") + QString::number(failed_) + QStringLiteral(" 个页面读取失败");
+}

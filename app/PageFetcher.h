@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Fetches the pages of one run: a failed request reads as the empty page and is counted,
+// so that the run can say at its end how many pages it could not read.
+class PageFetcher {
+public:
+    // The page at the address, or the empty text when the request fails.
+    QString Fetch(const QString& address);
+
+    int FailedCount() const { return failed_; }
+
+    // The note a final status ends with: empty when every request was answered, otherwise
+    // "，其中 K 个页面读取失败".
+    QString FailureNote() const;
+
+private:
+    int failed_ = 0;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class RecordWindowControls;
+
+// The page a record-file save writes: its file name in the space folder and the labels of
+// the lines that carry sub-items 1, 2, … of each row.
+struct RecordFileLayout {
+    QString fileName;
+    QStringList cellLabels;
+};
+
+// The "备份留言" run of the message-board and comment windows: writes every row of the list
+// as one record ("N0." + row position, one labelled line per cell, then 14 blanks and
+// "<br><br>") into the file in the space folder, in code page 936 with CR LF, pausing 100 ms
+// per record, then reports the end and opens the space folder. The earlier file is replaced
+// only once every record is written; when the folder or the file cannot be written the
+// status says so and false is returned. Throws platform::RunStopped when the pump asks the
+// run to stop, leaving the earlier file whole.
+bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& layout);

@@ -1,0 +1,60 @@
+#include "app/RecordListWindow.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "app/WindowLook.h"
+
+RecordListWindow::RecordListWindow(const QString& appFolder, const Layout& layout)
+    : SpaceWindow(appFolder, QStringLiteral("Pagewren final beta"), layout.width, layout.height),
+      fetchButton(new QPushButton(QStringLiteral("查看留言"), this)),
+      recordList(new QTreeWidget(this)),
+      lblmsg(new QLabel(QStringLiteral("等待中……"), this)),
+      cmdsave(new QPushButton(QStringLiteral("备份留言"), this)),
+      records_(*recordList) {
+    Place(layout);
+    // Window load: the list is laid out afresh; SpaceWindow has read the address.
+    records_.Clear();
+    SetReportColumns(*recordList, layout.columns);
+    cmdsave->setEnabled(false);
+    // A second press while a run goes is ignored by the run itself.
+    connect(fetchButton, &QPushButton::clicked, this,
+            [this] { StartRun(&RecordListWindow::Retrieve); });
+    connect(cmdsave, &QPushButton::clicked, this, [this] { StartRun(&RecordListWindow::Save); });
+}
+
+void RecordListWindow::Place(const Layout& layout) {
+    setObjectName(layout.windowName);
+    PlaceTwips(*txtblog, 120, 120, layout.addressWidth, 405);
+    fetchButton->setObjectName(layout.fetchName);
+    PlaceTwips(*fetchButton, 8280, 120, 1455, 375);
+    recordList->setObjectName(layout.listName);
+    PlaceTwips(*recordList, 120, 600, 9615, 4815);
+    lblmsg->setObjectName(QStringLiteral("lblmsg"));
+    PaintBackground(*lblmsg);
+    PlaceTwips(*lblmsg, layout.status.x(), layout.status.y(), layout.status.width(),
+               layout.status.height());
+    cmdsave->setObjectName(QStringLiteral("cmdsave"));
+    PlaceTwips(*cmdsave, 8280, 5520, 1455, 375);
+}
+
+void RecordListWindow::StartRun(void (RecordListWindow::*run)(RecordWindowControls&)) {
+    run_.Start([this, run](platform::EventPump& pump) {
+        pump_ = &pump;
+        (this->*run)(*this);
+    });
+}
+
+QString RecordListWindow::Address() const {
+    return txtblog->text();
+}
+
+void RecordListWindow::SetStatus(const QString& text) {
+    lblmsg->setText(text);
+}
+
+void RecordListWindow::SetSaveEnabled(bool enabled) {
+    cmdsave->setEnabled(enabled);
+}

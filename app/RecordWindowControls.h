@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+class EventPump;
+class ReportList;
+}  // namespace platform
+
+// What the message-board and comment windows' runs read and write: the address box, the one
+// list, the status label and the save button. The windows implement it over their controls
+// and the CLI over plain values. Every text is read afresh at each use, since the user may
+// change it while a run waits.
+class RecordWindowControls {
+public:
+    virtual ~RecordWindowControls() = default;
+    virtual QString Address() const = 0;              // txtblog
+    virtual platform::ReportList& Records() = 0;      // LVboard or LVcritique
+    virtual void SetStatus(const QString& text) = 0;  // lblmsg
+    virtual void SetSaveEnabled(bool enabled) = 0;    // cmdsave
+    virtual platform::EventPump& Pump() = 0;
+    virtual QString AppFolder() const = 0;  // where the space folders are made
+};

@@ -1,0 +1,122 @@
+#include "board/MessageBoard.h"
+
+#include "app/PageFetcher.h"
+#include "app/PageNumbers.h"
+#include "app/RecordFileSave.h"
+#include "app/RecordWindowControls.h"
+#include "app/SpaceAddress.h"
+#include "app/modcut.h"
+#include "app/moddelay.h"
+#include "platform/ReportList.h"
+
+namespace {
+
+constexpr int kMessagesPerPage = 50;
+// The cell holding the board's own number of a message: <td width="5%">23</td>
+const QString kNumberStart = QStringLiteral("5%\">");
+const QString kNumberEnd = QStringLiteral("</td>");
+// The author's name travels as an attribute of the reply link: class="x" rename="Tom" repid="
+const QString kAuthorStart = QStringLiteral("\" rename=\"");
+const QString kAuthorEnd = QStringLiteral("\" repid=\"");
+// The time stands before the reply link: class="date">2008-06-01 20:00| <a href
+const QString kTimeStart = QStringLiteral("date\">");
+const QString kTimeEnd = QStringLiteral("| <a href");
+const QString kTextStart = QStringLiteral("name='cmtcontent'>");
+const QString kTextEnd = QStringLiteral("</div>");
+
+class BoardRun {
+public:
+    explicit BoardRun(RecordWindowControls& controls) : controls_(controls) {}
+
+    void Run() {
+        controls_.Records().Clear();
+        if (IsUsableAddress(controls_.Address())) {
+            ReadBoard();
+        }
+        controls_.SetStatus(QStringLiteral("获取完毕，共") + RowCountText() +
+                            QStringLiteral("条留言") + fetcher_.FailureNote());
+        controls_.SetSaveEnabled(true);
+    }
+
+private:
+    void ReadBoard() {
+        const QString profile = fetcher_.Fetch(controls_.Address() + QStringLiteral("/profile"));
+        count_ = CutBetween(profile, QStringLiteral("留言(<b>"), QStringLiteral("</b>条"));
+        const Short messages = ToShort(count_).value_or(0);
+        controls_.SetStatus(QStringLiteral("您的百度空间共有") + count_ + QStringLiteral("条留言"));
+        page_ = fetcher_.Fetch(BoardPageAddress(0));
+        if (messages <= kMessagesPerPage) {
+            // All messages are taken from page 0, as many as the profile counts.
+            for (int i = 0; i < messages; ++i) {
+                MessageStep();
+                Progress(QStringLiteral("条留言"));
+            }
+            return;
+        }
+        // Page 0 is read once more here; the walk covers pages 0 to messages / 50.
+        for (int k = 0; k <= messages / kMessagesPerPage; ++k) {
+            page_ = fetcher_.Fetch(BoardPageAddress(k));
+            WalkPage();
+        }
+    }
+
+    // Lists the messages of the page text, at least one row.
+    void WalkPage() {
+        for (;;) {
+            const bool advanced = MessageStep();
+            Progress(QStringLiteral("留言"));
+            // Past the last message the number cut starts at position 4, where its result
+            // is found. A page text that no longer shortens would give the same row forever.
+            const QString next = CutBetween(page_, kNumberStart, kNumberEnd);
+            if (!advanced || PositionOf(page_, next) == 4) {
+                return;
+            }
+        }
+    }
+
+    // Adds one row from the page text and drops the text up to the message's content.
+    // Returns false when there was no content marker, which leaves the text as it was.
+    bool MessageStep() {
+        platform::ReportList& rows = controls_.Records();
+        rows.AddRow(QString::number(rows.RowCount() + 1));
+        const int row = rows.RowCount();
+        rows.SetCell(row, 1, CutBetween(page_, kNumberStart, kNumberEnd));
+        rows.SetCell(row, 2, CutBetween(page_, kAuthorStart, kAuthorEnd));
+        rows.SetCell(row, 3, CutBetween(page_, kTimeStart, kTimeEnd));
+        rows.SetCell(row, 4, CutBetween(page_, kTextStart, kTextEnd));
+        const int content = PositionOf(page_, kTextStart);
+        page_ = DropFront(page_, content);
+        return content > 0;
+    }
+
+    void Progress(const QString& ending) {
+        controls_.SetStatus(QStringLiteral("您的百度空间共有") + count_ +
+                            QStringLiteral("条留言，正在获取第") + RowCountText() + ending);
+        Delay(1, QStringLiteral("100"), controls_.Pump());
+    }
+
+    QString BoardPageAddress(int k) const {
+        return controls_.Address() + QStringLiteral("/board/index/") + QString::number(k) +
+               QStringLiteral("#comment");
+    }
+
+    QString RowCountText() const { return QString::number(controls_.Records().RowCount()); }
+
+    RecordWindowControls& controls_;
+    PageFetcher fetcher_;
+    QString count_;
+    QString page_;
+};
+
+}  // namespace
+
+void RunBoardRetrieval(RecordWindowControls& controls) {
+    BoardRun(controls).Run();
+}
+
+bool RunBoardSave(RecordWindowControls& controls) {
+    return RunRecordFileSave(controls,
+                             {QStringLiteral("留言版.htm"),
+                              {QStringLiteral("   留言序号："), QStringLiteral("   留言者："),
+                               QStringLiteral("   留言时间："), QStringLiteral("   留言内容：")}});
+}

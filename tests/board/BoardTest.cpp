@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "CliRunner.h"
+#include "QtPrinters.h"
+#include "SimFixture.h"
+#include "TempFolder.h"
+#include "TestRecordWindow.h"
+#include "board/MessageBoard.h"
+#include "platform/Codepage.h"
+#include "platform/Shell.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+const std::string kBusyPage = "hi.baidu.com/busywren/board/index/";
+
+class BoardTest : public ::testing::Test {
+protected:
+    BoardTest() {
+        platform::SetShellHandler(
+            [this](const QString& verb, const QString& target) { opened_ << verb + " " + target; });
+    }
+    ~BoardTest() override { platform::SetShellHandler({}); }
+
+    void Retrieve(const QString& address) {
+        window_.address = address;
+        window_.statuses.clear();
+        sim_.ClearRequests();
+        RunBoardRetrieval(window_);
+    }
+
+    SimFixture sim_;
+    TempFolder app_;
+    TestRecordWindow window_{app_.Path()};
+    QStringList opened_;
+};
+
+TEST_F(BoardTest, BoardsOfFiftyOneAndFiftyMessagesAreListedAndSavedWhole) {
+    Retrieve("http://hi.baidu.com/busywren");
+    EXPECT_EQ(sim_.Requests(), (Log{"hi.baidu.com/busywren/profile", kBusyPage + "0",
+                                    kBusyPage + "0", kBusyPage + "1"}));
+    ASSERT_EQ(window_.rows.RowCount(), 51);
+    EXPECT_EQ(window_.Row(1),
+              (QStringList{"1", "51", "Tom &amp; Jerry", "2009-02-01 08:00", "你好！"}));
+    EXPECT_EQ(window_.Row(51), (QStringList{"51", "1", "访客51", "2009-02-23 10:50", "你好！"}));
+    EXPECT_TRUE(window_.statuses.contains("您的百度空间共有51条留言，正在获取第51留言"));
+    EXPECT_EQ(window_.Status(), "获取完毕，共51条留言");
+
+    EXPECT_TRUE(RunBoardSave(window_));
+    const std::string file = app_.Read("busywren/留言版.htm");
+    EXPECT_EQ(file.substr(0, file.find("N0.2")),
+              platform::ToAnsi("N0.1\r\n   留言序号：51\r\n   留言者：Tom &amp; Jerry\r\n"
+                               "   留言时间：2009-02-01 08:00\r\n   留言内容：你好！\r\n"
+                               "              <br><br>\r\n"));
+    EXPECT_NE(file.find(platform::ToAnsi("第一行\n第二行\r\n")), std::string::npos);
+    EXPECT_NE(file.find("N0.51\r\n"), std::string::npos);
+    EXPECT_TRUE(window_.statuses.contains("共 51条留言，正在备份第51留言"));
+    EXPECT_EQ(window_.Status(), "51 条留言全部备份完毕！");
+    EXPECT_EQ(opened_, QStringList{"explore " + app_.Path() + "/busywren/"});
+
+    // A save stopped part-way, or one that cannot write, keeps the earlier page whole.
+    window_.rows.SetCell(1, 4, QStringLiteral("changed"));
+    window_.pump.waitsBeforeStop = window_.pump.waits + 5;
+    EXPECT_THROW(RunBoardSave(window_), platform::RunStopped);
+    EXPECT_EQ(app_.Read("busywren/留言版.htm"), file);
+    EXPECT_EQ(QDir(app_.Path() + "/busywren").entryList(QDir::Files | QDir::Hidden).size(), 1);
+    window_.pump.waitsBeforeStop = -1;
+    window_.address = QStringLiteral("http://hi.baidu.com/blocked");
+    app_.Write("blocked", "a file where the space folder belongs");
+    EXPECT_FALSE(RunBoardSave(window_));
+    EXPECT_EQ(window_.Status(), "备份失败：无法写入留言版.htm");
+
+    sim_.Server().SetPage("/busywren/profile", "留言(<b>50</b>条");
+    Retrieve("http://hi.baidu.com/busywren");
+    EXPECT_EQ(sim_.Requests(), (Log{"hi.baidu.com/busywren/profile", kBusyPage + "0"}));
+    EXPECT_EQ(window_.rows.RowCount(), 50);
+    EXPECT_TRUE(window_.statuses.contains("您的百度空间共有50条留言，正在获取第50条留言"));
+}
+
+TEST_F(BoardTest, PagesWithoutMarkersEndTheirWalksAndFailedPagesAreCounted) {
+    struct Case {
+        std::string count, page;
+        int rows, requests;
+    };
+    for (const Case& c : {Case{"abc", "5%\">1</td>", 0, 2}, Case{"3", "none", 3, 2},
+                          Case{"120", "none", 3, 5},  // three pages without a message
+                          Case{"51", "name='cmtcontent'>a</div>name='cmtcontent'>b</div>", 6, 4}}) {
+        sim_.Server().SetPage("/odd/profile", "留言(<b>" + c.count + "</b>条");
+        for (const char* k : {"0", "1", "2"}) {
+            sim_.Server().SetPage(std::string("/odd/board/index/") + k, c.page);
+        }
+        Retrieve("http://hi.baidu.com/odd");
+        EXPECT_EQ(window_.rows.RowCount(), c.rows) << c.count;
+        EXPECT_EQ(sim_.Requests().size(), static_cast<size_t>(c.requests)) << c.count;
+    }
+
+    sim_.SetFault("/busywren/board/index/1", "refuse");
+    Retrieve("http://hi.baidu.com/busywren");
+    EXPECT_EQ(window_.Status(), "获取完毕，共51条留言，其中 1 个页面读取失败");
+
+    window_.saveEnabled = false;
+    Retrieve("http://hi.baidu.com");
+    EXPECT_TRUE(sim_.Requests().empty());
+    EXPECT_EQ(window_.Status(), "获取完毕，共0条留言");
+    EXPECT_TRUE(window_.saveEnabled);
+}
+
+TEST_F(BoardTest, CliListsTheBoardAndSavesIt) {
+    const CliResult result = RunCli({"--app-dir", app_.Path(), "--pace", "0", "--json", "board",
+                                     "http://hi.baidu.com/busywren", "--save"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find(R"({"list":"LVboard","row":["51","1","访客51")"), std::string::npos);
+    EXPECT_NE(result.out.find(R"({"label":"lblmsg","text":"51 条留言全部备份完毕！"})"),
+              std::string::npos);
+    EXPECT_FALSE(app_.Read("busywren/留言版.htm").empty());
+}
+
+}  // namespace

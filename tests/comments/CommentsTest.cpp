@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "CliRunner.h"
+#include "QtPrinters.h"
+#include "SimFixture.h"
+#include "TempFolder.h"
+#include "TestRecordWindow.h"
+#include "comments/ArticleComments.h"
+#include "platform/Codepage.h"
+#include "platform/Shell.h"
+
+namespace {
+
+std::string SearchPath(const std::string& space, int page) {
+    return "/sys/search?pageno=" + std::to_string(page) +
+           "&type=9&sort=1&word=&entry=2&region=3&hi=" + space + "&date=";
+}
+
+class CommentsTest : public ::testing::Test {
+protected:
+    CommentsTest() {
+        platform::SetShellHandler([](const QString&, const QString&) {});
+    }
+    ~CommentsTest() override { platform::SetShellHandler({}); }
+
+    // Runs the retrieval and returns the search pages it requested, as page numbers.
+    std::string Retrieve(const std::string& space) {
+        window_.address = QString::fromStdString("http://hi.baidu.com/" + space);
+        window_.statuses.clear();
+        sim_.ClearRequests();
+        RunCommentRetrieval(window_);
+        std::string pages;
+        for (const std::string& request : sim_.Requests()) {
+            pages += request.substr(request.find("pageno=") + 7, 1);
+        }
+        return pages;
+    }
+
+    SimFixture sim_;
+    TempFolder app_;
+    TestRecordWindow window_{app_.Path()};
+};
+
+TEST_F(CommentsTest, LastPageLinkPageBarAndNoComments) {
+    EXPECT_EQ(Retrieve("busywren"), "0012");
+    EXPECT_EQ(window_.statuses.first(), "您的百度空间约有 30 条文章评论");
+    EXPECT_TRUE(window_.statuses.contains("正在获取第12文章评论"));
+    EXPECT_EQ(window_.Status(), "获取完毕，共12条文章评论");
+    ASSERT_EQ(window_.rows.RowCount(), 12);
+    // Commenters as links (odd rows) and as plain text, blanks removed in both forms.
+    EXPECT_EQ(window_.Row(1), (QStringList{"1", "早起的鸟儿", "好文！", "读者1"}));
+    EXPECT_EQ(window_.Row(3).at(3), "读者3");
+    EXPECT_EQ(window_.Row(4).at(3), "读者4");
+    EXPECT_TRUE(RunCommentSave(window_));
+    const std::string file = app_.Read("busywren/文章评论.htm");
+    EXPECT_EQ(file.substr(0, file.find("N0.2")),
+              platform::ToAnsi("N0.1\r\n   评论文章：早起的鸟儿\r\n   评论内容：好文！\r\n"
+                               "   评论者：读者1\r\n              <br><br>\r\n"));
+    EXPECT_EQ(window_.Status(), "12 条留言全部备份完毕！");
+
+    // The bar's last number counts the pages, so one page past the end is read; its row goes.
+    EXPECT_EQ(Retrieve("smallwren"), "00123");
+    EXPECT_EQ(window_.statuses.first(), "您的百度空间约有 40 条文章评论");
+    EXPECT_EQ(window_.rows.RowCount(), 5);
+
+    window_.saveEnabled = false;
+    EXPECT_EQ(Retrieve("quietwren"), "0");
+    EXPECT_EQ(window_.statuses, QStringList{"您的百度空间没有文章评论"});
+    EXPECT_FALSE(window_.saveEnabled);
+}
+
+TEST_F(CommentsTest, OddFirstPagesEndTheirWalksAndFailedPagesAreCounted) {
+    const std::string link = "<a href=\"/sys/search?pageno=1&date=\">[";
+    const std::pair<std::string, std::string> cases[] = {
+        {"[下一页]<a href=\"/sys/search?type=9\">[尾页]", "00"},
+        {"[下一页]<a href=\"/sys/search?pageno=99999&type=9\">[尾页]", "00"},
+        // Past its last link the bar would yield the last number again and again.
+        {"search_pagebar" + link + "2]</a>&nbsp;" + link + "3]</a>&nbsp;下一页", "00123"},
+        // A result without "评论者" would be listed again and again.
+        {"文章评论<font size=\"3\">T</font></a><br><font size=-1>x<br><font color>百度一下", "00"},
+    };
+    for (const auto& [page, requested] : cases) {
+        sim_.Server().SetPage(SearchPath("odd", 0), page);
+        EXPECT_EQ(Retrieve("odd"), requested) << page;
+    }
+    EXPECT_EQ(window_.rows.Rows(), (std::vector<QStringList>{{"1", "T", "x", ""}}));
+
+    sim_.SetFault(SearchPath("jiaoliao", 1), "refuse");
+    Retrieve("jiaoliao");
+    EXPECT_EQ(window_.Status(), "获取完毕，共11条文章评论，其中 1 个页面读取失败");
+}
+
+TEST_F(CommentsTest, CliSavesOnlyWhenTheRetrievalEnablesTheSave) {
+    const CliResult quiet = RunCli({"--app-dir", app_.Path(), "--pace", "0", "comments",
+                                    "http://hi.baidu.com/quietwren", "--save"});
+    EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
+    EXPECT_NE(quiet.out.find("lblmsg: 您的百度空间没有文章评论"), std::string::npos) << quiet.out;
+    EXPECT_FALSE(QFile::exists(app_.Path() + "/quietwren/文章评论.htm"));
+}
+
+}  // namespace

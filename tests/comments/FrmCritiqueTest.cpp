@@ -1,0 +1,50 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "SimFixture.h"
+#include "TempFolder.h"
+#include "app/WindowLook.h"
+#include "comments/frmcritique.h"
+#include "platform/Shell.h"
+
+class FrmCritiqueTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void closingDuringASaveKeepsTheEarlierPage() {
+        platform::SetShellHandler([](const QString&, const QString&) {});
+        SimFixture sim;
+        TempFolder app;
+        QPointer<frmcritique> window = new frmcritique(app.Path());
+        QCOMPARE(window->size(), QSize(Px(9885), Px(5895)));
+        QCOMPARE(window->txtblog->geometry(), QRect(Px(120), Px(120), Px(7935), Px(405)));
+        QCOMPARE(window->lblmsg->geometry(), QRect(Px(120), Px(5640), Px(8055), Px(255)));
+        QCOMPARE(window->LVcritique->headerItem()->text(3), QStringLiteral("评论者"));
+        QCOMPARE(window->LVcritique->columnWidth(2), Px(5200));
+        QVERIFY(!window->cmdsave->isEnabled());
+
+        window->show();
+        window->txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        QTest::mouseClick(window->cmdcritique, Qt::LeftButton);
+        QCOMPARE(window->lblmsg->text(), QStringLiteral("获取完毕，共14条文章评论"));
+        QTest::mouseClick(window->cmdsave, Qt::LeftButton);
+        QCOMPARE(window->lblmsg->text(), QStringLiteral("14 条留言全部备份完毕！"));
+        const std::string earlier = app.Read("jiaoliao/文章评论.htm");
+        QVERIFY(!earlier.empty());
+
+        window->LVcritique->topLevelItem(0)->setText(1, QStringLiteral("changed"));
+        QTimer::singleShot(300, window, [&] { window->close(); });
+        QTest::mouseClick(window->cmdsave, Qt::LeftButton);
+        QTRY_VERIFY(window.isNull());
+        QCOMPARE(app.Read("jiaoliao/文章评论.htm"), earlier);
+        platform::SetShellHandler({});
+    }
+};
+
+QTEST_MAIN(FrmCritiqueTest)
+#include "FrmCritiqueTest.moc"
