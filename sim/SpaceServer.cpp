@@ -1,5 +1,6 @@
 #include "sim/SpaceServer.h"
 
+#include "sim/ArchiveFace.h"
 #include "sim/Cp936.h"
 #include "sim/FaultResponder.h"
 #include "sim/RequestTarget.h"
@@ -7,6 +8,7 @@
 #include "sim/StopSignal.h"
 
 #include <httplib.h>
+#include <charconv>
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -27,13 +29,54 @@ constexpr time_t kReadTimeoutSeconds = 2;
 // Stalled answers each hold a worker until Stop.
 constexpr std::size_t kWorkers = 16;
 
+// The entry for the request in a table keyed by fault paths, or the table's end.
+template <class Table>
+auto Find(Table& table, const RequestTarget& target) {
+    const std::string query = target.query.empty() ? std::string() : "?" + target.query;
+    for (const std::string& key : {target.path, target.path + query, target.host + target.path,
+                                   target.host + target.path + query}) {
+        if (const auto found = table.find(key); found != table.end()) {
+            return found;
+        }
+    }
+    return table.end();
+}
+
+// A whole number of at least zero written in plain decimal digits; nothing for anything else.
+std::optional<int> Amount(std::string_view text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || ptr != end || value < 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 }  // namespace
 
 struct SpaceServer::Impl {
     explicit Impl(SpaceStore store) : spaces(std::move(store)) {}
 
+    struct Busy {
+        int remaining = 0;
+        int retryAfterSeconds = 0;
+    };
+
     void Handle(const httplib::Request& request, httplib::Response& response);
+    void HandleArchived(const ArchiveRequest& archived, const httplib::Request& request,
+                        httplib::Response& response);
+    Reply Held(const RequestTarget& target) const;
+    void Serve(const std::optional<Fault>& fault, const Reply& reply,
+               const httplib::Request& request, httplib::Response& response);
+    void SendBusy(int retryAfterSeconds, const httplib::Request& request,
+                  httplib::Response& response);
+    std::optional<int> TakeBusyTurn(const RequestTarget& target);
+    void Log(std::string line);
+    std::string CaptureTime() const;
     void Control(const RequestTarget& target, httplib::Response& response);
+    bool ControlBusy(const RequestTarget& target);
+    void PutBusy(const std::string& path, int times, int retryAfterSeconds);
     void SendReply(const Reply& reply, const httplib::Request& request,
                    httplib::Response& response);
     template <class Value>
@@ -45,31 +88,100 @@ struct SpaceServer::Impl {
     mutable std::mutex mutex;
     std::map<std::string, Fault> faults;
     std::map<std::string, std::string> pages;
+    std::map<std::string, Busy> busy;
+    std::string captureTime{kDefaultCaptureTime};
     std::vector<std::string> requests;
     std::unique_ptr<httplib::Server> server;
     std::thread listener;
 };
 
 void SpaceServer::Impl::Handle(const httplib::Request& request, httplib::Response& response) {
+    if (const std::optional<ArchiveRequest> archived = ParseArchiveRequest(request.target)) {
+        HandleArchived(*archived, request, response);
+        return;
+    }
     // A request sent through a proxy names the whole address in its target.
     const RequestTarget target = ParseTarget(request.target, request.get_header_value("Host"));
     if (target.host == kServiceHost && target.path.starts_with(kControlPrefix)) {
         Control(target, response);
         return;
     }
-    {
-        std::lock_guard lock(mutex);
-        requests.push_back(target.LogLine());
+    Log(target.LogLine());
+    if (const std::optional<int> wait = TakeBusyTurn(target)) {
+        SendBusy(*wait, request, response);
+        return;
     }
-    Reply reply = Route(spaces, target);
+    Serve(Lookup(faults, target), Held(target), request, response);
+}
+
+// The archive holds a capture of every address the other faces answer with a page or a song,
+// made at the one capture time; a 404 fault takes the capture away.
+void SpaceServer::Impl::HandleArchived(const ArchiveRequest& archived,
+                                       const httplib::Request& request,
+                                       httplib::Response& response) {
+    const RequestTarget target = ParseTarget(archived.address, {});
+    const std::optional<int> wait = TakeBusyTurn(target);
+    const Reply held = Held(target);
+    const std::optional<Fault> fault = Lookup(faults, target);
+    const bool captured = held.status != 404 && held.status != 502 && fault != Fault::Status404;
+    const std::string time = CaptureTime();
+    const bool redirect = !wait && captured && archived.time != time;
+    Log(redirect ? ArchiveLogLine(archived, target.LogLine()) : target.LogLine());
+    if (wait) {
+        SendBusy(*wait, request, response);
+    } else if (!captured) {
+        SendReply(ArchiveMissingReply(archived), request, response);
+    } else if (redirect) {
+        response.set_redirect(ArchiveLocation(archived, time), 302);
+    } else {
+        Serve(fault, archived.originalBytes ? held : WithBanner(held, archived, time), request,
+              response);
+    }
+}
+
+Reply SpaceServer::Impl::Held(const RequestTarget& target) const {
     if (const std::optional<std::string> page = Lookup(pages, target)) {
-        reply = {200, kPageType, ToCp936(*page)};
+        return {200, kPageType, ToCp936(*page)};
     }
-    if (const std::optional<Fault> fault = Lookup(faults, target)) {
+    return Route(spaces, target);
+}
+
+void SpaceServer::Impl::Serve(const std::optional<Fault>& fault, const Reply& reply,
+                              const httplib::Request& request, httplib::Response& response) {
+    if (fault) {
         RespondWithFault(*fault, reply, request, response, stop);
         return;
     }
     SendReply(reply, request, response);
+}
+
+void SpaceServer::Impl::SendBusy(int retryAfterSeconds, const httplib::Request& request,
+                                 httplib::Response& response) {
+    SendReply(BusyReply(), request, response);
+    response.set_header("Retry-After", std::to_string(retryAfterSeconds));
+}
+
+std::optional<int> SpaceServer::Impl::TakeBusyTurn(const RequestTarget& target) {
+    std::lock_guard lock(mutex);
+    const auto found = Find(busy, target);
+    if (found == busy.end()) {
+        return std::nullopt;
+    }
+    const int wait = found->second.retryAfterSeconds;
+    if (--found->second.remaining <= 0) {
+        busy.erase(found);
+    }
+    return wait;
+}
+
+void SpaceServer::Impl::Log(std::string line) {
+    std::lock_guard lock(mutex);
+    requests.push_back(std::move(line));
+}
+
+std::string SpaceServer::Impl::CaptureTime() const {
+    std::lock_guard lock(mutex);
+    return captureTime;
 }
 
 void SpaceServer::Impl::SendReply(const Reply& reply, const httplib::Request& request,
@@ -100,7 +212,14 @@ void SpaceServer::Impl::Control(const RequestTarget& target, httplib::Response& 
     std::lock_guard lock(mutex);
     if (command == "reset") {
         faults.clear();
+        busy.clear();
         requests.clear();
+    } else if (command == "busy") {
+        if (!ControlBusy(target)) {
+            response.status = 400;
+            response.set_content("busy needs path=P&times=N (and may take after=S)\n", kTextType);
+            return;
+        }
     } else if (command == "fault" && !target.Param("path").empty()) {
         const std::string mode = target.Param("mode");
         if (mode == "none") {
@@ -121,24 +240,40 @@ void SpaceServer::Impl::Control(const RequestTarget& target, httplib::Response& 
         return;
     } else {
         response.status = 404;
-        response.set_content("commands: fault?path=P&mode=M, reset, requests\n", kTextType);
+        response.set_content(
+            "commands: fault?path=P&mode=M, busy?path=P&times=N&after=S, reset, requests\n",
+            kTextType);
         return;
     }
     response.set_content("ok\n", kTextType);
 }
 
+// Called under the lock.
+void SpaceServer::Impl::PutBusy(const std::string& path, int times, int retryAfterSeconds) {
+    busy.erase(path);
+    if (times > 0) {
+        busy[path] = {times, retryAfterSeconds};
+    }
+}
+
+// Called under the lock; false when the path or the count is missing or malformed.
+bool SpaceServer::Impl::ControlBusy(const RequestTarget& target) {
+    const std::optional<int> times = Amount(target.Param("times"));
+    const std::string after = target.Param("after");
+    const std::optional<int> wait = after.empty() ? 1 : Amount(after);
+    if (target.Param("path").empty() || !times || !wait) {
+        return false;
+    }
+    PutBusy(target.Param("path"), *times, *wait);
+    return true;
+}
+
 template <class Value>
 std::optional<Value> SpaceServer::Impl::Lookup(const std::map<std::string, Value>& table,
                                                const RequestTarget& target) const {
-    const std::string query = target.query.empty() ? std::string() : "?" + target.query;
     std::lock_guard lock(mutex);
-    for (const std::string& key : {target.path, target.path + query, target.host + target.path,
-                                   target.host + target.path + query}) {
-        if (const auto found = table.find(key); found != table.end()) {
-            return found->second;
-        }
-    }
-    return std::nullopt;
+    const auto found = Find(table, target);
+    return found == table.end() ? std::nullopt : std::optional<Value>(found->second);
 }
 
 SpaceServer::SpaceServer(SpaceStore spaces) : impl_(std::make_unique<Impl>(std::move(spaces))) {}
@@ -202,6 +337,20 @@ void SpaceServer::ClearFault(const std::string& path) {
 void SpaceServer::ClearFaults() {
     std::lock_guard lock(impl_->mutex);
     impl_->faults.clear();
+}
+
+void SpaceServer::SetBusy(const std::string& path, int times, int retryAfterSeconds) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->PutBusy(path, times, retryAfterSeconds);
+}
+
+bool SpaceServer::SetCaptureTime(const std::string& time) {
+    if (time.size() != 14 || time.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    std::lock_guard lock(impl_->mutex);
+    impl_->captureTime = time;
+    return true;
 }
 
 std::vector<std::string> SpaceServer::Requests() const {

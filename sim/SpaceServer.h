@@ -5,9 +5,13 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace spacesim {
+
+// The one capture time the archive face holds until SetCaptureTime changes it.
+inline constexpr std::string_view kDefaultCaptureTime = "20120101000000";
 
 // Serves the spaces of a store on a loopback port as the blog service and its song hosts
 // answered, both to direct requests and to requests sent through it as an HTTP proxy. Faults
@@ -16,6 +20,11 @@ namespace spacesim {
 // Fault paths match the request's decoded path exactly: "/jiaoliao/blog" matches every
 // request for that path whatever its query and host; "/sys/search?pageno=1&..." matches only
 // that query as sent; "music.pagewren.test/songs/1.mp3" (no leading "/") matches one host.
+//
+// It also answers as a web archive holding one capture of every page and song it serves:
+// "/web/TIME/ADDRESS" gives the page with the archive's banner, "/web/TIMEid_/ADDRESS" the
+// original bytes; another time is redirected to the capture time, an address it does not hold
+// gets the archive's 404 page. Faults, pages and busy paths set for an address apply there too.
 class SpaceServer {
 public:
     explicit SpaceServer(SpaceStore spaces);
@@ -44,8 +53,18 @@ public:
     // served in code page 936, instead of what the spaces hold: for pages no space would make.
     void SetPage(const std::string& path, const std::string& utf8Html);
 
+    // Makes the next `times` requests for the path (matched as a fault path is, on every face)
+    // answer 429 with "Retry-After: retryAfterSeconds"; 0 times ends it.
+    void SetBusy(const std::string& path, int times, int retryAfterSeconds = 1);
+
+    // Makes the archive face hold its captures at this time (14 digits); returns false and
+    // changes nothing for any other text.
+    bool SetCaptureTime(const std::string& time);
+
     // The requests received so far, oldest first, each as host + decoded path + "?" + query
-    // as sent (e.g. "hi.baidu.com/jiaoliao/blog"); control requests are not logged.
+    // as sent (e.g. "hi.baidu.com/jiaoliao/blog"); control requests are not logged. An archive
+    // request is logged as a request for its original address would be, except one answered
+    // with a redirect: "/web/" + the time and flag as asked + "/http://" + that same line.
     std::vector<std::string> Requests() const;
 
     // Empties the request log.

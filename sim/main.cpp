@@ -15,18 +15,28 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: spacesim [--port N] [--data DIR] [--generate NAME=ARTICLES]... "
-    "[--fault PATH=MODE]...\n"
+    "[--fault PATH=MODE]... [--busy PATH=N[:S]]...\n"
     "  --port N      port on 127.0.0.1 (default 0: a free port)\n"
     "  --data DIR    folder of space files (default: the sample spaces)\n"
     "  --generate    add a generated space with that many articles\n"
     "  --fault       misbehave on a path: status404 status500 refuse reset slow stall "
-    "truncate\n";
+    "truncate\n"
+    "  --busy        answer a path's first N requests 429 with Retry-After S (default 1)\n"
+    "archive face: /web/TIME/ADDRESS (with banner), /web/TIMEid_/ADDRESS (original bytes);\n"
+    "  it holds one capture, at 20120101000000, and redirects any other time there\n";
+
+// How many requests a busy path turns away, and the wait each of them asks for.
+struct BusySpell {
+    int times = 0;
+    int retryAfterSeconds = 1;
+};
 
 struct Options {
     int port = 0;
     std::string data = spacesim::SpaceStore::DefaultFolder().string();
     std::vector<std::pair<std::string, int>> generated;
     std::vector<std::pair<std::string, spacesim::Fault>> faults;
+    std::vector<std::pair<std::string, BusySpell>> busy;
 };
 
 std::optional<int> Number(std::string_view text) {
@@ -47,6 +57,18 @@ std::optional<std::pair<std::string, std::string>> Pair(const std::string& text)
     return std::make_pair(text.substr(0, eq), text.substr(eq + 1));
 }
 
+// Reads "N" or "N:S".
+std::optional<BusySpell> ParseBusySpell(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    const std::optional<int> times = Number(text.substr(0, colon));
+    const std::optional<int> wait =
+        colon == std::string_view::npos ? 1 : Number(text.substr(colon + 1));
+    if (!times || !wait) {
+        return std::nullopt;
+    }
+    return BusySpell{*times, *wait};
+}
+
 std::optional<Options> ParseOptions(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
@@ -64,6 +86,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             options.generated.emplace_back(pair->first, *Number(pair->second));
         } else if (name == "--fault" && pair && spacesim::ParseFault(pair->second)) {
             options.faults.emplace_back(pair->first, *spacesim::ParseFault(pair->second));
+        } else if (name == "--busy" && pair && ParseBusySpell(pair->second)) {
+            options.busy.emplace_back(pair->first, *ParseBusySpell(pair->second));
         } else {
             return std::nullopt;
         }
@@ -96,6 +120,9 @@ int main(int argc, char** argv) {
     }
     for (const auto& [path, fault] : options->faults) {
         server->SetFault(path, fault);
+    }
+    for (const auto& [path, spell] : options->busy) {
+        server->SetBusy(path, spell.times, spell.retryAfterSeconds);
     }
 
     // Blocked before the server's threads exist, so that only sigwait below sees the signals.

@@ -26,6 +26,8 @@ Fetched Fetch(const std::string& url, const std::string& proxy, long timeoutMs) 
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &result.body);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, Collect);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &result.headers);
     result.code = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
     char* type = nullptr;
@@ -37,6 +39,15 @@ Fetched Fetch(const std::string& url, const std::string& proxy, long timeoutMs) 
     result.contentLength = static_cast<double>(length);
     curl_easy_cleanup(curl);
     return result;
+}
+
+std::string Header(const Fetched& fetched, const std::string& name) {
+    const std::size_t start = fetched.headers.find("\r\n" + name + ": ");
+    if (start == std::string::npos) {
+        return {};
+    }
+    const std::size_t from = start + name.size() + 4;
+    return fetched.headers.substr(from, fetched.headers.find("\r\n", from) - from);
 }
 
 std::string Origin(int port) {

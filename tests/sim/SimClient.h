@@ -12,13 +12,17 @@ struct Fetched {
     CURLcode code = CURLE_OK;
     long status = 0;
     std::string contentType;
-    std::string body;  // raw bytes, as much as arrived
+    std::string body;     // raw bytes, as much as arrived
+    std::string headers;  // the header lines as received
     double contentLength = -1;
 };
 
 // One GET with libcurl, directly or through `proxy` ("http://127.0.0.1:PORT"), giving up
 // after `timeoutMs`.
 Fetched Fetch(const std::string& url, const std::string& proxy = {}, long timeoutMs = 10000);
+
+// The value of the first header of that name (matched exactly), empty when there is none.
+std::string Header(const Fetched& fetched, const std::string& name);
 
 // "http://127.0.0.1:PORT" for a port.
 std::string Origin(int port);

@@ -80,8 +80,8 @@ private:
 };
 
 TEST(SpacesimProgram, PrintsItsFreePortFirstAndStopsOnSignal) {
-    Program program(
-        {"--port", "0", "--generate", "bigwren=40", "--fault", "/jiaoliao/profile=status404"});
+    Program program({"--port", "0", "--generate", "bigwren=40", "--fault",
+                     "/jiaoliao/profile=status404", "--busy", "/quietwren/blog=1:3"});
     const std::string line = program.FirstLine();
     std::smatch match;
     ASSERT_TRUE(
@@ -95,6 +95,8 @@ TEST(SpacesimProgram, PrintsItsFreePortFirstAndStopsOnSignal) {
     EXPECT_EQ(Count(Cut(generated, "文章分类", "文章存档"), "category"), 10);
     EXPECT_EQ(Fetch(Origin(port) + "/jiaoliao/blog").status, 200);
     EXPECT_EQ(Fetch(Origin(port) + "/jiaoliao/profile").status, 404);
+    EXPECT_EQ(Header(Fetch(Origin(port) + "/quietwren/blog"), "Retry-After"), "3");
+    EXPECT_EQ(Fetch(Origin(port) + "/quietwren/blog").status, 200);
     EXPECT_EQ(program.SignalAndWait(SIGTERM), 0);
 }
 
@@ -107,6 +109,7 @@ TEST(SpacesimProgram, StopsOnInterrupt) {
 TEST(SpacesimProgram, RefusesBadOptionsAndMissingData) {
     EXPECT_EQ(Program({"--fault", "/jiaoliao/blog=sideways"}).Wait(), 2);
     EXPECT_EQ(Program({"--port"}).Wait(), 2);
+    EXPECT_EQ(Program({"--busy", "/jiaoliao/blog=1:x"}).Wait(), 2);
     EXPECT_EQ(Program({"--generate", "bigwren"}).Wait(), 2);
     EXPECT_EQ(Program({"--data", "/nonexistent/spaces"}).Wait(), 1);
 }
