@@ -4,79 +4,81 @@
 #include "backup/ArticleWindowControls.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
-#include "platform/EventPump.h"
-#include "platform/MemoryList.h"
+#include "cli/CliRun.h"
+#include "platform/ReportList.h"
 
 namespace {
 
 const QStringList kFormats = {QStringLiteral("html"), QStringLiteral("txt"),
                               QStringLiteral("html & doc")};
 
+// What the article command was asked to do.
+struct ArticleChoices {
+    QString wait;
+    bool save = false;
+    QString format;
+    bool skipSaved = false;
+};
+
 // The article window's controls as plain values, starting as the window opens.
 class HeadlessArticleWindow : public ArticleWindowControls {
 public:
-    HeadlessArticleWindow(const CliOptions& options, const QString& wait, bool save,
-                          const QString& format)
-        : address_(options.address),
-          wait_(wait),
-          save_(save),
-          format_(format),
-          appFolder_(options.appFolder),
-          pump_(options.pace) {}
+    HeadlessArticleWindow(CliRun& run, ArticleChoices choices)
+        : run_(run),
+          choices_(std::move(choices)),
+          categories_(run.report.List(QStringLiteral("LVarticle"))),
+          articles_(run.report.List(QStringLiteral("LVnum"))) {
+        run.report.InitLabel(QStringLiteral("Label2"), status_);
+    }
 
-    QString Address() const override { return address_; }
-    QString WaitMs() const override { return wait_; }
-    bool OneClickBackup() const override { return save_; }
-    QString SaveFormat() const override { return format_; }
+    QString Address() const override { return run_.options.address; }
+    QString WaitMs() const override { return choices_.wait; }
+    bool OneClickBackup() const override { return choices_.save; }
+    QString SaveFormat() const override { return choices_.format; }
+    bool SkipSaved() const override { return choices_.skipSaved; }
     platform::ReportList& Categories() override { return categories_; }
     platform::ReportList& Articles() override { return articles_; }
     QString Status() const override { return status_; }
-    void SetStatus(const QString& caption) override { status_ = caption; }
+    void SetStatus(const QString& caption) override {
+        status_ = caption;
+        run_.report.SetLabel(QStringLiteral("Label2"), caption);
+    }
     void SetSaveEnabled(bool) override {}
     void SetSaveCaption(const QString&) override {}
     void SetFormatEnabled(bool) override {}
-    platform::EventPump& Pump() override { return pump_; }
-    QString AppFolder() const override { return appFolder_; }
-
-    void Report(CliReport& report) const {
-        report.AddList(QStringLiteral("LVarticle"), categories_);
-        report.AddList(QStringLiteral("LVnum"), articles_);
-        report.AddLabel(QStringLiteral("Label2"), status_);
-    }
+    platform::EventPump& Pump() override { return run_.pump; }
+    QString AppFolder() const override { return run_.options.appFolder; }
 
 private:
-    QString address_;
-    QString wait_;
-    bool save_;
-    QString format_;
-    QString appFolder_;
-    platform::MemoryList categories_;
-    platform::MemoryList articles_;
+    CliRun& run_;
+    ArticleChoices choices_;
+    platform::ReportList& categories_;
+    platform::ReportList& articles_;
     QString status_ = QStringLiteral("等待中……");
-    platform::SleepingPump pump_;
 };
 
 }  // namespace
 
-int RunArticlesCommand(const CliOptions& options, CliReport& report, std::string& error) {
-    QStringList rest = options.commandOptions;
-    const QString wait = TakeOption(rest, QStringLiteral("--wait"), QStringLiteral("200"), error);
-    const QString format = TakeOption(rest, QStringLiteral("--save"), QString(), error);
-    if (!error.empty()) {
-        return 2;
+int RunArticlesCommand(CliRun& run) {
+    QStringList rest = run.options.commandOptions;
+    ArticleChoices choices;
+    choices.skipSaved = rest.removeAll(QStringLiteral("--skip-saved")) > 0;
+    choices.wait = TakeOption(rest, QStringLiteral("--wait"), QStringLiteral("200"), run.error);
+    choices.format = TakeOption(rest, QStringLiteral("--save"), QString(), run.error);
+    if (!run.error.empty()) {
+        return kBadUsage;
     }
     if (!rest.isEmpty()) {
-        error = "articles does not take " + rest.first().toStdString();
-        return 2;
+        run.error = "articles does not take " + rest.first().toStdString();
+        return kBadUsage;
     }
     // A mistyped format would save nothing and still end as a save does; say so instead.
-    const bool save = options.commandOptions.contains(QStringLiteral("--save"));
-    if (save && !kFormats.contains(format)) {
-        error = "--save takes html, txt or \"html & doc\"";
-        return 2;
+    choices.save = run.options.commandOptions.contains(QStringLiteral("--save"));
+    if (choices.save && !kFormats.contains(choices.format)) {
+        run.error = "--save takes html, txt or \"html & doc\"";
+        return kBadUsage;
     }
-    HeadlessArticleWindow window(options, wait, save, format);
+    HeadlessArticleWindow window(run, std::move(choices));
     RunArticleCatalogue(window);
-    window.Report(report);
     return 0;
 }

@@ -3,13 +3,14 @@
 #include <cmath>
 
 std::string CliUsage() {
-    return "usage: pagewren-cli [--app-dir DIR] [--pace FACTOR] [--json] COMMAND ADDRESS "
-           "[OPTIONS]\n"
+    return "usage: pagewren-cli [--app-dir DIR] [--pace FACTOR] [--json] [--replay PREFIX] "
+           "COMMAND ADDRESS [OPTIONS]\n"
            "commands:\n"
            "  survey ADDRESS                 the main window's survey\n"
-           "  articles ADDRESS [--wait MS] [--save html|txt|\"html & doc\"]\n"
+           "  articles ADDRESS [--wait MS] [--save html|txt|\"html & doc\"] [--skip-saved]\n"
            "                                 the article catalogue, then optionally the save\n"
-           "  music ADDRESS [--download]     the song list, then optionally the download\n"
+           "  music ADDRESS [--download] [--skip-saved]\n"
+           "                                 the song list, then optionally the download\n"
            "  css ADDRESS [--save]           the CSS template, then optionally its save\n"
 
            "  board ADDRESS [--save]         the message board, then optionally 留言版.htm\n"

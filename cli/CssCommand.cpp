@@ -1,66 +1,56 @@
 #include "cli/CssCommand.h"
 
-#include <utility>
-#include <vector>
-
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
+#include "cli/CliRun.h"
 #include "css/CssFetch.h"
 #include "css/CssSave.h"
 #include "css/CssWindowControls.h"
-#include "platform/EventPump.h"
 
 namespace {
 
-// The CSS window's controls as plain values; message boxes are kept in the order shown.
+// The CSS window's controls as plain values; message boxes are shown in the order they come.
 class HeadlessCssWindow : public CssWindowControls {
 public:
-    explicit HeadlessCssWindow(const CliOptions& options)
-        : address_(options.address), appFolder_(options.appFolder), pump_(options.pace) {}
+    explicit HeadlessCssWindow(CliRun& run) : run_(run) {
+        run.report.InitLabel(QStringLiteral("txtcss"), QString());
+    }
 
-    QString Address() const override { return address_; }
+    QString Address() const override { return run_.options.address; }
     QString CssText() const override { return css_; }
-    void SetCssText(const QString& text) override { css_ = text; }
+    void SetCssText(const QString& text) override {
+        css_ = text;
+        run_.report.SetLabel(QStringLiteral("txtcss"), text);
+    }
     void SetSaveEnabled(bool enabled) override { saveEnabled_ = enabled; }
     void ShowMessage(const QString& text, const QString& title) override {
-        messages_.emplace_back(text, title);
+        run_.report.ShowMessage(text, title);
     }
-    platform::EventPump& Pump() override { return pump_; }
-    QString AppFolder() const override { return appFolder_; }
+    platform::EventPump& Pump() override { return run_.pump; }
+    QString AppFolder() const override { return run_.options.appFolder; }
 
     bool SaveEnabled() const { return saveEnabled_; }
 
-    void Report(CliReport& report) const {
-        report.AddLabel(QStringLiteral("txtcss"), css_);
-        for (const auto& [text, title] : messages_) {
-            report.AddMessage(text, title);
-        }
-    }
-
 private:
-    QString address_;
-    QString appFolder_;
+    CliRun& run_;
     QString css_;
     bool saveEnabled_ = false;
-    std::vector<std::pair<QString, QString>> messages_;
-    platform::SleepingPump pump_;
 };
 
 }  // namespace
 
-int RunCssCommand(const CliOptions& options, CliReport& report, std::string& error) {
-    QStringList rest = options.commandOptions;
+int RunCssCommand(CliRun& run) {
+    QStringList rest = run.options.commandOptions;
     const bool save = rest.removeAll(QStringLiteral("--save")) > 0;
     if (!rest.isEmpty()) {
-        error = "css does not take " + rest.first().toStdString();
-        return 2;
+        run.error = "css does not take " + rest.first().toStdString();
+        return kBadUsage;
     }
-    HeadlessCssWindow window(options);
+    HeadlessCssWindow window(run);
     RunCssFetch(window);
     // The save button is pressed only when the fetch has enabled it.
     if (save && window.SaveEnabled()) {
         RunCssSave(window);
     }
-    window.Report(report);
     return 0;
 }

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <string>
-
-struct CliOptions;
-class CliReport;
+struct CliRun;
 
 // Runs the CSS window's fetch on the address and, with "--save", its save when the fetch
 // enabled it. Reports txtcss and every message box shown. Returns the exit code: 2 with
 // error set on bad usage.
-int RunCssCommand(const CliOptions& options, CliReport& report, std::string& error);
+int RunCssCommand(CliRun& run);

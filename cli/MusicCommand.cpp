@@ -2,67 +2,70 @@
 
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
+#include "cli/CliRun.h"
 #include "music/MusicDownload.h"
 #include "music/MusicWindowControls.h"
 #include "music/Playlist.h"
-#include "platform/EventPump.h"
-#include "platform/MemoryList.h"
+#include "platform/ReportList.h"
 
 namespace {
 
 // The music window's controls as plain values, starting as the window opens.
 class HeadlessMusicWindow : public MusicWindowControls {
 public:
-    explicit HeadlessMusicWindow(const CliOptions& options)
-        : address_(options.address), appFolder_(options.appFolder), pump_(options.pace) {}
+    HeadlessMusicWindow(CliRun& run, bool skipSaved)
+        : run_(run),
+          address_(run.options.address),
+          skipSaved_(skipSaved),
+          songs_(run.report.List(QStringLiteral("LVmusic"))) {
+        run.report.InitLabel(QStringLiteral("Label2"), QString());
+        run.report.InitLabel(QStringLiteral("Label1"), QString());
+    }
 
     QString Address() const override { return address_; }
     void SetAddress(const QString& address) override { address_ = address; }
     platform::ReportList& Songs() override { return songs_; }
     void SetDownloadEnabled(bool) override {}
-    void SetSongStatus(const QString& caption) override { songStatus_ = caption; }
-    void SetProgressCaption(const QString& caption) override { progress_ = caption; }
+    void SetSongStatus(const QString& caption) override {
+        run_.report.SetLabel(QStringLiteral("Label2"), caption);
+    }
+    void SetProgressCaption(const QString& caption) override {
+        run_.report.SetLabel(QStringLiteral("Label1"), caption);
+    }
     float ProgressMax() const override { return max_; }
     void SetProgressMax(float max) override { max_ = max; }
     float ProgressValue() const override { return value_; }
     void SetProgressValue(float value) override { value_ = value; }
     QString Destination() const override { return destination_; }
     void SetDestination(const QString& path) override { destination_ = path; }
-    platform::EventPump& Pump() override { return pump_; }
-    QString AppFolder() const override { return appFolder_; }
-
-    void Report(CliReport& report) const {
-        report.AddList(QStringLiteral("LVmusic"), songs_);
-        report.AddLabel(QStringLiteral("Label2"), songStatus_);
-        report.AddLabel(QStringLiteral("Label1"), progress_);
-    }
+    platform::EventPump& Pump() override { return run_.pump; }
+    QString AppFolder() const override { return run_.options.appFolder; }
+    bool SkipSaved() const override { return skipSaved_; }
 
 private:
+    CliRun& run_;
     QString address_;
-    QString appFolder_;
-    platform::MemoryList songs_;
-    QString songStatus_;
-    QString progress_;
+    bool skipSaved_;
+    platform::ReportList& songs_;
     float max_ = 100;
     float value_ = 0;
     QString destination_;
-    platform::SleepingPump pump_;
 };
 
 }  // namespace
 
-int RunMusicCommand(const CliOptions& options, CliReport& report, std::string& error) {
-    QStringList rest = options.commandOptions;
+int RunMusicCommand(CliRun& run) {
+    QStringList rest = run.options.commandOptions;
     const bool download = rest.removeAll(QStringLiteral("--download")) > 0;
+    const bool skipSaved = rest.removeAll(QStringLiteral("--skip-saved")) > 0;
     if (!rest.isEmpty()) {
-        error = "music does not take " + rest.first().toStdString();
-        return 2;
+        run.error = "music does not take " + rest.first().toStdString();
+        return kBadUsage;
     }
-    HeadlessMusicWindow window(options);
+    HeadlessMusicWindow window(run, skipSaved);
     RunPlaylistRetrieval(window);
     if (download) {
         RunMusicDownload(window);
     }
-    window.Report(report);
     return 0;
 }

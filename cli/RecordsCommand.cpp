@@ -4,57 +4,54 @@
 #include "board/MessageBoard.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
+#include "cli/CliRun.h"
 #include "comments/ArticleComments.h"
-#include "platform/EventPump.h"
-#include "platform/MemoryList.h"
+#include "platform/ReportList.h"
 
 namespace {
 
 // The window's controls as plain values, starting as the window opens.
 class HeadlessRecordWindow : public RecordWindowControls {
 public:
-    explicit HeadlessRecordWindow(const CliOptions& options)
-        : address_(options.address), appFolder_(options.appFolder), pump_(options.pace) {}
-
-    QString Address() const override { return address_; }
-    platform::ReportList& Records() override { return records_; }
-    void SetStatus(const QString& text) override { status_ = text; }
-    void SetSaveEnabled(bool enabled) override { saveEnabled_ = enabled; }
-    bool SaveEnabled() const { return saveEnabled_; }
-    platform::EventPump& Pump() override { return pump_; }
-    QString AppFolder() const override { return appFolder_; }
-
-    void Report(CliReport& report, const QString& listName) const {
-        report.AddList(listName, records_);
-        report.AddLabel(QStringLiteral("lblmsg"), status_);
+    HeadlessRecordWindow(CliRun& run, const QString& listName)
+        : run_(run), records_(run.report.List(listName)) {
+        run.report.InitLabel(QStringLiteral("lblmsg"), QStringLiteral("等待中……"));
     }
 
+    QString Address() const override { return run_.options.address; }
+    platform::ReportList& Records() override { return records_; }
+    void SetStatus(const QString& text) override {
+        run_.report.SetLabel(QStringLiteral("lblmsg"), text);
+    }
+    void SetSaveEnabled(bool enabled) override { saveEnabled_ = enabled; }
+    bool SaveEnabled() const { return saveEnabled_; }
+    platform::EventPump& Pump() override { return run_.pump; }
+    QString AppFolder() const override { return run_.options.appFolder; }
+
 private:
-    QString address_;
-    QString appFolder_;
-    platform::MemoryList records_;
-    QString status_ = QStringLiteral("等待中……");
+    CliRun& run_;
+    platform::ReportList& records_;
     bool saveEnabled_ = false;
-    platform::SleepingPump pump_;
 };
 
 }  // namespace
 
-int RunRecordsCommand(const CliOptions& options, CliReport& report, std::string& error) {
-    QStringList rest = options.commandOptions;
+int RunRecordsCommand(CliRun& run) {
+    QStringList rest = run.options.commandOptions;
     const bool save = rest.removeAll(QStringLiteral("--save")) > 0;
     if (!rest.isEmpty()) {
-        error = options.command.toStdString() + " does not take " + rest.first().toStdString();
-        return 2;
+        run.error =
+            run.options.command.toStdString() + " does not take " + rest.first().toStdString();
+        return kBadUsage;
     }
-    const bool board = options.command == QLatin1String("board");
-    HeadlessRecordWindow window(options);
+    const bool board = run.options.command == QLatin1String("board");
+    HeadlessRecordWindow window(run,
+                                board ? QStringLiteral("LVboard") : QStringLiteral("LVcritique"));
     board ? RunBoardRetrieval(window) : RunCommentRetrieval(window);
     bool saved = true;
     // As in the window, a retrieval that ends early leaves the save button disabled.
     if (save && window.SaveEnabled()) {
         saved = board ? RunBoardSave(window) : RunCommentSave(window);
     }
-    window.Report(report, board ? QStringLiteral("LVboard") : QStringLiteral("LVcritique"));
     return saved ? 0 : 1;
 }

@@ -5,15 +5,27 @@
 #include "app/SpaceSurvey.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
-#include "platform/EventPump.h"
-#include "platform/MemoryList.h"
+#include "cli/CliRun.h"
+#include "platform/ReportList.h"
 
 namespace {
+
+const std::array<QString, 6> kLabelNames = {
+    QStringLiteral("lblarticle"), QStringLiteral("lblmusic"), QStringLiteral("lblcss"),
+    QStringLiteral("lblphoto"),   QStringLiteral("lblboard"), QStringLiteral("lblpinglun")};
 
 // The main window's controls as plain values, starting with the captions the window shows.
 class HeadlessMainWindow : public SurveyControls {
 public:
-    HeadlessMainWindow(const QString& address, double pace) : address_(address), pump_(pace) {}
+    explicit HeadlessMainWindow(CliRun& run)
+        : run_(run),
+          address_(run.options.address),
+          categories_(run.report.List(QStringLiteral("LVarticle"))),
+          songs_(run.report.List(QStringLiteral("LVmusic"))) {
+        for (std::size_t i = 0; i < kLabelNames.size(); ++i) {
+            run.report.InitLabel(kLabelNames[i], labels_[i]);
+        }
+    }
 
     QString Address() const override { return address_; }
     void SetAddress(const QString& address) override { address_ = address; }
@@ -22,27 +34,18 @@ public:
     QString Label(SurveyLabel label) const override { return labels_[Index(label)]; }
     void SetLabel(SurveyLabel label, const QString& caption) override {
         labels_[Index(label)] = caption;
+        run_.report.SetLabel(kLabelNames[Index(label)], caption);
     }
     void SetSurveyEnabled(bool) override {}
-    platform::EventPump& Pump() override { return pump_; }
-
-    void Report(CliReport& report) const {
-        report.AddList(QStringLiteral("LVarticle"), categories_);
-        report.AddList(QStringLiteral("LVmusic"), songs_);
-        static const std::array<QString, 6> kNames = {
-            QStringLiteral("lblarticle"), QStringLiteral("lblmusic"), QStringLiteral("lblcss"),
-            QStringLiteral("lblphoto"),   QStringLiteral("lblboard"), QStringLiteral("lblpinglun")};
-        for (std::size_t i = 0; i < kNames.size(); ++i) {
-            report.AddLabel(kNames[i], labels_[i]);
-        }
-    }
+    platform::EventPump& Pump() override { return run_.pump; }
 
 private:
     static std::size_t Index(SurveyLabel label) { return static_cast<std::size_t>(label); }
 
+    CliRun& run_;
     QString address_;
-    platform::MemoryList categories_;
-    platform::MemoryList songs_;
+    platform::ReportList& categories_;
+    platform::ReportList& songs_;
     std::array<QString, 6> labels_ = {
         QStringLiteral("检测您的百度空间发表文章，并可以保存多种格式"),
         QStringLiteral("检测您的百度空间背景音乐可以下载保存到电脑上"),
@@ -50,18 +53,16 @@ private:
         QStringLiteral("coming soon……"),
         QStringLiteral("检测您的百度空间留言版"),
         QStringLiteral("检测您的百度空间文章评论")};
-    platform::SleepingPump pump_;
 };
 
 }  // namespace
 
-int RunSurveyCommand(const CliOptions& options, CliReport& report, std::string& error) {
-    if (!options.commandOptions.isEmpty()) {
-        error = "survey takes no options";
-        return 2;
+int RunSurveyCommand(CliRun& run) {
+    if (!run.options.commandOptions.isEmpty()) {
+        run.error = "survey takes no options";
+        return kBadUsage;
     }
-    HeadlessMainWindow window(options.address, options.pace);
-    RunSpaceSurvey(window, options.appFolder);
-    window.Report(report);
+    HeadlessMainWindow window(run);
+    RunSpaceSurvey(window, run.options.appFolder);
     return 0;
 }

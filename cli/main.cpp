@@ -1,24 +1,35 @@
+#include <unistd.h>
+
 #include <QStringList>
-#include <cstdio>
+#include <QUrl>
+#include <atomic>
+#include <csignal>
 #include <iostream>
 #include <map>
 #include <string>
 
+#include "app/ReplayOption.h"
 #include "cli/ArticlesCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
+#include "cli/CliRun.h"
 #include "cli/CssCommand.h"
 #include "cli/MusicCommand.h"
 #include "cli/RecordsCommand.h"
 #include "cli/SurveyCommand.h"
+#include "platform/EventPump.h"
 #include "platform/FileSystem.h"
+#include "platform/Http.h"
 #include "platform/Shell.h"
 
 namespace {
 
-constexpr int kBadUsage = 2;
+// The exit status of a run ended by SIGINT or SIGTERM, as shells report an interrupt.
+constexpr int kInterrupted = 130;
+// A public archive asks for waits of at least this long between requests.
+constexpr double kPoliteWaitMs = 1000;
 
-using Command = int (*)(const CliOptions&, CliReport&, std::string&);
+using Command = int (*)(CliRun&);
 
 const std::map<std::string, Command> kCommands = {
     {"survey", &RunSurveyCommand}, {"articles", &RunArticlesCommand},
@@ -26,9 +37,47 @@ const std::map<std::string, Command> kCommands = {
     {"board", &RunRecordsCommand}, {"comments", &RunRecordsCommand},
 };
 
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler sets it");
+
+extern "C" void Interrupt(int) {
+    interrupted.store(true);
+}
+
+// An interrupt ends the run as closing its window does: at the next wait, or at once in a
+// request or a Word conversion.
+void CatchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = &Interrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
 int BadUsage(const std::string& message) {
     std::cerr << "pagewren-cli: " << message << "\n" << CliUsage();
     return kBadUsage;
+}
+
+// Says once that a public archive deserves waits of a second or more, when the prefix names a
+// host that is not this machine and the command's waits are shorter.
+void AdviseOnPace(const CliOptions& options) {
+    const QString host = QUrl(QString::fromStdString(platform::ReplayPrefix())).host();
+    if (host.isEmpty() || host == QLatin1String("localhost") || host.startsWith("127.") ||
+        host == QLatin1String("::1")) {
+        return;
+    }
+    const qsizetype at = options.commandOptions.indexOf(QStringLiteral("--wait"));
+    const double wait = options.command == QLatin1String("articles")
+                            ? (at >= 0 && at + 1 < options.commandOptions.size()
+                                   ? options.commandOptions[at + 1].toDouble()
+                                   : 200.0)
+                            : kPoliteWaitMs;
+    if (wait * options.pace < kPoliteWaitMs) {
+        std::cerr << "pagewren-cli: " << host.toStdString()
+                  << " is a public archive: waits of at least 1000 ms between requests are "
+                     "advised (--wait, --pace)\n";
+    }
 }
 
 }  // namespace
@@ -37,6 +86,9 @@ int main(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    if (!TakeReplayOption(arguments)) {
+        return BadUsage("--replay needs a prefix");
     }
     std::string error;
     auto options = ParseCliOptions(arguments, error);
@@ -49,22 +101,32 @@ int main(int argc, char* argv[]) {
     if (!platform::PathExists(options->appFolder)) {
         return BadUsage("no such folder: " + options->appFolder.toStdString());
     }
+    const auto command = kCommands.find(options->command.toStdString());
+    if (command == kCommands.end()) {
+        return BadUsage("unknown command " + options->command.toStdString());
+    }
     // A headless run opens no browser or file manager; it says what it would have opened.
     platform::SetShellHandler([json = options->json](const QString& verb, const QString& target) {
         if (!json) {
             std::cerr << verb.toStdString() << ": " << target.toStdString() << "\n";
         }
     });
+    AdviseOnPace(*options);
+    CatchInterrupts();
 
-    const auto command = kCommands.find(options->command.toStdString());
-    if (command == kCommands.end()) {
-        return BadUsage("unknown command " + options->command.toStdString());
+    CliReport report(options->json, isatty(STDERR_FILENO) == 1);
+    platform::SleepingPump pump(options->pace, &interrupted);
+    CliRun run{*options, report, pump, {}};
+    int code = 0;
+    try {
+        const platform::RequestPumpScope requests(pump);
+        code = command->second(run);
+    } catch (const platform::RunStopped&) {
+        code = kInterrupted;
     }
-    CliReport report;
-    const int code = command->second(*options, report, error);
     if (code == kBadUsage) {
-        return BadUsage(error);
+        return BadUsage(run.error);
     }
-    std::cout << (options->json ? report.ToJsonLines() : report.ToText()) << std::flush;
+    std::cout << report.Finish() << std::flush;
     return code;
 }

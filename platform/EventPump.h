@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 namespace platform {
 
 // Thrown out of a wait when the window that started the run has been closed, so the run
@@ -21,16 +23,19 @@ public:
     virtual double Pace() const { return 1.0; }
 };
 
-// A pump for the headless front end: sleeps, never stops, waits Pace() times as long.
+// A pump for the headless front end: sleeps, waits Pace() times as long, and stops once the
+// stop flag (when one is given, e.g. raised by an interrupt) is set.
 class SleepingPump : public EventPump {
 public:
-    explicit SleepingPump(double pace = 1.0) : pace_(pace) {}
+    explicit SleepingPump(double pace = 1.0, const std::atomic<bool>* stop = nullptr)
+        : pace_(pace), stop_(stop) {}
     void PumpFor(int maxMs) override;
-    bool StopRequested() const override { return false; }
+    bool StopRequested() const override { return stop_ != nullptr && stop_->load(); }
     double Pace() const override { return pace_; }
 
 private:
     double pace_;
+    const std::atomic<bool>* stop_;
 };
 
 // A pump for the windows: runs the Qt event loop while it waits, until the stop flag is set.

@@ -9,37 +9,21 @@
 
 namespace {
 
-std::vector<nlohmann::json> JsonLines(const std::string& text) {
-    std::vector<nlohmann::json> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(nlohmann::json::parse(line));
-    }
-    return lines;
-}
-
-TEST(CliSurvey, JsonLinesListRowsThenLabels) {
+TEST(CliSurvey, JsonLinesShowLabelsAsTheyChangeThenTheRows) {
     SimFixture sim;
     TempFolder app;
     const CliResult result = RunCli({"--app-dir", app.Path(), "--pace", "0", "--json", "survey",
                                      "http://hi.baidu.com/jiaoliao"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto lines = JsonLines(result.out);
-    std::map<std::string, int> rows;
-    std::map<std::string, std::string> labels;
-    for (const auto& line : lines) {
-        if (line.contains("list")) {
-            EXPECT_TRUE(labels.empty()) << "rows come before labels";
-            ++rows[line["list"]];
-        } else {
-            labels[line["label"]] = line["text"];
-        }
-    }
-    EXPECT_EQ(rows["LVarticle"], 4);
-    EXPECT_EQ(rows["LVmusic"], 3);
+    EXPECT_TRUE(lines.front().contains("label"));
+    EXPECT_TRUE(lines.back().contains("list"));
+    EXPECT_EQ(ListRows(lines, "LVarticle").size(), 4u);
+    EXPECT_EQ(ListRows(lines, "LVmusic").size(), 3u);
+    EXPECT_EQ(ListRows(lines, "LVarticle")[0][0], "1");
+    const auto labels = FinalLabels(lines);
     EXPECT_EQ(labels.size(), 6u);
-    EXPECT_EQ(labels["lblboard"], "您的百度空间共有 23 条留言");
-    EXPECT_EQ(lines.front()["row"][0], "1");
+    EXPECT_EQ(labels.at("lblboard"), "您的百度空间共有 23 条留言");
     EXPECT_TRUE(QFile::exists(app.Path() + "/blogurl.ini"));
 }
 

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "CliRunner.h"
 #include "SimFixture.h"
@@ -126,15 +124,13 @@ TEST_F(MusicTest, CliListsAndDownloads) {
     const CliResult result = RunCli({"--app-dir", app_.Path(), "--pace", "0", "--json", "music",
                                      "http://hi.baidu.com/jiaoliao", "--download"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    std::istringstream lines(result.out);
-    std::vector<nlohmann::json> out;
-    for (std::string line; std::getline(lines, line);) {
-        out.push_back(nlohmann::json::parse(line));
-    }
-    ASSERT_EQ(out.size(), 5u);
-    EXPECT_EQ(out[2]["row"][1], "http://music.pagewren.test/songs/3.mp3");
-    EXPECT_EQ(out[3], (nlohmann::json{{"label", "Label2"}, {"text", "共 3 歌曲，已下载完毕"}}));
-    EXPECT_EQ(out[4]["text"], "下载完成，文件大小：3072 Kb");
+    const auto lines = JsonLines(result.out);
+    const auto rows = ListRows(lines, "LVmusic");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[2][1], "http://music.pagewren.test/songs/3.mp3");
+    const auto labels = FinalLabels(lines);
+    EXPECT_EQ(labels.at("Label2"), "共 3 歌曲，已下载完毕");
+    EXPECT_EQ(labels.at("Label1"), "下载完成，文件大小：3072 Kb");
     EXPECT_EQ(app_.Read("jiaoliao/背景音乐/2.mp3"), Served("jiaoliao", 1));
     EXPECT_EQ(RunCli({"music", "http://hi.baidu.com/jiaoliao", "--bogus"}).exitCode, 2);
 }

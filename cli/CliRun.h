@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+struct CliOptions;
+class CliReport;
+namespace platform {
+class EventPump;
+}
+
+// One command's run: what was asked for, what it shows, and the pump its waits and requests
+// use (which ends the run when the user interrupts it).
+struct CliRun {
+    const CliOptions& options;
+    CliReport& report;
+    platform::EventPump& pump;
+    std::string error;  // set with exit code 2 on bad usage
+};
+
+// The exit code of bad usage.
+inline constexpr int kBadUsage = 2;
