@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "CliRunner.h"
+#include "SimFixture.h"
+#include "TempFolder.h"
+
+namespace {
+
+const QString kSample = QStringLiteral("http://hi.baidu.com/jiaoliao");
+const QString kItem = QStringLiteral("/jiaoliao/blog/item/");
+
+// Every file beneath the folder with its bytes, by path relative to it.
+std::map<QString, std::string> Tree(const TempFolder& folder) {
+    std::map<QString, std::string> files;
+    QDirIterator it(folder.Path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = QDir(folder.Path()).relativeFilePath(it.next());
+        files[path] = folder.Read(path);
+    }
+    return files;
+}
+
+class ArchiveTest : public ::testing::Test {
+protected:
+    // The simulator's own archive face, reached through it as a proxy like any other host.
+    QString Prefix(const char* time) const {
+        return QStringLiteral("http://127.0.0.1:%1/web/%2/").arg(sim_.Port()).arg(time);
+    }
+
+    // pagewren-cli with no waits into the folder, through the prefix when one is given.
+    CliResult Cli(const TempFolder& app, const QString& prefix, const QStringList& command) {
+        QStringList arguments{"--app-dir", app.Path(), "--pace", "0"};
+        if (!prefix.isEmpty()) {
+            arguments << "--replay" << prefix;
+        }
+        return RunCli(arguments + command);
+    }
+
+    // Starts pagewren-cli at the windows' pace, to be interrupted.
+    void Start(QProcess& cli, const TempFolder& app, const QStringList& command) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", temp_.path());
+        cli.setProcessEnvironment(environment);
+        cli.start(QStringLiteral(PAGEWREN_CLI_PATH),
+                  QStringList{"--app-dir", app.Path(), "--json"} + command);
+        ASSERT_TRUE(cli.waitForStarted());
+    }
+
+    static void Interrupt(QProcess& cli, int afterMs) {
+        QThread::msleep(afterMs);
+        kill(static_cast<pid_t>(cli.processId()), SIGINT);
+        ASSERT_TRUE(cli.waitForFinished(10000));
+    }
+
+    int ArticleRequests() const {
+        int count = 0;
+        for (const std::string& line : sim_.Requests()) {
+            count += line.find("/blog/item/") != std::string::npos ? 1 : 0;
+        }
+        return count;
+    }
+
+    SimFixture sim_;
+    QTemporaryDir temp_;
+};
+
+TEST_F(ArchiveTest, WholeBackupThroughTheArchiveIsTheSameAsThroughTheProxy) {
+    const QList<QStringList> backup = {
+        {"survey", kSample},
+        {"articles", kSample, "--wait", "0", "--save", "html"},
+        {"articles", kSample, "--wait", "0", "--save", "txt"},
+        {"music", kSample, "--download"},
+        {"css", kSample, "--save"},
+        {"board", kSample, "--save"},
+        {"comments", kSample, "--save"},
+    };
+    TempFolder proxied;
+    TempFolder archived;
+    for (const QStringList& command : backup) {
+        ASSERT_EQ(Cli(proxied, {}, command).exitCode, 0) << command.join(' ').toStdString();
+    }
+    const std::vector<std::string> direct = sim_.Requests();
+    sim_.ClearRequests();
+    // A capture time the archive does not hold is redirected to the one it does.
+    for (const QStringList& command : backup) {
+        ASSERT_EQ(Cli(archived, Prefix("2012id_"), command).exitCode, 0);
+    }
+    EXPECT_EQ(Tree(archived), Tree(proxied));
+    EXPECT_GT(Tree(proxied).size(), 40u);
+    std::vector<std::string> withoutRedirects;
+    for (const std::string& line : sim_.Requests()) {
+        if (line.rfind("/web/", 0) != 0) {
+            withoutRedirects.push_back(line);
+        }
+    }
+    EXPECT_EQ(withoutRedirects, direct);
+}
+
+TEST_F(ArchiveTest, MissingCaptureBusyArchiveAndTheBanner) {
+    TempFolder app;
+    QDir().mkpath(app.Path() + "/jiaoliao/生活随笔");
+    app.Write("jiaoliao/生活随笔/2 为什么总是下雨?.txt", "earlier copy");
+    // Never captured: the archive's 404 page is a failed request, not the article.
+    sim_.SetFault((kItem + "8e89f1c3ee13d914.html").toStdString(), "status404");
+    // Busy once: waited out for a second, then the page arrives.
+    sim_.Server().SetBusy("/jiaoliao/blog", 1, 1);
+    const auto lines =
+        JsonLines(Cli(app, Prefix("20120101000000id_"),
+                      {"--json", "articles", kSample, "--wait", "0", "--save", "txt"})
+                      .out);
+    EXPECT_EQ(ListRows(lines, "LVnum").size(), 17u);
+    EXPECT_EQ(FinalLabels(lines).at("Label2"), "保存完毕！其中 1 篇文章保存失败");
+    EXPECT_EQ(app.Read("jiaoliao/生活随笔/2 为什么总是下雨?.txt"), "earlier copy");
+
+    // Without "id_" the archive adds its banner, whose date the article's time cut finds.
+    TempFolder bannered;
+    Cli(bannered, Prefix("20120101000000"), {"articles", kSample, "--wait", "0", "--save", "txt"});
+    EXPECT_NE(bannered.Read("jiaoliao/生活随笔/3 Tom's 生日聚会.txt").find("/web/20120101000000"),
+              std::string::npos);
+}
+
+TEST_F(ArchiveTest, InterruptedSaveLeavesWholeFilesAndResumesWithSkipSaved) {
+    TempFolder app;
+    QProcess cli;
+    // Two seconds an article: interrupted during the third article's wait.
+    Start(cli, app, {"articles", kSample, "--wait", "0", "--save", "txt"});
+    Interrupt(cli, 5000);
+    EXPECT_EQ(cli.exitCode(), 130);
+    EXPECT_EQ(ListRows(JsonLines(cli.readAllStandardOutput().toStdString()), "LVnum").size(), 17u);
+    const auto saved = Tree(app);
+    ASSERT_GE(saved.size(), 2u);
+    ASSERT_LT(saved.size(), 17u);
+
+    // The catalogue reads some article pages for their titles; the save reads the rest.
+    sim_.ClearRequests();
+    Cli(app, {}, {"articles", kSample, "--wait", "0"});
+    const int catalogueRequests = ArticleRequests();
+    sim_.ClearRequests();
+    const CliResult resumed = Cli(
+        app, {}, {"--json", "articles", kSample, "--wait", "0", "--save", "txt", "--skip-saved"});
+    EXPECT_EQ(ArticleRequests(), catalogueRequests + 17 - static_cast<int>(saved.size()));
+    EXPECT_EQ(FinalLabels(JsonLines(resumed.out)).at("Label2"),
+              QStringLiteral("保存完毕！已跳过 %1 篇").arg(saved.size()).toStdString());
+    EXPECT_EQ(Tree(app).size(), 17u);
+}
+
+TEST_F(ArchiveTest, InterruptDuringWordConversionLeavesNoLibreOffice) {
+    if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) {
+        GTEST_SKIP() << "soffice is not installed";
+    }
+    TempFolder app;
+    QProcess cli;
+    Start(cli, app, {"articles", kSample, "--wait", "0", "--save", "html & doc"});
+    Interrupt(cli, 700);
+    EXPECT_EQ(cli.exitCode(), 130);
+    QProcess pgrep;
+    pgrep.start("pgrep", {"-f", temp_.path()});
+    pgrep.waitForFinished();
+    EXPECT_EQ(pgrep.readAllStandardOutput(), QByteArray());
+    for (const auto& [path, bytes] : Tree(app)) {
+        EXPECT_TRUE(path.endsWith(".html") || path.endsWith(".html.doc")) << path.toStdString();
+        EXPECT_FALSE(bytes.empty()) << path.toStdString();
+    }
+}
+
+}  // namespace
