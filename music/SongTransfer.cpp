@@ -105,7 +105,8 @@ bool WriteSong(MusicWindowControls& controls, platform::EventPump& pump,
 SongTransfer::SongTransfer(MusicWindowControls& controls, const QString& address)
     : controls_(controls),
       windowPump_(controls.Pump()),
-      transfer_(std::make_unique<platform::HttpTransfer>(AddressOnTheWire(address))) {}
+      transfer_(std::make_unique<platform::HttpTransfer>(AddressOnTheWire(address),
+                                                         platform::Payload::Song)) {}
 
 // Aborts a transfer still under way, as closing the window does.
 SongTransfer::~SongTransfer() = default;

@@ -16,6 +16,11 @@ struct HttpResponse {
     std::string body;
 };
 
+// What a request fetches, which sets how long it may take: a page fails when it has not
+// arrived within 60 s or comes slower than 100 bytes a second for 15 s; a song may take
+// 300 s and fails below 1 KB a second for 30 s.
+enum class Payload { Page, Song };
+
 // Sends every later request for an address A to prefix + A instead, e.g. to a web archive's
 // replay service ("http://web.archive.org/web/2012id_/"); the empty prefix sends A itself.
 // With a prefix, an answer with an error status (400 and above) is the archive's own page,
@@ -42,8 +47,8 @@ private:
 // names, and returns the raw body whatever the status (but see SetReplayPrefix). A busy
 // server's 429 or 503 with "Retry-After" is waited out, at most 120 s, and tried again, three
 // tries in all. Returns nothing when the request fails: bad address, refused connection, a
-// server that stalls, a body cut short or one larger than 64 MiB. Throws RunStopped when the
-// pump of a RequestPumpScope asks the run to stop.
+// server that is too slow (see Payload), a body cut short or one larger than 64 MiB. Throws
+// RunStopped when the pump of a RequestPumpScope asks the run to stop.
 std::optional<std::string> HttpGet(const std::string& address);
 
 // The same GET, with the status and headers of the answer. Returns nothing when it fails.
@@ -53,7 +58,7 @@ std::optional<HttpResponse> HttpGetResponse(const std::string& address);
 // goes. Starts at once; destroying the transfer aborts it if it is still under way.
 class HttpTransfer {
 public:
-    explicit HttpTransfer(std::string address);
+    explicit HttpTransfer(std::string address, Payload payload = Payload::Page);
     ~HttpTransfer();
     HttpTransfer(const HttpTransfer&) = delete;
     HttpTransfer& operator=(const HttpTransfer&) = delete;

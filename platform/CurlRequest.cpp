@@ -1,0 +1,218 @@
+#include "platform/CurlRequest.h"
+
+#include <curl/curl.h>
+
+#include <array>
+#include <memory>
+#include <new>
+
+namespace platform {
+namespace {
+
+constexpr long kMaxRedirects = 10;
+constexpr long kConnectTimeoutS = 10;
+// No page or song of the service comes near this; a body that does is hostile and would
+// only eat memory, so the request fails instead.
+constexpr std::size_t kMaxBodyBytes = 64u << 20;
+// Addresses come from pages; nothing but the web may be read through them (no file://).
+constexpr const char* kAllowedProtocols = "http,https";
+// How long a transfer waits for the network before it looks at its limits again.
+constexpr int kPollMs = 1000;
+
+// How long a request may take: a page is small, so a trickle is as good as a stall; a song
+// may be large and come slowly.
+struct Limits {
+    long totalS;
+    long slowBytesPerS;
+    long slowForS;
+};
+
+Limits LimitsOf(Payload payload) {
+    return payload == Payload::Page ? Limits{60, 100, 15} : Limits{300, 1024, 30};
+}
+
+struct EasyDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct MultiDeleter {
+    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
+
+// Connections and name lookups kept between requests, whichever thread sends them.
+class SharedCache {
+public:
+    SharedCache() : share_(curl_share_init()) {
+        curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, &Lock);
+        curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, &Unlock);
+        curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    }
+    SharedCache(const SharedCache&) = delete;
+    SharedCache& operator=(const SharedCache&) = delete;
+
+    CURLSH* Handle() const { return share_; }
+
+private:
+    static void Lock(CURL*, curl_lock_data data, curl_lock_access, void* self) {
+        static_cast<SharedCache*>(self)->locks_[static_cast<std::size_t>(data)].lock();
+    }
+    static void Unlock(CURL*, curl_lock_data data, void* self) {
+        static_cast<SharedCache*>(self)->locks_[static_cast<std::size_t>(data)].unlock();
+    }
+
+    CURLSH* share_;
+    std::array<std::mutex, CURL_LOCK_DATA_LAST> locks_;
+};
+
+// Set up once; never torn down, since requests may still be ending while the program exits.
+CURLSH* Cache() {
+    static SharedCache* cache = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK
+                                    ? new SharedCache()  // NOLINT: lives as long as the process
+                                    : nullptr;
+    return cache == nullptr ? nullptr : cache->Handle();
+}
+
+// Where a transfer's body goes.
+struct BodySink {
+    CURL* curl = nullptr;
+    std::string* body = nullptr;
+};
+
+// Makes room for the announced length at once, so that a large song is not copied over and
+// over (and held twice) while its buffer grows.
+void ReserveAnnounced(const BodySink& sink) {
+    curl_off_t length = -1;
+    if (sink.body->empty() &&
+        curl_easy_getinfo(sink.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+        length > 0 && static_cast<std::size_t>(length) <= kMaxBodyBytes) {
+        sink.body->reserve(static_cast<std::size_t>(length));
+    }
+}
+
+size_t CollectBody(char* data, size_t size, size_t count, void* userData) {
+    const size_t bytes = size * count;
+    const auto* sink = static_cast<const BodySink*>(userData);
+    std::string* body = sink->body;
+    if (body->size() + bytes > kMaxBodyBytes) {
+        return 0;
+    }
+    try {
+        ReserveAnnounced(*sink);
+        body->append(data, bytes);
+    } catch (const std::bad_alloc&) {
+        // Returning short makes curl abort the transfer with an error.
+        return 0;
+    }
+    return bytes;
+}
+
+bool Configure(CURL* curl, const std::string& address, Payload payload, BodySink& sink,
+               CURLSH* cache) {
+    const Limits limits = LimitsOf(payload);
+    // The proxy is deliberately left unset so that curl takes it from http_proxy & co.
+    return curl_easy_setopt(curl, CURLOPT_URL, address.c_str()) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, kAllowedProtocols) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_SHARE, cache) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutS) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, limits.slowBytesPerS) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.slowForS) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits.totalS) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CollectBody) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink) == CURLE_OK;
+}
+
+// Runs the transfer until it ends; an abort wakes the wait at once. Returns curl's result.
+CURLcode Run(CURL* curl, AbortSignal& abort) {
+    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), curl) != CURLM_OK) {
+        return CURLE_FAILED_INIT;
+    }
+    abort.Attach(multi.get());
+    CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+    for (int running = 1; running > 0 && !abort.Raised();) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi.get(), &left)) {
+            if (message->msg == CURLMSG_DONE) {
+                result = message->data.result;
+            }
+        }
+        if (running > 0) {
+            curl_multi_poll(multi.get(), nullptr, 0, kPollMs, nullptr);
+        }
+    }
+    abort.Attach(nullptr);
+    curl_multi_remove_handle(multi.get(), curl);
+    return abort.Raised() ? CURLE_ABORTED_BY_CALLBACK : result;
+}
+
+std::string ContentType(CURL* curl) {
+    const char* type = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
+    return type == nullptr ? std::string() : std::string(type);
+}
+
+std::string ContentLength(CURL* curl) {
+    curl_off_t length = -1;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    return length < 0 ? std::string() : std::to_string(length);
+}
+
+}  // namespace
+
+void AbortSignal::Raise() {
+    std::lock_guard lock(mutex_);
+    raised_.store(true);
+    if (transfer_ != nullptr) {
+        curl_multi_wakeup(static_cast<CURLM*>(transfer_));
+    }
+    wake_.notify_all();
+}
+
+bool AbortSignal::SleepFor(std::chrono::seconds duration) {
+    std::unique_lock lock(mutex_);
+    return !wake_.wait_for(lock, duration, [this] { return raised_.load(); });
+}
+
+void AbortSignal::Attach(void* transfer) {
+    std::lock_guard lock(mutex_);
+    transfer_ = transfer;
+}
+
+std::optional<Attempt> PerformOnce(const std::string& address, Payload payload,
+                                   AbortSignal& abort) {
+    // curl reads the address up to the first zero; a cut address would fetch another page.
+    CURLSH* cache = Cache();
+    if (address.find('\0') != std::string::npos || cache == nullptr) {
+        return std::nullopt;
+    }
+    std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
+    if (!handle) {
+        return std::nullopt;
+    }
+    Attempt attempt;
+    HttpResponse& response = attempt.response;
+    CURL* curl = handle.get();
+    BodySink sink{curl, &response.body};
+    if (!Configure(curl, address, payload, sink, cache) || Run(curl, abort) != CURLE_OK) {
+        return std::nullopt;
+    }
+    curl_off_t retryAfter = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    curl_easy_getinfo(curl, CURLINFO_RETRY_AFTER, &retryAfter);
+    attempt.retryAfterS = static_cast<long>(retryAfter);
+    response.contentType = ContentType(curl);
+    response.contentLength = ContentLength(curl);
+    return attempt;
+}
+
+}  // namespace platform
