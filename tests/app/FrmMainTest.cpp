@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -128,6 +129,27 @@ private slots:
         QCOMPARE(window->lblpinglun->text(), QStringLiteral("检测您的百度空间文章评论"));
         QVERIFY(!QFile::exists(app_->Path() + "/blogurl.ini"));
         QVERIFY(sim.Requests().size() < 4);
+    }
+
+    void aStalledRequestLeavesTheWindowLiveAndClosingEndsIt() {
+        SimFixture sim;
+        sim.SetFault("/jiaoliao/blog", "stall");
+        auto window = std::make_unique<frmmain>(app_->Path());
+        window->show();
+        window->txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        // Events keep being handled while the request hangs: the timer fires, the window
+        // closes, and the press returns at once instead of after the stall limit.
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(20);
+        QTimer::singleShot(600, window.get(), [&] { window->close(); });
+        QElapsedTimer pressed;
+        pressed.start();
+        QTest::mouseClick(window->cmdgetbgm, Qt::LeftButton);
+        QVERIFY(ticks >= 10);
+        QVERIFY(pressed.elapsed() < 5000);
+        QCOMPARE(sim.Requests().size(), size_t{1});
     }
 
     void closingDuringAnotherWindowsRunEndsItWithoutSaving() {
