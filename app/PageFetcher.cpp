@@ -5,7 +5,8 @@
 #include "app/modgetdata.h"
 
 QString PageFetcher::Fetch(const QString& address) {
-    const std::optional<QString> page = GetData(address);
+    // An error page is not one of the space's pages; reading it would only list its markup.
+    const std::optional<QString> page = GetPageToKeep(address);
     if (!page) {
         ++failed_;
     }

@@ -2,11 +2,12 @@
 
 #include <QString>
 
-// Fetches the pages of one run: a failed request reads as the empty page and is counted,
-// so that the run can say at its end how many pages it could not read.
+// Fetches the pages of one run: a failed request, or one answered with an error status,
+// reads as the empty page and is counted, so that the run can say at its end how many pages
+// it could not read.
 class PageFetcher {
 public:
-    // The page at the address, or the empty text when the request fails.
+    // The page at the address, or the empty text when the request fails or gets an error.
     QString Fetch(const QString& address);
 
     int FailedCount() const { return failed_; }

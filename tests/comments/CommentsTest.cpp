@@ -87,7 +87,7 @@ TEST_F(CommentsTest, OddFirstPagesEndTheirWalksAndFailedPagesAreCounted) {
     }
     EXPECT_EQ(window_.rows.Rows(), (std::vector<QStringList>{{"1", "T", "x", ""}}));
 
-    sim_.SetFault(SearchPath("jiaoliao", 1), "refuse");
+    sim_.SetFault(SearchPath("jiaoliao", 1), "status500");
     Retrieve("jiaoliao");
     EXPECT_EQ(window_.Status(), "获取完毕，共11条文章评论，其中 1 个页面读取失败");
 }
