@@ -56,10 +56,10 @@ interrupt_after() {  # label, seconds, then the command
     printf 'Ctrl-C %-26s exit %d after %5.0f ms\n' "$label:" $code \
         "$(echo "($(date +%s.%N) - $sent) * 1000" | bc)"
 }
+mkdir -p "$work/i1" "$work/i2" "$work/i3"
 curl -s "$sim/fault?path=%2Fjiaoliao%2Fblog&mode=stall" >/dev/null
 interrupt_after "during a request" 1 "$cli" --app-dir "$work/i1" --pace 1 survey $space
 curl -s "$sim/reset" >/dev/null
-mkdir -p "$work/i1" "$work/i2" "$work/i3"
 interrupt_after "during a wait" 3 "$cli" --app-dir "$work/i2" --pace 1 articles $space \
     --wait 0 --save txt
 if command -v soffice >/dev/null; then
