@@ -4,7 +4,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "platform/Program.h"
@@ -22,16 +25,23 @@ constexpr char kPageStart[] =
     "</head><body>\r\n";
 constexpr char kPageEnd[] = "</body></html>\r\n";
 
-// A LibreOffice profile of this process's own, so that runs neither meet a LibreOffice the
-// user has open nor trip over another process's first start. Removed at exit.
+// The LibreOffice profile the runs use. Its first start costs a restart of LibreOffice, so
+// one profile is kept for later saves; a process that finds it taken by another uses one of
+// its own, removed at exit, so that runs neither meet another process's LibreOffice nor a
+// LibreOffice the user has open.
 class OfficeProfile {
 public:
-    ~OfficeProfile() { Discard(); }
+    ~OfficeProfile() {
+        if (!kept_) {
+            Discard();
+        }
+    }
 
     QString Url() {
         if (path_.isEmpty()) {
-            path_ = QDir::tempPath() + QStringLiteral("/pagewren-office-") +
-                    QString::number(static_cast<qint64>(getpid()));
+            path_ = kept_ ? KeptPath()
+                          : QDir::tempPath() + QStringLiteral("/pagewren-office-") +
+                                QString::number(static_cast<qint64>(getpid()));
         }
         return QUrl::fromLocalFile(path_).toString();
     }
@@ -45,6 +55,20 @@ public:
     }
 
 private:
+    QString KeptPath() const {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+               QStringLiteral("/pagewren/office-profile");
+    }
+
+    bool TakeKept() {
+        QDir().mkpath(QFileInfo(KeptPath()).path());
+        // Never taken from a live process however long it runs; a dead one's is taken over.
+        lock_.setStaleLockTime(0);
+        return lock_.tryLock(0);
+    }
+
+    QLockFile lock_{KeptPath() + QStringLiteral(".lock")};
+    bool kept_ = TakeKept();
     QString path_;
 };
 
