@@ -50,7 +50,7 @@ run() {
     while kill -0 "$timer" 2>/dev/null; do
         sample=$(tree_rss "$timer")
         [ "$sample" -gt "$tree" ] && tree=$sample
-        sleep 0.05
+        sleep 0.2
     done
     wait "$timer"
     read -r wall peak <"$work/$name.time"
@@ -83,4 +83,4 @@ fi
 measure now "$cli"
 echo "(wall times include the catalogue, which waits nothing at --wait 0; the docs per second"
 echo " count the whole run; peak process = largest single process, LibreOffice included;"
-echo " peak tree = client and LibreOffice together, sampled every 50 ms)"
+echo " peak tree = client and LibreOffice together, sampled every 200 ms)"
