@@ -9,13 +9,33 @@
 #include "backup/ArticlePaths.h"
 #include "backup/ArticleText.h"
 #include "backup/ArticleWindowControls.h"
-#include "backup/modchange.h"
+#include "backup/WordDocQueue.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/ReportList.h"
 #include "platform/Shell.h"
 
 namespace {
+
+// The window's pump, taking in the Word documents made during each slice of a wait.
+class ConvertingPump : public platform::EventPump {
+public:
+    ConvertingPump(platform::EventPump& window, WordDocQueue& wordDocs)
+        : window_(window), wordDocs_(wordDocs) {}
+    void PumpFor(int maxMs) override {
+        window_.PumpFor(maxMs);
+        // A window closed during this slice must not get any further document.
+        if (!window_.StopRequested()) {
+            wordDocs_.Poll();
+        }
+    }
+    bool StopRequested() const override { return window_.StopRequested(); }
+    double Pace() const override { return window_.Pace(); }
+
+private:
+    platform::EventPump& window_;
+    WordDocQueue& wordDocs_;
+};
 
 // The list cells one article is saved from.
 struct ArticleRow {
@@ -28,7 +48,8 @@ class SaveRun {
 public:
     explicit SaveRun(ArticleWindowControls& controls)
         : controls_(controls),
-          spaceFolder_(SpaceFolderPath(controls.AppFolder(), controls.Address())) {}
+          spaceFolder_(SpaceFolderPath(controls.AppFolder(), controls.Address())),
+          pump_(controls.Pump(), wordDocs_) {}
 
     SaveOutcome Run() {
         controls_.SetSaveCaption(QStringLiteral("正在保存"));
@@ -42,20 +63,11 @@ public:
             Walk(&SaveRun::SaveHtml, {QStringLiteral(".html")});
         } else if (format == QLatin1String("html & doc")) {
             Walk(&SaveRun::SaveHtmlAndDoc, {QStringLiteral(".html"), QStringLiteral(".html.doc")});
+            FinishWordDocs();
         } else if (format == QLatin1String("txt")) {
             Walk(&SaveRun::SaveText, {QStringLiteral(".txt")});
         }
-        QString status = QStringLiteral("保存完毕！");
-        if (outcome_.failed > 0) {
-            status += QStringLiteral("其中 ") + QString::number(outcome_.failed) +
-                      QStringLiteral(" 篇文章保存失败");
-        }
-        if (outcome_.skipped > 0) {
-            status += (outcome_.failed > 0 ? QStringLiteral("，") : QString()) +
-                      QStringLiteral("已跳过 ") + QString::number(outcome_.skipped) +
-                      QStringLiteral(" 篇");
-        }
-        controls_.SetStatus(status);
+        controls_.SetStatus(EndStatus());
         controls_.SetSaveEnabled(true);
         controls_.SetSaveCaption(QStringLiteral("保存文章"));
         controls_.SetFormatEnabled(true);
@@ -92,16 +104,44 @@ private:
         return saved;
     }
 
+    // The document is made in the background, mostly during this article's own pause.
     bool SaveHtmlAndDoc(int i, const ArticleRow& row) {
         const std::optional<QString> page = GetPageToKeep(row.address);
-        bool saved = page && WriteArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page)});
+        const bool saved =
+            page && WriteArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page)});
         if (saved) {
-            saved = SaveAsWordDoc(ArticlePath(i, row, QStringLiteral(".html")), controls_.Pump()) ==
-                    WordDocResult::Made;
+            wordDocs_.Add(ArticlePath(i, row, QStringLiteral(".html")));
         }
         Progress(i, QStringLiteral("篇文章为word文档(.doc)"));
         Pause();
         return saved;
+    }
+
+    // An article whose document LibreOffice could not make is not saved in full; one left
+    // without a document because LibreOffice is missing is counted apart, its .html kept.
+    void FinishWordDocs() {
+        wordDocs_.Finish(pump_);
+        outcome_.failed += wordDocs_.Count(WordDocResult::ConversionFailed) +
+                           wordDocs_.Count(WordDocResult::TimedOut);
+        outcome_.withoutWordDoc = wordDocs_.Count(WordDocResult::NoConverter);
+    }
+
+    QString EndStatus() const {
+        QStringList parts;
+        if (outcome_.failed > 0) {
+            parts << QStringLiteral("其中 ") + QString::number(outcome_.failed) +
+                         QStringLiteral(" 篇文章保存失败");
+        }
+        if (outcome_.withoutWordDoc > 0) {
+            parts << (parts.isEmpty() ? QStringLiteral("其中 ") : QString()) +
+                         QString::number(outcome_.withoutWordDoc) +
+                         QStringLiteral(" 篇文章未能生成Word文档（未找到LibreOffice）");
+        }
+        if (outcome_.skipped > 0) {
+            parts << QStringLiteral("已跳过 ") + QString::number(outcome_.skipped) +
+                         QStringLiteral(" 篇");
+        }
+        return QStringLiteral("保存完毕！") + parts.join(QStringLiteral("，"));
     }
 
     bool SaveText(int i, const ArticleRow& row) {
@@ -121,7 +161,7 @@ private:
     }
 
     // Two seconds whatever the wait box holds; the service took no faster requests.
-    void Pause() { Delay(2, QStringLiteral("1000"), controls_.Pump()); }
+    void Pause() { Delay(2, QStringLiteral("1000"), pump_); }
 
     void Progress(int number, const QString& what) {
         controls_.SetStatus(QStringLiteral("共有文章") +
@@ -152,6 +192,9 @@ private:
     ArticleWindowControls& controls_;
     const QString spaceFolder_;
     SaveOutcome outcome_;
+    // Ahead of the pump that polls it; a stopped save drops it and LibreOffice with it.
+    WordDocQueue wordDocs_;
+    ConvertingPump pump_;
 };
 
 }  // namespace

@@ -2,12 +2,13 @@
 
 class ArticleWindowControls;
 
-// How a save went: the articles walked, how many of them could not be saved in full, and
-// how many were left out as saved before.
+// How a save went: the articles walked, how many of them could not be saved in full, how many
+// were left out as saved before, and how many kept only their .html for want of LibreOffice.
 struct SaveOutcome {
     int articles = 0;
     int failed = 0;
     int skipped = 0;
+    int withoutWordDoc = 0;
 };
 
 // The "保存文章" run: requests the page of every row of the article list and writes it into
@@ -15,7 +16,10 @@ struct SaveOutcome {
 // ("html", "txt" or "html & doc"; any other text saves nothing), pausing two seconds per
 // article, then reports the end and opens the space folder. An article whose page request
 // fails or is answered with an error status gets no file and, like one whose file or Word document
-// could not be written, is counted as failed and named in the final status. When the controls ask
+// could not be written, is counted as failed and named in the final status. Word documents are
+// made in the background during the pauses and the save ends once all are made; without
+// LibreOffice the .html files are kept and the final status counts the articles left without
+// a document. When the controls ask
 // for it, an article whose files are all there and not empty is neither requested nor waited for,
 // and counted apart. Throws platform::RunStopped when the pump asks the run to stop; no file is
 // written after that.

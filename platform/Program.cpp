@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,74 +50,140 @@ private:
     posix_spawn_file_actions_t actions_;
 };
 
-// Kills and reaps the program's group unless the program was seen to end.
-class RunningProgram {
-public:
-    explicit RunningProgram(pid_t pid) : pid_(pid) {}
-    ~RunningProgram() {
-        if (!reaped_) {
-            Kill();
+// The process groups of the programs running now, for a signal handler to kill: an interrupt
+// would otherwise end this process and leave them running, since they are out of its group.
+constexpr int kMaxGroups = 64;
+std::atomic<pid_t> liveGroups[kMaxGroups];
+static_assert(std::atomic<pid_t>::is_always_lock_free);
+
+void TrackGroup(pid_t group) {
+    for (std::atomic<pid_t>& slot : liveGroups) {
+        pid_t empty = 0;
+        if (slot.compare_exchange_strong(empty, group)) {
+            return;
         }
     }
-    RunningProgram(const RunningProgram&) = delete;
-    RunningProgram& operator=(const RunningProgram&) = delete;
+}
 
-    // True once the program has ended; its status is then in `status`.
-    bool Ended(int& status) {
-        const pid_t result = waitpid(pid_, &status, WNOHANG);
-        if (result < 0 && errno == ECHILD) {
-            // Someone else collected it: how it ended is unknown, so it did not succeed.
-            status = SIGKILL;
+void ForgetGroup(pid_t group) {
+    for (std::atomic<pid_t>& slot : liveGroups) {
+        pid_t tracked = group;
+        if (slot.compare_exchange_strong(tracked, 0)) {
+            return;
         }
-        if (result == pid_ || (result < 0 && errno == ECHILD)) {
-            reaped_ = true;
-            // Helpers the program left behind in its group must not outlive the run.
-            kill(-pid_, SIGKILL);
-        }
-        return reaped_;
     }
+}
 
-    void Kill() {
-        kill(-pid_, SIGKILL);
-        int status = 0;
-        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+extern "C" void KillGroupsAndEnd(int signalNumber) {
+    for (std::atomic<pid_t>& slot : liveGroups) {
+        const pid_t group = slot.load();
+        if (group > 0) {
+            kill(-group, SIGKILL);
         }
-        reaped_ = true;
     }
+    signal(signalNumber, SIG_DFL);
+    raise(signalNumber);
+}
 
-private:
-    pid_t pid_;
-    bool reaped_ = false;
-};
+// Only where the signal would end the process anyway: a handler or an ignore set by the
+// program stays as it is.
+void KillGroupsOnInterrupt() {
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+            struct sigaction current = {};
+            if (sigaction(signalNumber, nullptr, &current) == 0 && current.sa_handler == SIG_DFL &&
+                (current.sa_flags & SA_SIGINFO) == 0) {
+                struct sigaction handler = {};
+                handler.sa_handler = KillGroupsAndEnd;
+                sigemptyset(&handler.sa_mask);
+                sigaction(signalNumber, &handler, nullptr);
+            }
+        }
+    });
+}
 
-}  // namespace
-
-ProgramRun RunProgram(const QString& program, const QStringList& arguments, int timeoutMs,
-                      const WhileWaiting& whileWaiting) {
+std::vector<std::string> CommandWords(const QString& program, const QStringList& arguments) {
     std::vector<std::string> words{QFile::encodeName(program).toStdString()};
     for (const QString& argument : arguments) {
         words.push_back(QFile::encodeName(argument).toStdString());
     }
+    return words;
+}
+
+}  // namespace
+
+BackgroundProgram::BackgroundProgram(const QString& program, const QStringList& arguments,
+                                     int timeoutMs)
+    : deadline_(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)) {
+    KillGroupsOnInterrupt();
+    std::vector<std::string> words = CommandWords(program, arguments);
     std::vector<char*> argv;
     for (std::string& word : words) {
         argv.push_back(word.data());
     }
     argv.push_back(nullptr);
-
     SpawnSetup setup;
     pid_t pid = 0;
     if (posix_spawnp(&pid, argv[0], setup.Actions(), setup.Attributes(), argv.data(), environ) !=
         0) {
-        return {ProgramRun::Outcome::NotStarted, -1};
+        ended_ = ProgramRun{ProgramRun::Outcome::NotStarted, -1};
+        return;
     }
-    RunningProgram running(pid);
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    pid_ = pid;
+    TrackGroup(pid_);
+}
+
+BackgroundProgram::~BackgroundProgram() {
+    if (!ended_) {
+        Kill();
+    }
+}
+
+std::optional<ProgramRun> BackgroundProgram::Poll() {
+    if (ended_) {
+        return ended_;
+    }
     int status = 0;
-    while (!running.Ended(status)) {
-        if (Clock::now() >= deadline) {
-            running.Kill();
-            return {ProgramRun::Outcome::TimedOut, -1};
+    const pid_t result = waitpid(pid_, &status, WNOHANG);
+    if (result == 0 || (result < 0 && errno == EINTR)) {
+        if (std::chrono::steady_clock::now() >= deadline_) {
+            Kill();
+            ended_ = ProgramRun{ProgramRun::Outcome::TimedOut, -1};
+        }
+        return ended_;
+    }
+    // Helpers the program left behind in its group must not outlive the run.
+    kill(-pid_, SIGKILL);
+    ForgetGroup(pid_);
+    if (result < 0) {
+        // Someone else collected it: how it ended is unknown, so it did not succeed.
+        ended_ = ProgramRun{ProgramRun::Outcome::Finished, -1};
+    } else if (WIFEXITED(status)) {
+        // posix_spawnp reports a missing program from the child on some systems: exit 127.
+        const int code = WEXITSTATUS(status);
+        ended_ = ProgramRun{
+            code == 127 ? ProgramRun::Outcome::NotStarted : ProgramRun::Outcome::Finished, code};
+    } else {
+        ended_ = ProgramRun{ProgramRun::Outcome::Finished, -1};
+    }
+    return ended_;
+}
+
+void BackgroundProgram::Kill() {
+    kill(-pid_, SIGKILL);
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    ForgetGroup(pid_);
+}
+
+ProgramRun RunProgram(const QString& program, const QStringList& arguments, int timeoutMs,
+                      const WhileWaiting& whileWaiting) {
+    BackgroundProgram running(program, arguments, timeoutMs);
+    for (;;) {
+        if (const std::optional<ProgramRun> ended = running.Poll()) {
+            return *ended;
         }
         if (whileWaiting) {
             whileWaiting(kPollMs);
@@ -123,13 +191,6 @@ ProgramRun RunProgram(const QString& program, const QStringList& arguments, int 
             std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
         }
     }
-    // posix_spawnp reports a missing program from the child on some systems: exit 127.
-    if (WIFEXITED(status)) {
-        const int code = WEXITSTATUS(status);
-        return {code == 127 ? ProgramRun::Outcome::NotStarted : ProgramRun::Outcome::Finished,
-                code};
-    }
-    return {ProgramRun::Outcome::Finished, -1};
 }
 
 }  // namespace platform

@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
+#include <optional>
 
 namespace platform {
 
@@ -17,6 +19,29 @@ struct ProgramRun {
     int exitCode = -1;  // -1 when it did not end with an exit status of its own
 
     bool Succeeded() const { return outcome == Outcome::Finished && exitCode == 0; }
+};
+
+// A program running in the background in a process group of its own. Dropping it before it
+// ended kills the program and every process it started; so does an interrupt or termination
+// signal that ends this process.
+class BackgroundProgram {
+public:
+    // Starts the program (looked up on PATH) with the arguments, its output discarded,
+    // allowing it timeoutMs. A program that cannot be started shows as NotStarted in Poll.
+    BackgroundProgram(const QString& program, const QStringList& arguments, int timeoutMs);
+    ~BackgroundProgram();
+    BackgroundProgram(const BackgroundProgram&) = delete;
+    BackgroundProgram& operator=(const BackgroundProgram&) = delete;
+
+    // How the run ended, or nothing while it goes on; kills the program once its time is up.
+    std::optional<ProgramRun> Poll();
+
+private:
+    void Kill();
+
+    int pid_ = 0;
+    std::chrono::steady_clock::time_point deadline_;
+    std::optional<ProgramRun> ended_;
 };
 
 // Called again and again while the program runs, with the milliseconds it may take.

@@ -1,17 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
+#include "CliRunner.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "TestArticleWindow.h"
+#include "backup/ArticleCatalogue.h"
 #include "backup/ArticleSave.h"
 #include "backup/modchange.h"
-#include "platform/Codepage.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/Program.h"
@@ -19,108 +26,208 @@
 
 namespace {
 
-const QString kItem = QStringLiteral("http://hi.baidu.com/jiaoliao/blog/item/");
+const QString kSample = QStringLiteral("http://hi.baidu.com/jiaoliao");
+const QString kItem = kSample + QStringLiteral("/blog/item/");
 
 bool HaveOffice() {
     return !QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty();
 }
 
-// The text of a document as LibreOffice reads it back, in UTF-8.
-QString DocumentText(const QString& docPath) {
+// The text of each document as LibreOffice reads it back, in UTF-8, from one run.
+QStringList DocumentTexts(const QStringList& docPaths) {
     QTemporaryDir out;
     QTemporaryDir profile;
-    const QString copy = out.filePath("back.doc");
-    QFile::copy(docPath, copy);
-    platform::RunProgram("soffice",
-                         {"-env:UserInstallation=file://" + profile.path(), "--headless",
-                          "--convert-to", "txt:Text (encoded):UTF8", "--outdir", out.path(), copy},
-                         120000, nullptr);
-    QFile text(out.filePath("back.txt"));
-    if (!text.open(QIODevice::ReadOnly)) {
-        return {};
+    QStringList arguments{"-env:UserInstallation=file://" + profile.path(),
+                          "--headless",
+                          "--convert-to",
+                          "txt:Text (encoded):UTF8",
+                          "--outdir",
+                          out.path()};
+    for (qsizetype i = 0; i < docPaths.size(); ++i) {
+        QFile::copy(docPaths[i], out.filePath(QString::number(i) + ".doc"));
+        arguments << out.filePath(QString::number(i) + ".doc");
     }
-    return QString::fromUtf8(text.readAll());
+    platform::RunProgram("soffice", arguments, 300000, nullptr);
+    QStringList texts;
+    for (qsizetype i = 0; i < docPaths.size(); ++i) {
+        QFile text(out.filePath(QString::number(i) + ".txt"));
+        texts << (text.open(QIODevice::ReadOnly) ? QString::fromUtf8(text.readAll()) : QString());
+    }
+    return texts;
 }
 
-// Runs the body with no LibreOffice on PATH.
+// Runs the body with PATH set to the folders given.
 template <class Body>
-void WithoutOffice(Body body) {
+void WithPath(const QString& folders, Body body) {
     const QByteArray path = qgetenv("PATH");
-    QTemporaryDir empty;
-    setenv("PATH", empty.path().toLocal8Bit().constData(), 1);
+    setenv("PATH", folders.toLocal8Bit().constData(), 1);
     body();
     setenv("PATH", path.constData(), 1);
 }
 
-class WordDocTest : public ::testing::Test {
-protected:
-    QString WriteArticle(const QString& name, const QString& body) {
-        const QString path = app_.Path() + "/" + name;
-        platform::WriteAnsiLines(path, {body});
-        return path;
-    }
+// A folder holding a stand-in "soffice" that notes its process id in pidFile and hangs.
+QString HangingOffice(const QTemporaryDir& folder, const QString& pidFile) {
+    const QString script = folder.filePath("soffice");
+    QFile file(script);
+    file.open(QIODevice::WriteOnly);
+    file.write(("#!/bin/sh\necho $$ > '" + pidFile + "'\nexec sleep 60\n").toLocal8Bit());
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    return folder.path() + ":" + qgetenv("PATH");
+}
 
-    TempFolder app_;
-    platform::SleepingPump pump_{0.0};
+pid_t NotedPid(const QString& pidFile) {
+    QFile file(pidFile);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
+}
+
+// Running or sleeping; a killed process whose parent is gone may linger as a zombie.
+bool Alive(pid_t pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close >= 0 && close + 2 < line.size() && line[close + 2] != 'Z';
+}
+
+bool EndsSoon(pid_t pid) {
+    for (int i = 0; i < 100 && Alive(pid); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return !Alive(pid);
+}
+
+// A pump with short waits that stops the run once the stand-in LibreOffice has started.
+class StopOnceOfficeRuns : public platform::EventPump {
+public:
+    explicit StopOnceOfficeRuns(QString pidFile) : pidFile_(std::move(pidFile)) {}
+    void PumpFor(int) override { stop_ = stop_ || NotedPid(pidFile_) > 0; }
+    bool StopRequested() const override { return stop_; }
+    double Pace() const override { return 0.001; }
+
+private:
+    QString pidFile_;
+    bool stop_ = false;
 };
 
-TEST_F(WordDocTest, ChineseArticleComesBackAsTheSameText) {
-    if (!HaveOffice()) {
-        GTEST_SKIP() << "soffice is not installed";
-    }
-    const QString html = WriteArticle(
-        "3 西湖.html",
-        "</div><div class=\"tit2\">杭州：西湖边的一天</div><div class=\"cnt\"  >"
-        "<p>&lsquo;欲把西湖比西子&rsquo;，果然很美。镕喆</p></div><div class=\"opt\">");
-    const QByteArray before = app_.Read("3 西湖.html").c_str();
-    ASSERT_EQ(SaveAsWordDoc(html, pump_), WordDocResult::Made);
-    ASSERT_TRUE(QFile::exists(html + ".doc"));
-    EXPECT_EQ(QByteArray(app_.Read("3 西湖.html").c_str()), before) << "the .html stays as it was";
-    const QString text = DocumentText(html + ".doc");
-    EXPECT_TRUE(text.contains("杭州：西湖边的一天")) << text.toStdString();
-    EXPECT_TRUE(text.contains("‘欲把西湖比西子’，果然很美。镕喆")) << text.toStdString();
-}
+class StoppableWindow : public TestArticleWindow {
+public:
+    StoppableWindow(const QString& appFolder, const QString& pidFile)
+        : TestArticleWindow(appFolder, kSample), stopping(pidFile) {}
+    platform::EventPump& Pump() override { return stopping; }
+    StopOnceOfficeRuns stopping;
+};
 
-TEST_F(WordDocTest, MissingHtmlFileMakesNoDocument) {
-    EXPECT_EQ(SaveAsWordDoc(app_.Path() + "/nothing.html", pump_), WordDocResult::ConversionFailed);
-    EXPECT_FALSE(QFile::exists(app_.Path() + "/nothing.html.doc"));
-}
-
-class HtmlAndDocSaveTest : public ::testing::Test {
+class WordDocTest : public ::testing::Test {
 protected:
-    HtmlAndDocSaveTest() {
+    WordDocTest() {
         platform::SetShellHandler([](const QString&, const QString&) {});
         window_.format = QStringLiteral("html & doc");
-        window_.AddArticle("新的开始", "生活随笔", kItem + "5098d152bdc1d322.html");
-        window_.AddArticle("周末做饭", "生活随笔", kItem + "a06933bce13b4524.html");
-        window_.AddArticle("杭州：西湖边的一天", "旅途见闻", kItem + "060a47ff4cdc7976.html");
     }
-    ~HtmlAndDocSaveTest() override { platform::SetShellHandler({}); }
+    ~WordDocTest() override { platform::SetShellHandler({}); }
+
+    void AddThreeArticles(TestArticleWindow& window) {
+        window.AddArticle("新的开始", "生活随笔", kItem + "5098d152bdc1d322.html");
+        window.AddArticle("周末做饭", "生活随笔", kItem + "a06933bce13b4524.html");
+        window.AddArticle("杭州：西湖边的一天", "旅途见闻", kItem + "060a47ff4cdc7976.html");
+    }
+    // Every file beneath the application folder whose name ends so, as full paths.
+    QStringList Files(const QString& ending) const {
+        QStringList files;
+        QDirIterator it(app_.Path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            if (file.endsWith(ending)) {
+                files << file;
+            }
+        }
+        files.sort();
+        return files;
+    }
 
     SimFixture sim_;
     TempFolder app_;
-    TestArticleWindow window_{app_.Path(), QStringLiteral("http://hi.baidu.com/jiaoliao")};
+    TestArticleWindow window_{app_.Path(), kSample};
 };
 
-TEST_F(HtmlAndDocSaveTest, EveryArticleGetsAWordDocumentBesideItsHtml) {
+TEST_F(WordDocTest, EveryArticleOfTheSpaceGetsItsOwnDocumentAndOneThatCannotBePlacedFails) {
     if (!HaveOffice()) {
         GTEST_SKIP() << "soffice is not installed";
     }
-    RunArticleSave(window_);
-    const QString doc = app_.Path() + "/jiaoliao/旅途见闻/3 杭州：西湖边的一天.html.doc";
-    ASSERT_TRUE(QFile::exists(doc));
-    EXPECT_TRUE(QFile::exists(app_.Path() + "/jiaoliao/生活随笔/2 周末做饭.html.doc"));
-    EXPECT_TRUE(DocumentText(doc).contains("欲把西湖比西子"));
-    EXPECT_TRUE(window_.statuses.contains("共有文章3篇，正在保存第3篇文章为word文档(.doc)"));
-    EXPECT_EQ(window_.Status(), "保存完毕！");
+    // A folder where article 6's document belongs makes exactly that article fail.
+    const QString blocked = app_.Path() + "/jiaoliao/生活随笔/6 周末做饭.html.doc";
+    QDir().mkpath(blocked);
+    window_.oneClick = true;
+    RunArticleCatalogue(window_);
+    ASSERT_EQ(window_.articles.RowCount(), 17);
+    const QStringList pages = Files(".html");
+    ASSERT_EQ(pages.size(), 17);
+    QStringList docs;
+    for (const QString& page : pages) {
+        if (page + ".doc" != blocked) {
+            docs << page + ".doc";
+            EXPECT_TRUE(QFile::exists(page + ".doc")) << page.toStdString();
+        }
+    }
+    EXPECT_EQ(Files(".doc").size(), 16);
+    // Each document holds its own article: the date of its page, which no other shares.
+    const QStringList texts = DocumentTexts(docs);
+    for (qsizetype i = 0; i < docs.size(); ++i) {
+        QFile page(docs[i].chopped(4));
+        page.open(QIODevice::ReadOnly);
+        const QByteArray markup = page.readAll();
+        const QByteArray start = "class=\"date\">";
+        const qsizetype from = markup.indexOf(start) + start.size();
+        const QString date = QString::fromLatin1(markup.mid(from, 16));
+        EXPECT_TRUE(texts[i].contains(date)) << docs[i].toStdString() << texts[i].toStdString();
+    }
+    EXPECT_TRUE(texts.join("").contains("‘欲把西湖比西子’，果然很美。"));
+    EXPECT_TRUE(window_.statuses.contains("共有文章17篇，正在保存第17篇文章为word文档(.doc)"));
+    EXPECT_EQ(window_.Status(), "保存完毕！其中 1 篇文章保存失败");
 }
 
-TEST_F(HtmlAndDocSaveTest, WithoutLibreOfficeTheHtmlFilesStayAndTheFailuresAreCounted) {
-    WithoutOffice([&] { RunArticleSave(window_); });
-    EXPECT_TRUE(QFile::exists(app_.Path() + "/jiaoliao/生活随笔/1 新的开始.html"));
-    EXPECT_TRUE(QFile::exists(app_.Path() + "/jiaoliao/旅途见闻/3 杭州：西湖边的一天.html"));
-    EXPECT_FALSE(QFile::exists(app_.Path() + "/jiaoliao/生活随笔/1 新的开始.html.doc"));
-    EXPECT_EQ(window_.Status(), "保存完毕！其中 3 篇文章保存失败");
+TEST_F(WordDocTest, WithoutLibreOfficeTheHtmlFilesStayAndOnlyTheMissingDocumentsAreReported) {
+    AddThreeArticles(window_);
+    QTemporaryDir empty;
+    SaveOutcome outcome;
+    WithPath(empty.path(), [&] { outcome = RunArticleSave(window_); });
+    EXPECT_EQ(Files(".html").size(), 3);
+    EXPECT_TRUE(Files(".doc").isEmpty());
+    EXPECT_EQ(outcome.failed, 0);
+    EXPECT_EQ(outcome.withoutWordDoc, 3);
+    EXPECT_EQ(window_.Status(), "保存完毕！其中 3 篇文章未能生成Word文档（未找到LibreOffice）");
+    EXPECT_EQ(SaveAsWordDoc(app_.Path() + "/nothing.html", window_.pump),
+              WordDocResult::ConversionFailed);
+}
+
+TEST_F(WordDocTest, ClosedWindowOrInterruptLeavesNoLibreOfficeAndNoDocument) {
+    QTemporaryDir fake;
+    const QString pidFile = fake.filePath("pid");
+    const QString path = HangingOffice(fake, pidFile);
+    StoppableWindow window(app_.Path(), pidFile);
+    window.format = QStringLiteral("html & doc");
+    AddThreeArticles(window);
+    WithPath(path, [&] { EXPECT_THROW(RunArticleSave(window), platform::RunStopped); });
+    ASSERT_GT(NotedPid(pidFile), 0);
+    EXPECT_TRUE(EndsSoon(NotedPid(pidFile)));
+    EXPECT_TRUE(Files(".doc").isEmpty());
+
+    QFile::remove(pidFile);
+    QProcess cli;
+    WithPath(path, [&] {
+        cli.start(PAGEWREN_CLI_PATH, {"--app-dir", app_.Path(), "--pace", "1", "articles", kSample,
+                                      "--wait", "0", "--save", "html & doc"});
+    });
+    for (int i = 0; i < 1500 && NotedPid(pidFile) == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_GT(NotedPid(pidFile), 0);
+    kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    EXPECT_TRUE(cli.waitForFinished(10000));
+    EXPECT_TRUE(EndsSoon(NotedPid(pidFile)));
+    EXPECT_TRUE(Files(".doc").isEmpty());
 }
 
 }  // namespace

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <optional>
+
+#include "backup/modchange.h"
+
+namespace platform {
+class BackgroundProgram;
+}
+
+// One LibreOffice run converting several article files at once, in the background, into a
+// folder of its own. Dropping it before it ended stops LibreOffice and places no document.
+class WordDocBatch {
+public:
+    // Starts the conversion of the article files (markup in code page 936); an article whose
+    // file cannot be read is left out and reported as ConversionFailed by TakeIn.
+    explicit WordDocBatch(const QStringList& htmlPaths);
+    ~WordDocBatch();
+    WordDocBatch(const WordDocBatch&) = delete;
+    WordDocBatch& operator=(const WordDocBatch&) = delete;
+
+    // Once LibreOffice has ended, places each made document beside its article and returns
+    // every article's result in the order given; nothing while LibreOffice still runs.
+    std::optional<QList<WordDocResult>> TakeIn();
+
+private:
+    QString CopyPath(int index) const;
+    QString MadePath(int index) const;
+    QList<WordDocResult> Results(WordDocResult missing) const;
+
+    QStringList htmlPaths_;
+    QTemporaryDir folder_;
+    QList<bool> copied_;
+    std::unique_ptr<platform::BackgroundProgram> office_;
+};
