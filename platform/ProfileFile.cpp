@@ -1,30 +1,18 @@
 #include "platform/ProfileFile.h"
 
-// Only the byte-string parser is used, so no UTF library is needed; Debian's header keeps
-// the template bodies behind SI_IMPLEMENTATION, which lets the header stand alone.
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
-
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
+#include <cctype>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/Codepage.h"
 
 namespace platform {
 namespace {
-
-// The file is kept as code page 936 bytes throughout, so the parser must not guess at a
-// Unicode encoding, and entries are written as "key=value" like the Windows profile calls do.
-void SetUpParser(CSimpleIniA& ini) {
-    ini.SetUnicode(false);
-    ini.SetSpaces(false);
-    ini.SetMultiKey(false);
-    ini.SetMultiLine(false);
-    ini.SetQuotes(false);
-}
 
 // The whole file, an empty text when there is none, nothing when it exists but cannot be read.
 std::optional<std::string> ReadExisting(const QString& filePath) {
@@ -51,27 +39,128 @@ std::string WithoutQuotes(std::string value) {
     return value;
 }
 
-// The parser ends lines with LF on this platform and puts two blank lines between sections;
-// profile files end lines with CR LF and separate sections by one blank line.
-class ProfileWriter : public CSimpleIniA::OutputWriter {
-public:
-    explicit ProfileWriter(std::string& out) : out_(out) {}
-    void Write(const char* text) override {
-        for (; *text != '\0'; ++text) {
-            if (*text != '\n') {
-                out_ += *text;
-                lineEnds_ = 0;
-            } else if (lineEnds_ < 2) {
-                out_ += "\r\n";
-                ++lineEnds_;
-            }
+// One line of the file as it stands, with its own line end ("\r\n", "\n" or none), so that
+// a rewrite gives back every line it does not change byte for byte.
+struct Line {
+    std::string text;
+    std::string end;
+};
+
+std::vector<Line> SplitLines(const std::string& content) {
+    std::vector<Line> lines;
+    for (std::size_t at = 0; at < content.size();) {
+        const std::size_t newline = content.find('\n', at);
+        const std::size_t stop = newline == std::string::npos ? content.size() : newline;
+        Line line{content.substr(at, stop - at), newline == std::string::npos ? "" : "\n"};
+        if (!line.text.empty() && line.text.back() == '\r') {
+            line.text.pop_back();
+            line.end = "\r" + line.end;
+        }
+        lines.push_back(std::move(line));
+        at = stop + 1;
+    }
+    return lines;
+}
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Section and key names ignore the case of ASCII letters, as the Windows profile calls do.
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The name of the section a "[name]" line opens, or nothing for any other line.
+std::optional<std::string_view> SectionName(std::string_view line) {
+    const std::string_view text = Trimmed(line);
+    if (text.empty() || text.front() != '[') {
+        return std::nullopt;
+    }
+    const std::size_t close = text.find(']');
+    return Trimmed(text.substr(1, close == std::string_view::npos ? text.size() - 1 : close - 1));
+}
+
+// Whether a "key=value" line sets the key; comment lines set nothing.
+bool SetsKey(std::string_view line, std::string_view key) {
+    const std::string_view text = Trimmed(line);
+    const std::size_t equals = text.find('=');
+    return !text.empty() && text.front() != ';' && equals != std::string_view::npos &&
+           SameName(Trimmed(text.substr(0, equals)), key);
+}
+
+// The lines [first, end) of the first section of that name: its header and its entries;
+// first == lines.size() when the file has no such section.
+std::pair<std::size_t, std::size_t> FindSection(const std::vector<Line>& lines,
+                                                std::string_view section) {
+    std::size_t first = 0;
+    while (first < lines.size() && !(SectionName(lines[first].text) &&
+                                     SameName(*SectionName(lines[first].text), section))) {
+        ++first;
+    }
+    std::size_t end = first + 1;
+    while (end < lines.size() && !SectionName(lines[end].text)) {
+        ++end;
+    }
+    return {first, std::min(end, lines.size())};
+}
+
+// The first line of the section that sets the key, or nothing.
+std::optional<std::size_t> FindKey(const std::vector<Line>& lines, std::string_view section,
+                                   std::string_view key) {
+    const auto [first, end] = FindSection(lines, section);
+    for (std::size_t at = first + 1; at < end; ++at) {
+        if (SetsKey(lines[at].text, key)) {
+            return at;
         }
     }
+    return std::nullopt;
+}
 
-private:
-    std::string& out_;
-    int lineEnds_ = 0;
-};
+std::string Joined(const std::vector<Line>& lines) {
+    std::string out;
+    for (const Line& line : lines) {
+        out += line.text + line.end;
+    }
+    return out;
+}
+
+// The lines with the key set: its first line in the section rewritten, else a line added
+// after the section's last entry, else the section added at the end of the file.
+void SetKey(std::vector<Line>& lines, const std::string& section, const std::string& key,
+            const std::string& value) {
+    const Line entry{key + "=" + value, "\r\n"};
+    if (const auto at = FindKey(lines, section, key)) {
+        lines[*at].text = entry.text;
+        return;
+    }
+    auto [first, end] = FindSection(lines, section);
+    if (first < lines.size()) {
+        while (end > first + 1 && Trimmed(lines[end - 1].text).empty()) {
+            --end;
+        }
+        if (lines[end - 1].end.empty()) {
+            lines[end - 1].end = "\r\n";
+        }
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(end), entry);
+        return;
+    }
+    if (!lines.empty() && lines.back().end.empty()) {
+        lines.back().end = "\r\n";
+    }
+    if (!lines.empty() && !Trimmed(lines.back().text).empty()) {
+        lines.push_back({"", "\r\n"});
+    }
+    lines.push_back({"[" + section + "]", "\r\n"});
+    lines.push_back(entry);
+}
 
 // An entry is one line: text after a line break would be read back as entries of its own.
 std::string FirstLine(const QString& text) {
@@ -84,19 +173,18 @@ std::string FirstLine(const QString& text) {
 QString ReadProfileString(const QString& filePath, const QString& section, const QString& key,
                           int maxBytes) {
     const std::optional<std::string> content = ReadExisting(filePath);
-    if (!content || content->empty()) {
+    if (!content || maxBytes <= 0) {
         return {};
     }
-    CSimpleIniA ini;
-    SetUpParser(ini);
-    if (ini.LoadData(*content) < 0) {
+    const std::vector<Line> lines = SplitLines(*content);
+    const std::string keyBytes = ToAnsi(key);
+    // The first line that sets the key counts, as with the Windows profile calls.
+    const auto at = FindKey(lines, ToAnsi(section), keyBytes);
+    if (!at) {
         return {};
     }
-    const char* value = ini.GetValue(ToAnsi(section).c_str(), ToAnsi(key).c_str(), nullptr);
-    if (value == nullptr || maxBytes <= 0) {
-        return {};
-    }
-    std::string bytes = WithoutQuotes(value);
+    const std::string_view text = lines[*at].text;
+    std::string bytes = WithoutQuotes(std::string(Trimmed(text.substr(text.find('=') + 1))));
     // Cut as bytes, like a fixed buffer would; a character split in two reads as U+FFFD.
     if (bytes.size() > static_cast<size_t>(maxBytes)) {
         bytes.resize(static_cast<size_t>(maxBytes));
@@ -111,22 +199,9 @@ bool WriteProfileString(const QString& filePath, const QString& section, const Q
     if (!content) {
         return false;
     }
-    CSimpleIniA ini;
-    SetUpParser(ini);
-    if (ini.LoadData(*content) < 0) {
-        return false;
-    }
-    const std::string sectionBytes = FirstLine(section);
-    const std::string keyBytes = FirstLine(key);
-    const std::string valueBytes = FirstLine(value);
-    if (ini.SetValue(sectionBytes.c_str(), keyBytes.c_str(), valueBytes.c_str()) < 0) {
-        return false;
-    }
-    std::string output;
-    ProfileWriter writer(output);
-    if (ini.Save(writer, false) < 0) {
-        return false;
-    }
+    std::vector<Line> lines = SplitLines(*content);
+    SetKey(lines, FirstLine(section), FirstLine(key), FirstLine(value));
+    const std::string output = Joined(lines);
     // Replace the file whole where the folder allows it, so a failed write leaves the old one;
     // in a folder that takes no new files, an existing writable file is rewritten in place.
     QSaveFile file(filePath);

@@ -55,6 +55,15 @@ TEST_F(ProfileFileTest, ReadsLikeTheWindowsProfileCalls) {
     EXPECT_EQ(Read(QStringLiteral("plain")), QStringLiteral("x"));
 }
 
+TEST_F(ProfileFileTest, TheFirstOfTwoKeysCounts) {
+    ASSERT_TRUE(
+        PutFileBytes(Path(), "[" + kSection + "]\r\nblogurl=http://a/1\r\nBLOGURL=http://a/2\r\n"));
+    EXPECT_EQ(Read(), QStringLiteral("http://a/1"));
+    ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://new/")));
+    EXPECT_EQ(FileBytes(Path()),
+              "[" + kSection + "]\r\nblogurl=http://new/\r\nBLOGURL=http://a/2\r\n");
+}
+
 TEST_F(ProfileFileTest, ValuesAreCutToTheBufferSize) {
     ASSERT_TRUE(
         PutFileBytes(Path(), "[" + kSection + "]\r\nblogurl=" + std::string(1200, 'a') + "\r\n"));
@@ -74,6 +83,15 @@ TEST_F(ProfileFileTest, WritingKeepsEverythingElseInTheFile) {
     ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://new/")));
     EXPECT_EQ(FileBytes(Path()), "[" + kOther + "]\r\nkey=\xD6\xB5\r\n\r\n[" + kSection +
                                      "]\r\nblogurl=http://new/\r\nextra=1\r\n");
+}
+
+TEST_F(ProfileFileTest, WritingKeepsLinesItDoesNotUnderstandAndTheSpacingOfOtherValues) {
+    const std::string kept =
+        "; note\r\nno equals sign\n  spaced =  \"q\" \r\n[" + kSection + "]\r\nother = 1\r\n\r\n";
+    ASSERT_TRUE(PutFileBytes(Path(), kept));
+    ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://a/b")));
+    EXPECT_EQ(FileBytes(Path()), "; note\r\nno equals sign\n  spaced =  \"q\" \r\n[" + kSection +
+                                     "]\r\nother = 1\r\nblogurl=http://a/b\r\n\r\n");
 }
 
 TEST_F(ProfileFileTest, ASectionMissingFromTheFileIsAddedAtTheEnd) {
