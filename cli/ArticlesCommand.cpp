@@ -1,5 +1,6 @@
 #include "cli/ArticlesCommand.h"
 
+#include "app/Captions.h"
 #include "backup/ArticleCatalogue.h"
 #include "backup/ArticleWindowControls.h"
 #include "cli/CliOptions.h"
@@ -8,9 +9,6 @@
 #include "platform/MemoryList.h"
 
 namespace {
-
-const QStringList kFormats = {QStringLiteral("html"), QStringLiteral("txt"),
-                              QStringLiteral("html & doc")};
 
 // The article window's controls as plain values, starting as the window opens.
 class HeadlessArticleWindow : public ArticleWindowControls {
@@ -52,7 +50,7 @@ private:
     QString appFolder_;
     platform::MemoryList categories_;
     platform::MemoryList articles_;
-    QString status_ = QStringLiteral("等待中……");
+    QString status_ = kWaitingCaption;
     platform::SleepingPump pump_;
 };
 
@@ -71,7 +69,7 @@ int RunArticlesCommand(const CliOptions& options, CliReport& report, std::string
     }
     // A mistyped format would save nothing and still end as a save does; say so instead.
     const bool save = options.commandOptions.contains(QStringLiteral("--save"));
-    if (save && !kFormats.contains(format)) {
+    if (save && !kSaveFormats.contains(format)) {
         error = "--save takes html, txt or \"html & doc\"";
         return 2;
     }

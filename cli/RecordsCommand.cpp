@@ -1,5 +1,6 @@
 #include "cli/RecordsCommand.h"
 
+#include "app/Captions.h"
 #include "app/RecordWindowControls.h"
 #include "board/MessageBoard.h"
 #include "cli/CliOptions.h"
@@ -33,7 +34,7 @@ private:
     QString address_;
     QString appFolder_;
     platform::MemoryList records_;
-    QString status_ = QStringLiteral("等待中……");
+    QString status_ = kWaitingCaption;
     bool saveEnabled_ = false;
     platform::SleepingPump pump_;
 };

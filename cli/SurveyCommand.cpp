@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/Captions.h"
 #include "app/SpaceSurvey.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
@@ -29,11 +30,8 @@ public:
     void Report(CliReport& report) const {
         report.AddList(QStringLiteral("LVarticle"), categories_);
         report.AddList(QStringLiteral("LVmusic"), songs_);
-        static const std::array<QString, 6> kNames = {
-            QStringLiteral("lblarticle"), QStringLiteral("lblmusic"), QStringLiteral("lblcss"),
-            QStringLiteral("lblphoto"),   QStringLiteral("lblboard"), QStringLiteral("lblpinglun")};
-        for (std::size_t i = 0; i < kNames.size(); ++i) {
-            report.AddLabel(kNames[i], labels_[i]);
+        for (std::size_t i = 0; i < kPanelLabelNames.size(); ++i) {
+            report.AddLabel(kPanelLabelNames[i], labels_[i]);
         }
     }
 
@@ -43,13 +41,7 @@ private:
     QString address_;
     platform::MemoryList categories_;
     platform::MemoryList songs_;
-    std::array<QString, 6> labels_ = {
-        QStringLiteral("检测您的百度空间发表文章，并可以保存多种格式"),
-        QStringLiteral("检测您的百度空间背景音乐可以下载保存到电脑上"),
-        QStringLiteral("检测您的百度空间CSS模板，你也可以查看别人的"),
-        QStringLiteral("coming soon……"),
-        QStringLiteral("检测您的百度空间留言版"),
-        QStringLiteral("检测您的百度空间文章评论")};
+    std::array<QString, 6> labels_ = kPanelCaptions;
     platform::SleepingPump pump_;
 };
 
