@@ -6,9 +6,14 @@
 #include <cstdio>
 #include <functional>
 
+#include "SimFixture.h"
+#include "TempFolder.h"
 #include "app/CategoryWalk.h"
+#include "app/SpaceSurvey.h"
 #include "app/modcut.h"
 #include "backup/ListingWalk.h"
+#include "platform/EventPump.h"
+#include "platform/MemoryList.h"
 
 namespace {
 
@@ -80,6 +85,34 @@ int WalkCategories(const QString& page) {
     return rows;
 }
 
+// The main window's survey over plain values, with no waits.
+class QuickSurvey : public SurveyControls {
+public:
+    QString Address() const override { return QStringLiteral("http://hi.baidu.com/odd"); }
+    void SetAddress(const QString&) override {}
+    platform::ReportList& Categories() override { return categories; }
+    platform::ReportList& Songs() override { return songs; }
+    QString Label(SurveyLabel) const override { return {}; }
+    void SetLabel(SurveyLabel, const QString&) override {}
+    void SetSurveyEnabled(bool) override {}
+    platform::EventPump& Pump() override { return pump; }
+
+    platform::MemoryList categories;
+    platform::MemoryList songs;
+    platform::SleepingPump pump{0.0};
+};
+
+// The whole survey against the simulator, its blog page holding that many categories.
+double SurveySeconds(int categories, int& rows) {
+    SimFixture sim;
+    sim.Server().SetPage("/odd/blog", BlogPage(categories).toStdString());
+    TempFolder app;
+    QuickSurvey survey;
+    const double seconds = SecondsOf([&] { RunSpaceSurvey(survey, app.Path()); });
+    rows = survey.categories.RowCount();
+    return seconds;
+}
+
 void Report(const char* what, int size, int rows, double seconds) {
     std::printf("%-44s %6.1f M characters %7d rows %8.3f s\n", what, size / 1e6, rows, seconds);
 }
@@ -103,5 +136,7 @@ int main() {
     int rows = 0;
     const double seconds = SecondsOf([&] { rows = WalkCategories(blog); });
     Report("blog page of categories, walk by offset", blog.size(), rows, seconds);
+    const double survey = SurveySeconds(100000, rows);
+    Report("the same page, the whole survey (spacesim)", blog.size(), rows, survey);
     return 0;
 }
