@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "app/SpaceAddress.h"
 #include "app/modgetdata.h"
 
 QString PageFetcher::Fetch(const QString& address) {
@@ -11,6 +12,15 @@ QString PageFetcher::Fetch(const QString& address) {
         ++failed_;
     }
     return page.value_or(QString());
+}
+
+QString PageFetcher::FetchServicePage(const QString& tail) {
+    const std::optional<QString> address = ServicePageAddress(tail);
+    if (!address) {
+        ++failed_;
+        return {};
+    }
+    return Fetch(*address);
 }
 
 QString PageFetcher::FailureNote() const {

@@ -10,6 +10,11 @@ public:
     // The page at the address, or the empty text when the request fails or gets an error.
     QString Fetch(const QString& address);
 
+    // The page at the service root + tail, or the empty text when the request fails. A tail
+    // that would send the request to another host (ServicePageAddress) is not requested and
+    // counts as a failed request.
+    QString FetchServicePage(const QString& tail);
+
     int FailedCount() const { return failed_; }
 
     // The note a final status ends with: empty when every request was answered, otherwise

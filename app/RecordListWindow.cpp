@@ -5,13 +5,14 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "app/Captions.h"
 #include "app/WindowLook.h"
 
 RecordListWindow::RecordListWindow(const QString& appFolder, const Layout& layout)
     : SpaceWindow(appFolder, QStringLiteral("Pagewren final beta"), layout.width, layout.height),
       fetchButton(new QPushButton(QStringLiteral("查看留言"), this)),
       recordList(new QTreeWidget(this)),
-      lblmsg(new QLabel(QStringLiteral("等待中……"), this)),
+      lblmsg(new QLabel(kWaitingCaption, this)),
       cmdsave(new QPushButton(QStringLiteral("备份留言"), this)),
       records_(*recordList) {
     Place(layout);

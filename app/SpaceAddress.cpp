@@ -13,6 +13,13 @@ constexpr int kMaxValueBytes = 999;
 
 }  // namespace
 
+std::optional<QString> ServicePageAddress(const QString& tail) {
+    if (!tail.isEmpty() && !QStringLiteral("/?#").contains(tail.front())) {
+        return std::nullopt;
+    }
+    return kServiceRoot + tail;
+}
+
 bool IsUsableAddress(const QString& address) {
     return address.size() > kServiceRoot.size();
 }

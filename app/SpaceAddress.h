@@ -1,12 +1,18 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // "http://" and the host of the blog service, without a trailing "/": 19 characters.
 inline const QString kServiceRoot = QStringLiteral("http://hi.baidu.com");
 
 // The address a first start shows in the main window: the sample space.
 inline const QString kDefaultSpaceAddress = QStringLiteral("http://hi.baidu.com/jiaoliao");
+
+// The service root + tail when that address stays on the service host: the tail is empty or
+// begins with "/", "?" or "#", where a host name ends. Nothing for any other tail, such as
+// "@127.0.0.1:9/x" or ".evil.test/x" cut from a hostile page.
+std::optional<QString> ServicePageAddress(const QString& tail);
 
 // True when the address is not empty and longer than the service root.
 bool IsUsableAddress(const QString& address);

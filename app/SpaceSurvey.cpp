@@ -1,6 +1,9 @@
 #include "app/SpaceSurvey.h"
 
+#include "app/CategoryWalk.h"
 #include "app/PageNumbers.h"
+#include "app/PageText.h"
+#include "app/PlaylistWalk.h"
 #include "app/SpaceAddress.h"
 #include "app/modcut.h"
 #include "app/moddelay.h"
@@ -10,11 +13,6 @@
 
 namespace {
 
-const QString kQuote = QStringLiteral("\"");
-// Each category entry of the blog page links to the category with this title.
-const QString kCategoryTitle = QStringLiteral("查看该分类中所有文章");
-const QString kSongStart = QStringLiteral("href=\"");
-const QString kSongEnd = QStringLiteral("\" />");
 // A page link of the comment search's page bar: &date=">[2]</a>&nbsp;
 const QString kPageLinkStart = QStringLiteral("&date=\">[");
 const QString kPageLinkEnd = QStringLiteral("]</a>&nbsp;");
@@ -25,23 +23,16 @@ void Wait(SurveyControls& controls) {
 
 // Fills the category list from the blog page and returns the space's article total.
 Short ListCategories(SurveyControls& controls) {
-    const QString blogPage = GetPageOrEmpty(controls.Address() + QStringLiteral("/blog"));
-    QString section = CutBetween(blogPage, QStringLiteral("文章分类"), QStringLiteral("文章存档"));
-    const int categoryCount = CountOccurrences(section, QStringLiteral("category"));
+    CategoryWalk categories(GetPageOrEmpty(controls.Address() + QStringLiteral("/blog")));
     platform::ReportList& rows = controls.Categories();
     Short total = 0;
-    for (int i = 1; i <= categoryCount; ++i) {
+    for (int i = 1; i <= categories.Count(); ++i) {
+        const CategoryEntry category = categories.Next();
         rows.AddRow(QString::number(rows.RowCount() + 1));
         const int row = rows.RowCount();
-        const QString name = CutBetween(section, kCategoryTitle + kQuote + ">", "</a>");
-        rows.SetCell(row, 1, name);
-        rows.SetCell(
-            row, 3,
-            controls.Address() +
-                CutBetween(section, "item" + kQuote + "><a href=" + kQuote, kQuote + " title"));
-        QString count = CutBetween(section, kCategoryTitle, ")");
-        rows.SetCell(row, 2, count.remove(kQuote + ">" + name + "</a>("));
-        section = DropFront(section, PositionOf(section, kCategoryTitle));
+        rows.SetCell(row, 1, category.name);
+        rows.SetCell(row, 3, controls.Address() + category.link);
+        rows.SetCell(row, 2, category.count);
         bool isNumber = false;
         const double articles = rows.Cell(i, 2).trimmed().toDouble(&isNumber);
         if (const auto sum = FitShort(articles + total); isNumber && sum) {
@@ -51,23 +42,20 @@ Short ListCategories(SurveyControls& controls) {
     return total;
 }
 
-// Fills the song list from the playlist; each pass drops the entry just listed.
+// Fills the song list from the playlist, one row and one wait per entry.
 void ListSongs(SurveyControls& controls) {
-    QString playlist = GetPageOrEmpty(controls.Address() + QStringLiteral("/music/music.pls"));
+    const QString playlist =
+        GetPageOrEmpty(controls.Address() + QStringLiteral("/music/music.pls"));
     if (!playlist.contains(QStringLiteral("entry"))) {
         return;
     }
     platform::ReportList& rows = controls.Songs();
-    QString next;
+    PlaylistWalk songs(playlist);
     do {
         rows.AddRow(QString::number(rows.RowCount() + 1));
-        rows.SetCell(rows.RowCount(), 1, CutBetween(playlist, kSongStart, kSongEnd));
-        playlist = DropFront(playlist, PositionOf(playlist, kSongStart));
+        rows.SetCell(rows.RowCount(), 1, songs.Next());
         Wait(controls);
-        next = CutBetween(playlist, kSongStart, kSongEnd);
-        // Past the last entry the cut finds the address just listed at position 6; an
-        // empty or missing next entry ends the walk too, so no page can keep it going.
-    } while (PositionOf(playlist, next) != 6 && !next.isEmpty() && playlist.contains(kSongStart));
+    } while (songs.AnotherEntryFollows());
     controls.SetLabel(SurveyLabel::Music,
                       QStringLiteral("您的百度空间共有 %1 首背景音乐").arg(rows.RowCount()));
 }
@@ -81,12 +69,12 @@ QString BoardLine(const QString& profilePage) {
 
 // The estimate from the last page number that the page bar links to (no last-page link).
 Short LastLinkedPage(const QString& searchPage) {
-    QString bar =
-        CutBetween(searchPage, QStringLiteral("search_pagebar"), QStringLiteral("下一页"));
+    PageText bar(
+        CutBetween(searchPage, QStringLiteral("search_pagebar"), QStringLiteral("下一页")));
     Short pageNumber = 0;
-    while (bar.contains(kPageLinkStart)) {
-        const QString page = CutBetween(bar, kPageLinkStart, kPageLinkEnd);
-        bar = DropFront(bar, PositionOf(bar, kPageLinkStart));
+    while (bar.Contains(kPageLinkStart)) {
+        const QString page = bar.Cut(kPageLinkStart, kPageLinkEnd);
+        bar.DropFront(bar.PositionOf(kPageLinkStart));
         if (page.isEmpty()) {
             break;
         }

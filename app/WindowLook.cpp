@@ -62,6 +62,9 @@ void PaintBackground(QWidget& widget) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Window, WindowBackground());
     widget.setPalette(palette);
+    // Buttons, the check box among them, fill their background with the Button colour
+    // unless told otherwise; the lavender is the Window colour.
+    widget.setBackgroundRole(QPalette::Window);
     widget.setAutoFillBackground(true);
 }
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "app/Captions.h"
 #include "app/SpaceAddress.h"
 #include "app/WindowLook.h"
 #include "backup/frmbackup.h"
@@ -69,17 +70,17 @@ void frmmain::BuildControls() {
     LVmusic->setObjectName(QStringLiteral("LVmusic"));
     PlaceTwips(*LVmusic, 0, 7920, 10935, 1335);
 
-    cmdatc = AddPanel(600, lblarticle, "lblarticle", "检测您的百度空间发表文章，并可以保存多种格式",
-                      "cmdatc", "查看并备份");
-    CMDMUSIC = AddPanel(1440, lblmusic, "lblmusic", "检测您的百度空间背景音乐可以下载保存到电脑上",
-                        "CMDMUSIC", "查看并下载");
-    CMDCSS = AddPanel(2280, lblcss, "lblcss", "检测您的百度空间CSS模板，你也可以查看别人的",
-                      "CMDCSS", "查看 CSS");
-    cmdphoto = AddPanel(3120, lblphoto, "lblphoto", "coming soon……", "cmdphoto", "查看并备份");
+    cmdatc =
+        AddPanel(600, lblarticle, kPanelLabelNames[0], kPanelCaptions[0], "cmdatc", "查看并备份");
+    CMDMUSIC =
+        AddPanel(1440, lblmusic, kPanelLabelNames[1], kPanelCaptions[1], "CMDMUSIC", "查看并下载");
+    CMDCSS = AddPanel(2280, lblcss, kPanelLabelNames[2], kPanelCaptions[2], "CMDCSS", "查看 CSS");
+    cmdphoto =
+        AddPanel(3120, lblphoto, kPanelLabelNames[3], kPanelCaptions[3], "cmdphoto", "查看并备份");
     cmdboard =
-        AddPanel(3960, lblboard, "lblboard", "检测您的百度空间留言版", "cmdboard", "查看 留言");
-    cmdcritique = AddPanel(4800, lblpinglun, "lblpinglun", "检测您的百度空间文章评论",
-                           "cmdcritique", "查看 评论");
+        AddPanel(3960, lblboard, kPanelLabelNames[4], kPanelCaptions[4], "cmdboard", "查看 留言");
+    cmdcritique = AddPanel(4800, lblpinglun, kPanelLabelNames[5], kPanelCaptions[5], "cmdcritique",
+                           "查看 评论");
 
     connect(cmdatc, &QPushButton::clicked, this, [this] { OpenContentWindow(backupWindow); });
     connect(CMDMUSIC, &QPushButton::clicked, this, [this] { OpenContentWindow(musicWindow); });

@@ -11,8 +11,6 @@ QString CutBetween(const QString& text, const QString& startMarker, const QStrin
 // The 1-based position of the first occurrence of marker in text, 0 when it does not occur.
 int PositionOf(const QString& text, const QString& marker);
 
-// How many times the word occurs without overlapping, searching on past each hit.
+// How many times the word occurs without overlapping, searching on past each hit; 0 for the
+// empty word, which no page can hold a countable number of.
 int CountOccurrences(const QString& text, const QString& word);
-
-// The text less its first `count` characters (the whole text for 0, empty past its end).
-QString DropFront(const QString& text, int count);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <optional>
 
 #include "platform/EventPump.h"
@@ -14,7 +15,8 @@ constexpr double kSliceMs = 15.0;
 std::optional<double> ParseMilliseconds(const QString& text) {
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);
-    if (!ok) {
+    // "inf", "nan" and "1e400" convert, but no wait is that long; they are no number here.
+    if (!ok || !std::isfinite(value)) {
         return std::nullopt;
     }
     return value;

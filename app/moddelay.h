@@ -12,7 +12,8 @@ using WaitText = std::function<QString()>;
 
 // Waits count times the milliseconds that the text spells, handling window events
 // meanwhile and reading the text again on every pass. Returns false without waiting when
-// the text is not a number. Throws platform::RunStopped when the pump asks the run to stop.
+// the text is not a finite number ("inf", "nan" and "1e400" are not). Throws platform::RunStopped
+// when the pump asks the run to stop.
 bool Delay(short count, const WaitText& milliseconds, platform::EventPump& pump);
 
 // The same for a fixed text such as "100".

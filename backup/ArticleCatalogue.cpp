@@ -4,28 +4,21 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/CategoryWalk.h"
+#include "app/PageFetcher.h"
 #include "app/PageNumbers.h"
 #include "app/SpaceAddress.h"
 #include "app/modcut.h"
 #include "app/moddelay.h"
-#include "app/modgetdata.h"
 #include "backup/ArticleSave.h"
 #include "backup/ArticleWindowControls.h"
 #include "backup/CategoryPager.h"
+#include "backup/ListingWalk.h"
 #include "platform/ReportList.h"
 
 namespace {
 
-// Each category entry of the blog page links to the category with this title.
-const QString kCategoryTitle = QStringLiteral("查看该分类中所有文章");
-// The sidebar heading over the category list; on a listing page the article entries end
-// where it begins, and start after the heading before it.
-const QString kCategoryHeading = QStringLiteral("文章分类");
-const QString kListingStart = QStringLiteral("个人档案");
 constexpr int kMaxShort = 32767;
-
-// The two layouts of a listing page: read as a single page, or one of several pages.
-enum class ListingForm { Single, Paged };
 
 // One run's working values; they live for the whole run, so a step that fails leaves
 // what an earlier step put there.
@@ -64,33 +57,27 @@ private:
     }
 
     void ListCategories() {
-        const QString blogPage = GetPageOrEmpty(controls_.Address() + QStringLiteral("/blog"));
+        const QString blogPage = fetcher_.Fetch(controls_.Address() + QStringLiteral("/blog"));
         perPage_ = ToShort(CutBetween(blogPage, QStringLiteral("key1="), QStringLiteral("\"")))
                        .value_or(perPage_);
-        section_ = CutBetween(blogPage, kCategoryHeading, QStringLiteral("文章存档"));
-        categoryCount_ = CountOccurrences(section_, QStringLiteral("category"));
+        CategoryWalk categories(blogPage);
+        categoryCount_ = categories.Count();
         controls_.SetStatus(QStringLiteral("您的空间共") + QString::number(categoryCount_) +
                             QStringLiteral("文章分类"));
         // The counter is 16 bits wide; passing its limit ends the loop.
         const int bound = std::min(categoryCount_, kMaxShort);
         for (int i = 1; i <= bound; ++i) {
-            ListCategory();
+            ListCategory(categories.Next());
         }
     }
 
-    void ListCategory() {
+    void ListCategory(const CategoryEntry& category) {
         platform::ReportList& rows = controls_.Categories();
         rows.AddRow(QString::number(rows.RowCount() + 1));
         const int row = rows.RowCount();
-        const QString name =
-            CutBetween(section_, kCategoryTitle + QStringLiteral("\">"), QStringLiteral("</a>"));
-        rows.SetCell(row, 1, name);
-        QString count = CutBetween(section_, kCategoryTitle, QStringLiteral(")"));
-        rows.SetCell(row, 2, count.remove(QStringLiteral("\">") + name + QStringLiteral("</a>(")));
-        rows.SetCell(
-            row, 4,
-            CutBetween(section_, QStringLiteral("item\"><a href=\""), QStringLiteral("\" title")));
-        section_ = DropFront(section_, PositionOf(section_, kCategoryTitle));
+        rows.SetCell(row, 1, category.name);
+        rows.SetCell(row, 2, category.count);
+        rows.SetCell(row, 4, category.link);
 
         bool isNumber = false;
         const double articles = rows.Cell(row, 2).trimmed().toDouble(&isNumber);
@@ -98,7 +85,7 @@ private:
             total_ = *sum;
         }
         const QString address = rows.Cell(row, 4);
-        const QString categoryPage = GetPageOrEmpty(kServiceRoot + QStringLiteral("/") + address);
+        const QString categoryPage = fetcher_.FetchServicePage(QStringLiteral("/") + address);
         ReadLastPageIndex(categoryPage, address, pager_);
         rows.SetCell(row, 3, pager_.pageIndex);
         Wait();
@@ -111,23 +98,23 @@ private:
             bool isNumber = false;
             const double lastIndex = pages.trimmed().toDouble(&isNumber);
             if (!isNumber || lastIndex == 0) {
-                ReadListingPage(k, kServiceRoot + controls_.Categories().Cell(k, 4),
-                                ListingForm::Single);
+                ReadListingPage(k, controls_.Categories().Cell(k, 4), ListingForm::Single);
                 continue;
             }
             // An index beyond 16 bits cannot bound the loop, so no page is read.
             const Short last = ToShort(pages).value_or(-1);
             for (int j = 0; j <= last; ++j) {
                 ReadListingPage(k,
-                                kServiceRoot + controls_.Categories().Cell(k, 4) +
-                                    QStringLiteral("/index/") + QString::number(j),
+                                controls_.Categories().Cell(k, 4) + QStringLiteral("/index/") +
+                                    QString::number(j),
                                 ListingForm::Paged);
             }
         }
     }
 
-    void ReadListingPage(int category, const QString& address, ListingForm form) {
-        listingSection_ = CutBetween(GetPageOrEmpty(address), kListingStart, kCategoryHeading);
+    // Reads the listing page at the service root + path and walks its entries.
+    void ReadListingPage(int category, const QString& path, ListingForm form) {
+        listing_ = ListingWalk(fetcher_.FetchServicePage(path), form);
         for (int m = 1; m <= perPage_; ++m) {
             ArticleStep(category, form);
         }
@@ -135,19 +122,17 @@ private:
 
     void ArticleStep(int category, ListingForm form) {
         platform::ReportList& rows = controls_.Articles();
-        const QString id =
-            CutBetween(listingSection_, QStringLiteral("+=\""), QStringLiteral("\"+\""));
-        if (!id.isEmpty()) {
+        const ListingEntry entry = listing_.Next();
+        if (!entry.id.isEmpty()) {
             rows.AddRow(QString::number(rows.RowCount() + 1));
             const int row = rows.RowCount();
-            const QString address =
-                controls_.Address() + QStringLiteral("/blog/item/") + id + QStringLiteral(".html");
+            const QString address = controls_.Address() + QStringLiteral("/blog/item/") + entry.id +
+                                    QStringLiteral(".html");
             rows.SetCell(row, 4, address);
             if (form == ListingForm::Single) {
-                TitleFromArticlePage(GetPageOrEmpty(address));
+                TitleFromArticlePage(fetcher_.Fetch(address));
             } else {
-                title_ = CutBetween(listingSection_, QStringLiteral("_blank\">"),
-                                    QStringLiteral("</a></div>"));
+                title_ = entry.title;
             }
             title_.replace(QStringLiteral(":"), QStringLiteral("："))
                 .replace(QStringLiteral("?"), QStringLiteral(" "))
@@ -157,15 +142,8 @@ private:
             rows.SetCell(row, 1, title_);
             Wait();
             rows.SetCell(row, 2, controls_.Categories().Cell(category, 1));
-            rows.SetCell(
-                row, 3,
-                CutBetween(listingSection_, QStringLiteral("date\">"), QStringLiteral("</div")));
+            rows.SetCell(row, 3, entry.date);
         }
-        // Each entry ends in its own advance marker; dropping up to it moves to the next entry.
-        const QString advance = form == ListingForm::Single
-                                    ? QStringLiteral("\"+\"")
-                                    : QStringLiteral("x++;document.getElementById");
-        listingSection_ = DropFront(listingSection_, PositionOf(listingSection_, advance));
         const int found = rows.RowCount();
         if (found > 0) {
             const QString middle = form == ListingForm::Single ? QStringLiteral("篇文章，标题为《")
@@ -186,8 +164,8 @@ private:
     }
 
     ArticleWindowControls& controls_;
-    QString section_;
-    QString listingSection_;
+    PageFetcher fetcher_;
+    ListingWalk listing_;
     Short perPage_ = 0;
     int categoryCount_ = 0;
     Short total_ = 0;

@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 #include <optional>
 
+#include "app/Captions.h"
 #include "app/SpaceAddress.h"
 #include "app/WindowLook.h"
 #include "backup/ArticleCatalogue.h"
@@ -101,8 +102,7 @@ void frmbackup::BuildControls() {
 
     Label4 = AddLabel(this, QStringLiteral("Label4"), QStringLiteral("保存格式："));
     PlaceTwips(*Label4, 5280, 6240, 1215, 255);
-    cmbgs = AddCombo(this, QStringLiteral("cmbgs"), QStringLiteral("html"),
-                     {"html", "txt", "html & doc"});
+    cmbgs = AddCombo(this, QStringLiteral("cmbgs"), QStringLiteral("html"), kSaveFormats);
     PaintFieldBackground(*cmbgs);
     PlaceTwips(*cmbgs, 6480, 6120, 1575, 360);
 
@@ -111,7 +111,7 @@ void frmbackup::BuildControls() {
     cmdsave->setEnabled(false);
     PlaceTwips(*cmdsave, 8280, 6120, 1455, 375);
 
-    Label2 = AddLabel(this, QStringLiteral("Label2"), QStringLiteral("等待中……"));
+    Label2 = AddLabel(this, QStringLiteral("Label2"), kWaitingCaption);
     Label2->setFont(SongTiFont(10.5));
     PlaceTwips(*Label2, 120, 6720, 9735, 375);
 

@@ -7,23 +7,12 @@
 #include "app/SpaceAddress.h"
 #include "app/modcut.h"
 #include "app/moddelay.h"
+#include "board/MessageWalk.h"
 #include "platform/ReportList.h"
 
 namespace {
 
 constexpr int kMessagesPerPage = 50;
-// The cell holding the board's own number of a message: <td width="5%">23</td>
-const QString kNumberStart = QStringLiteral("5%\">");
-const QString kNumberEnd = QStringLiteral("</td>");
-// The author's name travels as an attribute of the reply link: class="x" rename="Tom" repid="
-const QString kAuthorStart = QStringLiteral("\" rename=\"");
-const QString kAuthorEnd = QStringLiteral("\" repid=\"");
-// The time stands before the reply link: class="date">2008-06-01 20:00| <a href
-const QString kTimeStart = QStringLiteral("date\">");
-const QString kTimeEnd = QStringLiteral("| <a href");
-const QString kTextStart = QStringLiteral("name='cmtcontent'>");
-const QString kTextEnd = QStringLiteral("</div>");
-
 class BoardRun {
 public:
     explicit BoardRun(RecordWindowControls& controls) : controls_(controls) {}
@@ -44,7 +33,7 @@ private:
         count_ = CutBetween(profile, QStringLiteral("留言(<b>"), QStringLiteral("</b>条"));
         const Short messages = ToShort(count_).value_or(0);
         controls_.SetStatus(QStringLiteral("您的百度空间共有") + count_ + QStringLiteral("条留言"));
-        page_ = fetcher_.Fetch(BoardPageAddress(0));
+        page_ = MessageWalk(fetcher_.Fetch(BoardPageAddress(0)));
         if (messages <= kMessagesPerPage) {
             // All messages are taken from page 0, as many as the profile counts.
             for (int i = 0; i < messages; ++i) {
@@ -55,38 +44,34 @@ private:
         }
         // Page 0 is read once more here; the walk covers pages 0 to messages / 50.
         for (int k = 0; k <= messages / kMessagesPerPage; ++k) {
-            page_ = fetcher_.Fetch(BoardPageAddress(k));
+            page_ = MessageWalk(fetcher_.Fetch(BoardPageAddress(k)));
             WalkPage();
         }
     }
 
-    // Lists the messages of the page text, at least one row.
+    // Lists the messages of the page text, at least one row. A page text that no longer
+    // shortens would give the same row forever, so the walk ends there too.
     void WalkPage() {
         for (;;) {
-            const bool advanced = MessageStep();
+            const bool movedOn = MessageStep();
             Progress(QStringLiteral("留言"));
-            // Past the last message the number cut starts at position 4, where its result
-            // is found. A page text that no longer shortens would give the same row forever.
-            const QString next = CutBetween(page_, kNumberStart, kNumberEnd);
-            if (!advanced || PositionOf(page_, next) == 4) {
+            if (!movedOn || !page_.AnotherMessageFollows()) {
                 return;
             }
         }
     }
 
-    // Adds one row from the page text and drops the text up to the message's content.
-    // Returns false when there was no content marker, which leaves the text as it was.
+    // Adds one row from the page text; returns false when the text could not move on.
     bool MessageStep() {
         platform::ReportList& rows = controls_.Records();
+        const BoardMessage message = page_.Next();
         rows.AddRow(QString::number(rows.RowCount() + 1));
         const int row = rows.RowCount();
-        rows.SetCell(row, 1, CutBetween(page_, kNumberStart, kNumberEnd));
-        rows.SetCell(row, 2, CutBetween(page_, kAuthorStart, kAuthorEnd));
-        rows.SetCell(row, 3, CutBetween(page_, kTimeStart, kTimeEnd));
-        rows.SetCell(row, 4, CutBetween(page_, kTextStart, kTextEnd));
-        const int content = PositionOf(page_, kTextStart);
-        page_ = DropFront(page_, content);
-        return content > 0;
+        rows.SetCell(row, 1, message.number);
+        rows.SetCell(row, 2, message.author);
+        rows.SetCell(row, 3, message.time);
+        rows.SetCell(row, 4, message.text);
+        return message.movedOn;
     }
 
     void Progress(const QString& ending) {
@@ -105,7 +90,7 @@ private:
     RecordWindowControls& controls_;
     PageFetcher fetcher_;
     QString count_;
-    QString page_;
+    MessageWalk page_;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "cli/ArticlesCommand.h"
 
+#include "app/Captions.h"
 #include "backup/ArticleCatalogue.h"
 #include "backup/ArticleWindowControls.h"
 #include "cli/CliOptions.h"
@@ -8,9 +9,6 @@
 #include "platform/ReportList.h"
 
 namespace {
-
-const QStringList kFormats = {QStringLiteral("html"), QStringLiteral("txt"),
-                              QStringLiteral("html & doc")};
 
 // What the article command was asked to do.
 struct ArticleChoices {
@@ -54,7 +52,7 @@ private:
     ArticleChoices choices_;
     platform::ReportList& categories_;
     platform::ReportList& articles_;
-    QString status_ = QStringLiteral("等待中……");
+    QString status_ = kWaitingCaption;
 };
 
 }  // namespace
@@ -74,7 +72,7 @@ int RunArticlesCommand(CliRun& run) {
     }
     // A mistyped format would save nothing and still end as a save does; say so instead.
     choices.save = run.options.commandOptions.contains(QStringLiteral("--save"));
-    if (choices.save && !kFormats.contains(choices.format)) {
+    if (choices.save && !kSaveFormats.contains(choices.format)) {
         run.error = "--save takes html, txt or \"html & doc\"";
         return kBadUsage;
     }

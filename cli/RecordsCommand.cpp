@@ -1,5 +1,6 @@
 #include "cli/RecordsCommand.h"
 
+#include "app/Captions.h"
 #include "app/RecordWindowControls.h"
 #include "board/MessageBoard.h"
 #include "cli/CliOptions.h"
@@ -15,7 +16,7 @@ class HeadlessRecordWindow : public RecordWindowControls {
 public:
     HeadlessRecordWindow(CliRun& run, const QString& listName)
         : run_(run), records_(run.report.List(listName)) {
-        run.report.InitLabel(QStringLiteral("lblmsg"), QStringLiteral("等待中……"));
+        run.report.InitLabel(QStringLiteral("lblmsg"), kWaitingCaption);
     }
 
     QString Address() const override { return run_.options.address; }

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/Captions.h"
 #include "app/SpaceSurvey.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
@@ -9,10 +10,6 @@
 #include "platform/ReportList.h"
 
 namespace {
-
-const std::array<QString, 6> kLabelNames = {
-    QStringLiteral("lblarticle"), QStringLiteral("lblmusic"), QStringLiteral("lblcss"),
-    QStringLiteral("lblphoto"),   QStringLiteral("lblboard"), QStringLiteral("lblpinglun")};
 
 // The main window's controls as plain values, starting with the captions the window shows.
 class HeadlessMainWindow : public SurveyControls {
@@ -22,8 +19,8 @@ public:
           address_(run.options.address),
           categories_(run.report.List(QStringLiteral("LVarticle"))),
           songs_(run.report.List(QStringLiteral("LVmusic"))) {
-        for (std::size_t i = 0; i < kLabelNames.size(); ++i) {
-            run.report.InitLabel(kLabelNames[i], labels_[i]);
+        for (std::size_t i = 0; i < kPanelLabelNames.size(); ++i) {
+            run.report.InitLabel(kPanelLabelNames[i], labels_[i]);
         }
     }
 
@@ -34,7 +31,7 @@ public:
     QString Label(SurveyLabel label) const override { return labels_[Index(label)]; }
     void SetLabel(SurveyLabel label, const QString& caption) override {
         labels_[Index(label)] = caption;
-        run_.report.SetLabel(kLabelNames[Index(label)], caption);
+        run_.report.SetLabel(kPanelLabelNames[Index(label)], caption);
     }
     void SetSurveyEnabled(bool) override {}
     platform::EventPump& Pump() override { return run_.pump; }
@@ -46,13 +43,7 @@ private:
     QString address_;
     platform::ReportList& categories_;
     platform::ReportList& songs_;
-    std::array<QString, 6> labels_ = {
-        QStringLiteral("检测您的百度空间发表文章，并可以保存多种格式"),
-        QStringLiteral("检测您的百度空间背景音乐可以下载保存到电脑上"),
-        QStringLiteral("检测您的百度空间CSS模板，你也可以查看别人的"),
-        QStringLiteral("coming soon……"),
-        QStringLiteral("检测您的百度空间留言版"),
-        QStringLiteral("检测您的百度空间文章评论")};
+    std::array<QString, 6> labels_ = kPanelCaptions;
 };
 
 }  // namespace

@@ -2,11 +2,13 @@
 
 #include "app/PageFetcher.h"
 #include "app/PageNumbers.h"
+#include "app/PageText.h"
 #include "app/RecordFileSave.h"
 #include "app/RecordWindowControls.h"
 #include "app/SpaceAddress.h"
 #include "app/modcut.h"
 #include "app/moddelay.h"
+#include "comments/CommentWalk.h"
 #include "platform/ReportList.h"
 
 namespace {
@@ -14,10 +16,6 @@ namespace {
 // A page link of the search page bar: &date=">[2]</a>&nbsp;
 const QString kPageLinkStart = QStringLiteral("&date=\">[");
 const QString kPageLinkEnd = QStringLiteral("]</a>&nbsp;");
-// The article title of a result: <font size="3">Title</font></a><br>
-const QString kTitleStart = QStringLiteral("size=\"3\">");
-const QString kTitleEnd = QStringLiteral("</font></a><br>");
-const QString kCommenter = QStringLiteral("评论者");
 
 class CommentRun {
 public:
@@ -62,61 +60,45 @@ private:
             return ToShort(CutBetween(link, QStringLiteral("pageno="), QStringLiteral("&type")))
                 .value_or(0);
         }
-        QString bar =
-            CutBetween(firstPage, QStringLiteral("search_pagebar"), QStringLiteral("下一页"));
+        PageText bar(
+            CutBetween(firstPage, QStringLiteral("search_pagebar"), QStringLiteral("下一页")));
         Short last = 0;
         QString number;
         do {
-            number = CutBetween(bar, kPageLinkStart, kPageLinkEnd);
-            bar = DropFront(bar, PositionOf(bar, kPageLinkStart));
+            number = bar.Cut(kPageLinkStart, kPageLinkEnd);
+            bar.DropFront(bar.PositionOf(kPageLinkStart));
             if (!number.isEmpty()) {
                 last = FitShort(LeadingNumber(number)).value_or(0);
             }
             // Past the last link the cut would find the last number again without end.
-        } while (!number.isEmpty() && bar.contains(kPageLinkStart));
+        } while (!number.isEmpty() && bar.Contains(kPageLinkStart));
         return last;
     }
 
-    // Lists the comments of one result page, at least one row.
+    // Lists the comments of one result page, at least one row. A section that no longer
+    // shortens would give the same row forever, so the walk ends there too.
     void WalkResultPage(const QString& page) {
-        section_ = CutBetween(page, QStringLiteral("文章评论"), QStringLiteral("百度一下"));
+        CommentWalk comments(page);
         for (;;) {
-            const bool advanced = CommentStep();
+            const bool movedOn = CommentStep(comments.Next());
             controls_.SetStatus(QStringLiteral("正在获取第") + RowCountText() +
                                 QStringLiteral("文章评论"));
             Delay(1, QStringLiteral("100"), controls_.Pump());
-            // A section that no longer shortens would give the same row forever.
-            if (!advanced || CutBetween(section_, kTitleStart, kTitleEnd).isEmpty()) {
+            if (!movedOn || !comments.AnotherCommentFollows()) {
                 return;
             }
         }
     }
 
-    // Adds one row from the section and drops it up to the commenter just listed. Returns
-    // false when there was no commenter, which leaves the section as it was.
-    bool CommentStep() {
+    // Adds one row; returns false when the section could not move on.
+    bool CommentStep(const ArticleComment& comment) {
         platform::ReportList& rows = controls_.Records();
         rows.AddRow(QString::number(rows.RowCount() + 1));
         const int row = rows.RowCount();
-        rows.SetCell(row, 1, CutBetween(section_, kTitleStart, kTitleEnd));
-        rows.SetCell(row, 2,
-                     CutBetween(section_, QStringLiteral("font size=-1>"),
-                                QStringLiteral("<br><font color")));
-        rows.SetCell(row, 3, CommenterName());
-        const int commenter = PositionOf(section_, kCommenter);
-        section_ = DropFront(section_, commenter);
-        return commenter > 0;
-    }
-
-    // The name from the commenter's link, or else the name given as plain text; no blanks.
-    QString CommenterName() const {
-        const QString part =
-            CutBetween(section_, QStringLiteral("评论者:"), QStringLiteral("&nbsp;&nbsp"));
-        QString name = CutBetween(part, QStringLiteral(" class=sl>"), QStringLiteral("</a>"));
-        if (name.isEmpty()) {
-            name = CutBetween(section_, QStringLiteral("评论者:"), QStringLiteral("&nbsp;&nbsp;"));
-        }
-        return name.remove(QChar(' '));
+        rows.SetCell(row, 1, comment.title);
+        rows.SetCell(row, 2, comment.text);
+        rows.SetCell(row, 3, comment.commenter);
+        return comment.movedOn;
     }
 
     void RemoveUntitledRows() {
@@ -139,7 +121,6 @@ private:
     RecordWindowControls& controls_;
     PageFetcher fetcher_;
     QString spaceName_;
-    QString section_;
 };
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "music/Playlist.h"
 
+#include "app/PlaylistWalk.h"
 #include "app/SpaceAddress.h"
-#include "app/modcut.h"
 #include "app/moddelay.h"
 #include "app/modgetdata.h"
 #include "music/MusicWindowControls.h"
@@ -12,31 +12,15 @@ namespace {
 const QString kScheme = QStringLiteral("http://");
 // Every playlist the service made holds this; an error page does not.
 const QString kPlaylistMark = QStringLiteral("Version=");
-// The address of one entry: <ref href="ADDRESS" />.
-const QString kSongStart = QStringLiteral("href=\"");
-const QString kSongEnd = QStringLiteral("\" />");
-// After dropping the front up to the "h" of kSongStart, the address listed last starts here.
-constexpr int kListedAddressPosition = 6;
 
-// Whether the walk goes on to the entry after the one just listed: not when the cut finds the
-// listed address again (no further entry, or the same address repeated), and not when
-// nothing further could be listed at all, which would otherwise repeat for ever.
-bool AnotherEntryFollows(const QString& playlist) {
-    const QString next = CutBetween(playlist, kSongStart, kSongEnd);
-    if (next.isEmpty() || PositionOf(playlist, kSongStart) == 0) {
-        return false;
-    }
-    return PositionOf(playlist, next) != kListedAddressPosition;
-}
-
-void ListSongs(MusicWindowControls& controls, QString playlist) {
+void ListSongs(MusicWindowControls& controls, const QString& playlist) {
     platform::ReportList& songs = controls.Songs();
+    PlaylistWalk walk(playlist);
     do {
         songs.AddRow(QString::number(songs.RowCount() + 1));
-        songs.SetCell(songs.RowCount(), 1, CutBetween(playlist, kSongStart, kSongEnd));
-        playlist = DropFront(playlist, PositionOf(playlist, kSongStart));
+        songs.SetCell(songs.RowCount(), 1, walk.Next());
         Delay(1, QStringLiteral("100"), controls.Pump());
-    } while (AnotherEntryFollows(playlist));
+    } while (walk.AnotherEntryFollows());
 }
 
 }  // namespace

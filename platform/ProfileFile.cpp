@@ -89,14 +89,19 @@ QString ReadProfileString(const QString& filePath, const QString& section, const
     }
     CSimpleIniA ini;
     SetUpParser(ini);
+    // Every value of a repeated key is kept, so that the first one can be read, as the
+    // Windows profile calls do.
+    ini.SetMultiKey(true);
     if (ini.LoadData(*content) < 0) {
         return {};
     }
-    const char* value = ini.GetValue(ToAnsi(section).c_str(), ToAnsi(key).c_str(), nullptr);
-    if (value == nullptr || maxBytes <= 0) {
+    CSimpleIniA::TNamesDepend values;
+    ini.GetAllValues(ToAnsi(section).c_str(), ToAnsi(key).c_str(), values);
+    if (values.empty() || maxBytes <= 0) {
         return {};
     }
-    std::string bytes = WithoutQuotes(value);
+    values.sort(CSimpleIniA::Entry::LoadOrder());
+    std::string bytes = WithoutQuotes(values.front().pItem);
     // Cut as bytes, like a fixed buffer would; a character split in two reads as U+FFFD.
     if (bytes.size() > static_cast<size_t>(maxBytes)) {
         bytes.resize(static_cast<size_t>(maxBytes));

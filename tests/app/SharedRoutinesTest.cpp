@@ -4,6 +4,7 @@
 
 #include "QtPrinters.h"
 #include "app/PageNumbers.h"
+#include "app/PageText.h"
 #include "app/modcut.h"
 #include "app/moddelay.h"
 #include "platform/EventPump.h"
@@ -40,6 +41,31 @@ TEST(CutBetween, StartBeyondTheEndOfTheText) {
 
 TEST(CutBetween, ChineseMarkers) {
     EXPECT_EQ(CutBetween("留言(<b>23</b>条)", "留言(<b>", "</b>条"), "23");
+}
+
+TEST(PageText, DroppingTheFrontCutsAsTheShortenedText) {
+    const QString page = QStringLiteral("[a];[b];x;[c];;ab;[d]");
+    const QString markers[][2] = {{"[", "]"}, {"[[", ";"}, {"ab", ";"}, {"x", ""}, {"", "]"}};
+    PageText walk(page);
+    // Drops of every size, past the end included, each compared with a fresh shortened copy.
+    for (int drop : {0, 1, 2, 3, 5, 1, 4, 0, 30}) {
+        walk.DropFront(drop);
+        const QString rest = walk.Rest().toString();
+        EXPECT_TRUE(page.endsWith(rest));
+        for (const auto& marker : markers) {
+            EXPECT_EQ(walk.Cut(marker[0], marker[1]), CutBetween(rest, marker[0], marker[1]))
+                << rest.toStdString() << " " << marker[0].toStdString();
+            EXPECT_EQ(walk.PositionOf(marker[0]), PositionOf(rest, marker[0]));
+        }
+    }
+    EXPECT_TRUE(walk.Rest().isEmpty());
+}
+
+TEST(CountOccurrences, NonOverlappingAndEmptyWord) {
+    EXPECT_EQ(CountOccurrences("categorycategory category", "category"), 3);
+    EXPECT_EQ(CountOccurrences("aaaa", "aa"), 2);
+    EXPECT_EQ(CountOccurrences("abc", ""), 0);
+    EXPECT_EQ(CountOccurrences("", "a"), 0);
 }
 
 TEST(PageNumbers, SixteenBitLimits) {
@@ -81,6 +107,9 @@ TEST(Delay, TextThatIsNotANumberFailsWithoutWaiting) {
     CountingPump pump;
     EXPECT_FALSE(Delay(1, QStringLiteral(""), pump));
     EXPECT_FALSE(Delay(1, QStringLiteral("fast"), pump));
+    for (const char* endless : {"inf", "-inf", "nan", "1e400"}) {
+        EXPECT_FALSE(Delay(1, QString::fromLatin1(endless), pump)) << endless;
+    }
     EXPECT_EQ(pump.pumps, 0);
 }
 

@@ -129,6 +129,26 @@ TEST(CatalogueRate, WrittenWithAtMostTwoDecimalsAndAlwaysThePoint) {
     EXPECT_EQ(FormatRate(12.303), "12.3");
 }
 
+TEST_F(CatalogueTest, CategoryLinksThatWouldLeaveTheServiceHostAreNotFollowed) {
+    std::string section = "key1=1\"文章分类";
+    for (const char* link :
+         {"@127.0.0.1:9/category", ".evil.test/category", "/odd/blog/category/a"}) {
+        section += std::string("<div class=\"item\"><a href=\"") + link +
+                   "\" title=\"查看该分类中所有文章\">甲</a>(1)</div>";
+    }
+    sim_.Server().SetPage("/odd/blog", section + "文章存档");
+    Catalogue(QStringLiteral("http://hi.baidu.com/odd"));
+    ASSERT_EQ(window_.categories.RowCount(), 3);
+    EXPECT_EQ(window_.categories.Cell(1, 4), "@127.0.0.1:9/category");
+    // The blog page, three pager pages below the root and one listing page: no other host.
+    const auto requests = sim_.Requests();
+    EXPECT_EQ(requests.size(), 5u);
+    for (const auto& request : requests) {
+        EXPECT_EQ(request.rfind("hi.baidu.com/", 0), 0u) << request;
+    }
+    EXPECT_EQ(RequestsEndingWith("/odd/blog/category/a"), 2);
+}
+
 // Pages written for one case, for what the sample spaces cannot show.
 class OddPagesTest : public ::testing::Test {
 protected:

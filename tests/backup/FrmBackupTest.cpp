@@ -30,6 +30,35 @@ private slots:
 
     void cleanup() { platform::SetShellHandler({}); }
 
+    void colouredControlsShowTheLavenderBehindTheirCaptions() {
+        frmbackup window(app_->Path());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QImage shot = window.grab().toImage();
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 window.Label1, window.Label2, window.Label3, window.Label4, window.chcbackup}) {
+            // Every pixel behind the caption (beside the check box's own box) is the lavender or
+            // a darker pixel of the caption.
+            QRect area = control->geometry() & shot.rect();
+            if (control == window.chcbackup) {
+                area.setLeft(area.left() +
+                             control->style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                             control->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
+            }
+            int lavender = 0;
+            for (int x = area.left(); x <= area.right(); ++x) {
+                for (int y = area.top(); y <= area.bottom(); ++y) {
+                    const QColor pixel = shot.pixelColor(x, y);
+                    lavender += pixel == WindowBackground() ? 1 : 0;
+                    QVERIFY2(pixel == WindowBackground() || pixel.lightness() < 150 ||
+                                 pixel.blue() > pixel.red() + 20,
+                             qPrintable(control->objectName() + " " + pixel.name()));
+                }
+            }
+            QVERIFY2(lavender > area.width() * area.height() / 2,
+                     qPrintable(control->objectName()));
+        }
+    }
     void opensWithItsControlsAsLaidOut() {
         frmbackup window(app_->Path());
         QCOMPARE(window.size(), QSize(Px(9915), Px(7035)));

@@ -55,6 +55,12 @@ TEST_F(ProfileFileTest, ReadsLikeTheWindowsProfileCalls) {
     EXPECT_EQ(Read(QStringLiteral("plain")), QStringLiteral("x"));
 }
 
+TEST_F(ProfileFileTest, TheFirstOfTwoKeysCounts) {
+    ASSERT_TRUE(
+        PutFileBytes(Path(), "[" + kSection + "]\r\nblogurl=http://a/1\r\nBLOGURL=http://a/2\r\n"));
+    EXPECT_EQ(Read(), QStringLiteral("http://a/1"));
+}
+
 TEST_F(ProfileFileTest, ValuesAreCutToTheBufferSize) {
     ASSERT_TRUE(
         PutFileBytes(Path(), "[" + kSection + "]\r\nblogurl=" + std::string(1200, 'a') + "\r\n"));

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include "app/PageText.h"
+
+// Walks the entries of a playlist, <ref href="ADDRESS" /> one after another, as the survey
+// and the music window both list them.
+class PlaylistWalk {
+public:
+    explicit PlaylistWalk(const QString& playlist) : playlist_(playlist) {}
+
+    // The address of the entry at the front; drops the playlist up to that entry's "href", so
+    // that the address just taken then starts at position 6.
+    QString Next();
+
+    // Whether the walk goes on after the entry just taken: not when the cut finds that address
+    // again (no further entry, or the same address repeated), and not when nothing further
+    // could be taken, so that the next Next() always moves on.
+    bool AnotherEntryFollows() const;
+
+    // The text of the playlist that remains.
+    QStringView Rest() const { return playlist_.Rest(); }
+
+private:
+    PageText playlist_;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include "app/PageText.h"
+
+// One comment of a search result page, as cut from it.
+struct ArticleComment {
+    QString title;  // the title of the article commented on
+    QString text;
+    QString commenter;     // without blanks
+    bool movedOn = false;  // false when the section had no commenter to move past
+};
+
+// Walks the comments of one search result page's section (from "文章评论" to "百度一下").
+class CommentWalk {
+public:
+    explicit CommentWalk(const QString& resultPage);
+
+    // Cuts the comment at the front of the section, then drops the section up to the
+    // commenter just taken; without a commenter the section stays as it was.
+    ArticleComment Next();
+
+    // Whether another comment follows: whether an article title can still be cut.
+    bool AnotherCommentFollows() const;
+
+    // The text of the section that remains.
+    QStringView Rest() const { return section_.Rest(); }
+
+private:
+    QString CommenterName() const;
+
+    PageText section_;
+};
