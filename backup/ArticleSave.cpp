@@ -45,6 +45,7 @@ public:
         } else if (format == QLatin1String("txt")) {
             Walk(&SaveRun::SaveText, {QStringLiteral(".txt")});
         }
+        platform::SyncFolder(spaceFolder_);
         QString status = QStringLiteral("保存完毕！");
         if (outcome_.failed > 0) {
             status += QStringLiteral("其中 ") + QString::number(outcome_.failed) +
