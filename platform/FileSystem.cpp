@@ -47,11 +47,15 @@ bool WriteAll(int fd, const std::string& content) {
 }
 
 // Creates a new file beside the destination, with the permissions a new file gets, and
-// stores its name. Returns its descriptor, or -1 with errno set.
+// stores its name. Returns its descriptor, or -1 with errno set. The name is short whatever
+// the destination's, which may already take all the room a name has.
 int OpenBeside(const std::string& destination, std::string& temporary) {
     static std::atomic<unsigned> counter{0};
+    const std::size_t slash = destination.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = destination + "." + std::to_string(::getpid()) + "-" +
+        temporary = folder + ".pagewren-" + std::to_string(::getpid()) + "-" +
                     std::to_string(counter.fetch_add(1)) + ".tmp";
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
