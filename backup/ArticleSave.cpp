@@ -67,6 +67,8 @@ public:
         } else if (format == QLatin1String("txt")) {
             Walk(&SaveRun::SaveText, {QStringLiteral(".txt")});
         }
+        // Files are written without a sync each; the end of the save makes them durable.
+        platform::SyncFolder(spaceFolder_);
         controls_.SetStatus(EndStatus());
         controls_.SetSaveEnabled(true);
         controls_.SetSaveCaption(QStringLiteral("保存文章"));

@@ -51,5 +51,6 @@ bool RunCssSave(CssWindowControls& controls) {
                              kErrorTitle);
         return false;
     }
+    platform::SyncFolder(folder);
     return true;
 }

@@ -16,7 +16,7 @@ constexpr const char* kAnsiCodepage = "CP936";
 constexpr const char* kUtf8 = "UTF-8";
 constexpr char16_t kReplacement = 0xFFFD;
 
-// Owns one conversion descriptor for the length of a call, so every exit closes it.
+// Owns one conversion descriptor, closed when it goes.
 class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
@@ -29,6 +29,13 @@ public:
     Converter& operator=(const Converter&) = delete;
 
     bool IsOpen() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Forgets anything a conversion before left behind, as a newly opened one would.
+    void Reset() {
+        if (IsOpen()) {
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
 
     // Converts as much of [in, in + inLeft) as it can, appending to out; returns the errno
     // that stopped it, or 0 when all input was used.
@@ -49,6 +56,22 @@ public:
 private:
     iconv_t cd_;
 };
+
+// Opening a converter costs far more than most texts take to convert, and a descriptor may
+// not be shared between threads, so each thread keeps its own for the program's character
+// sets.
+struct ThreadConverters {
+    Converter toAnsi{kAnsiCodepage, kUtf8};
+    Converter fromAnsi{kUtf8, kAnsiCodepage};
+    Converter fromGb18030{kUtf8, "GB18030"};
+};
+
+Converter& Cached(Converter ThreadConverters::*which) {
+    thread_local ThreadConverters converters;
+    Converter& converter = converters.*which;
+    converter.Reset();
+    return converter;
+}
 
 // Length of the UTF-8 sequence that starts with this byte; a stray byte counts as one.
 size_t Utf8SequenceLength(unsigned char lead) {
@@ -91,25 +114,69 @@ bool IsCharsetName(const QString& name) {
     return kPlainName.match(name).hasMatch();
 }
 
-// Converts bytes in the iconv character set `from` to text; each undecodable character,
-// as long as badLength says, becomes U+FFFD.
-QString Decode(std::string_view bytes, const char* from, size_t (*badLength)(const char*, size_t)) {
-    Converter converter(kUtf8, from);
+// Converts the bytes with the open converter, appending UTF-8 to out; each undecodable
+// character, as long as badLength says, becomes U+FFFD.
+void DecodeRun(Converter& converter, std::string_view bytes,
+               size_t (*badLength)(const char*, size_t), std::string& out) {
+    const char* in = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        const int error = converter.Run(in, left, out);
+        if (error == 0) {
+            break;
+        }
+        out += "\xEF\xBF\xBD";
+        const size_t skip = error == EINVAL ? left : badLength(in, left);
+        in += skip;
+        left -= skip;
+    }
+}
+
+// Converts bytes in the iconv character set of the converter to text; each undecodable
+// character, as long as badLength says, becomes U+FFFD.
+QString Decode(std::string_view bytes, Converter& converter,
+               size_t (*badLength)(const char*, size_t)) {
     if (!converter.IsOpen()) {
         return QString(static_cast<qsizetype>(bytes.size()), QChar(kReplacement));
     }
     std::string utf8;
-    const char* in = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        const int error = converter.Run(in, left, utf8);
-        if (error == 0) {
-            break;
+    utf8.reserve(bytes.size() + bytes.size() / 2);
+    DecodeRun(converter, bytes, badLength, utf8);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// Where the character that starts at `at` ends in code page 936 bytes, as the converter and
+// BadAnsiCharacterLength cut them: a lead byte takes the byte after it when that could
+// trail it, whether or not the pair is assigned.
+size_t AnsiCharacterEnd(std::string_view bytes, size_t at) {
+    return at + BadAnsiCharacterLength(bytes.data() + at, bytes.size() - at);
+}
+
+// Pages are mostly markup in ASCII, which reads as itself in code page 936: only the runs
+// of other characters go through the converter, cut where a character ends, so that the
+// text comes out as converting the whole would give it.
+QString DecodeAnsi(std::string_view bytes) {
+    Converter& converter = Cached(&ThreadConverters::fromAnsi);
+    if (!converter.IsOpen()) {
+        return QString(static_cast<qsizetype>(bytes.size()), QChar(kReplacement));
+    }
+    std::string utf8;
+    utf8.reserve(bytes.size() + bytes.size() / 2);
+    size_t at = 0;
+    while (at < bytes.size()) {
+        size_t end = at;
+        while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) {
+            ++end;
         }
-        utf8 += "\xEF\xBF\xBD";
-        const size_t skip = error == EINVAL ? left : badLength(in, left);
-        in += skip;
-        left -= skip;
+        utf8.append(bytes.data() + at, end - at);
+        at = end;
+        while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x80) {
+            end = AnsiCharacterEnd(bytes, end);
+        }
+        if (end > at) {
+            DecodeRun(converter, bytes.substr(at, end - at), BadAnsiCharacterLength, utf8);
+            at = end;
+        }
     }
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
@@ -120,28 +187,43 @@ std::string ToAnsi(const QString& text) {
     // Qt turns an unpaired surrogate into U+FFFD here, which the code page then lacks.
     const QByteArray utf8 = text.toUtf8();
     std::string out;
-    Converter converter(kAnsiCodepage, kUtf8);
+    Converter& converter = Cached(&ThreadConverters::toAnsi);
     if (!converter.IsOpen()) {
         return std::string(static_cast<size_t>(text.size()), '?');
     }
+    out.reserve(static_cast<size_t>(utf8.size()));
     const char* in = utf8.constData();
-    size_t left = static_cast<size_t>(utf8.size());
-    while (left > 0) {
-        const int error = converter.Run(in, left, out);
-        if (error == 0) {
-            break;
+    const char* const end = in + utf8.size();
+    while (in < end) {
+        // ASCII is the same in the code page; only other characters need the converter, and
+        // a UTF-8 sequence never holds an ASCII byte, so runs cut there convert as the whole.
+        const char* run = in;
+        while (run < end && static_cast<unsigned char>(*run) < 0x80) {
+            ++run;
         }
-        // Whether unmappable (EILSEQ) or cut short (EINVAL), the character is replaced.
-        out += '?';
-        const size_t skip = std::min(Utf8SequenceLength(static_cast<unsigned char>(*in)), left);
-        in += skip;
-        left -= skip;
+        out.append(in, static_cast<size_t>(run - in));
+        in = run;
+        while (run < end && static_cast<unsigned char>(*run) >= 0x80) {
+            ++run;
+        }
+        size_t left = static_cast<size_t>(run - in);
+        while (left > 0) {
+            const int error = converter.Run(in, left, out);
+            if (error == 0) {
+                break;
+            }
+            // Whether unmappable (EILSEQ) or cut short (EINVAL), the character is replaced.
+            out += '?';
+            const size_t skip = std::min(Utf8SequenceLength(static_cast<unsigned char>(*in)), left);
+            in += skip;
+            left -= skip;
+        }
     }
     return out;
 }
 
 QString FromAnsi(std::string_view bytes) {
-    return Decode(bytes, kAnsiCodepage, BadAnsiCharacterLength);
+    return DecodeAnsi(bytes);
 }
 
 QString FromCharset(std::string_view bytes, const QString& charset) {
@@ -151,13 +233,14 @@ QString FromCharset(std::string_view bytes, const QString& charset) {
         return FromAnsi(bytes);
     }
     if (name == QLatin1String("gb18030")) {
-        return Decode(bytes, "GB18030", BadAnsiCharacterLength);
+        return Decode(bytes, Cached(&ThreadConverters::fromGb18030), BadAnsiCharacterLength);
     }
     const std::string iconvName = name.toStdString();
-    if (!Converter(kUtf8, iconvName.c_str()).IsOpen()) {
+    Converter converter(kUtf8, iconvName.c_str());
+    if (!converter.IsOpen()) {
         return FromAnsi(bytes);
     }
-    return Decode(bytes, iconvName.c_str(), OneByte);
+    return Decode(bytes, converter, OneByte);
 }
 
 QString CharsetOf(const std::string& contentType) {

@@ -21,9 +21,15 @@ bool IsNonEmptyFile(const QString& path);
 // Creates one folder whose parent exists. Returns false when it could not be made.
 bool CreateFolder(const QString& path);
 
-// Creates the file anew and writes each line in code page 936 followed by CR LF.
-// Returns false when the file could not be created or written in full.
+// Creates the file anew and writes each line in code page 936 followed by CR LF; an earlier
+// file of that name stays whole until the new one takes its place. The file is not synced
+// to disk: a save calls SyncFolder once at its end. Returns false when the file could not
+// be created or written in full.
 bool WriteAnsiLines(const QString& path, const QStringList& lines);
+
+// Writes to disk everything written so far in the folder's file system, so that saved files
+// survive a crash. Returns false when the folder cannot be opened or the sync fails.
+bool SyncFolder(const QString& path);
 
 }  // namespace platform
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -29,6 +31,56 @@ std::string& PrefixStore() {
 }
 
 thread_local EventPump* requestPump = nullptr;
+
+// Threads that run transfers, kept between requests: starting a thread for every request cost
+// more than the request itself to a near server. Each job gets a thread of its own, an idle
+// one when there is one, so transfers never wait for each other.
+class TransferThreads {
+public:
+    void Start(std::function<void()> job) {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+        if (jobs_.size() > idle_) {
+            std::thread([this] { Serve(); }).detach();
+        } else {
+            wake_.notify_one();
+        }
+    }
+
+private:
+    // An idle thread ends after this long without work, so that a burst leaves none behind.
+    static constexpr std::chrono::seconds kIdleLimit{30};
+
+    void Serve() {
+        for (;;) {
+            std::function<void()> job;
+            {
+                std::unique_lock lock(mutex_);
+                ++idle_;
+                const bool woken =
+                    wake_.wait_for(lock, kIdleLimit, [this] { return !jobs_.empty(); });
+                --idle_;
+                if (!woken) {
+                    return;
+                }
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+            }
+            job();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> jobs_;
+    std::size_t idle_ = 0;
+};
+
+// Never torn down: idle threads wait on it until the process ends.
+TransferThreads& Threads() {
+    static auto* threads = new TransferThreads();  // NOLINT: lives as long as the process
+    return *threads;
+}
 
 // One request with its retries: a busy server is waited out, and with a replay prefix an
 // error status is the archive's own page.
@@ -95,12 +147,11 @@ struct HttpTransfer::State {
     std::condition_variable ended;
     bool done = false;
     std::optional<HttpResponse> response;
-    std::thread worker;
 };
 
 HttpTransfer::HttpTransfer(std::string address, Payload payload)
     : state_(std::make_shared<State>()) {
-    state_->worker = std::thread([state = state_, address = std::move(address), payload] {
+    Threads().Start([state = state_, address = std::move(address), payload] {
         std::optional<HttpResponse> response = Perform(address, payload, state->abort);
         {
             std::lock_guard lock(state->mutex);
@@ -112,9 +163,11 @@ HttpTransfer::HttpTransfer(std::string address, Payload payload)
 }
 
 HttpTransfer::~HttpTransfer() {
-    // The abort wakes the worker at once, wherever it waits.
+    // The abort wakes the worker at once, wherever it waits; once done, the worker no longer
+    // touches the request and goes back to wait for the next.
     Abort();
-    state_->worker.join();
+    std::unique_lock lock(state_->mutex);
+    state_->ended.wait(lock, [this] { return state_->done; });
 }
 
 bool HttpTransfer::Done() const {

@@ -33,12 +33,12 @@ std::string Commenter(const Comment& comment) {
 
 // Each result: the article title in a size 3 font, the comment text in a size -1 font, then
 // "评论者:" with the commenter and the date after two &nbsp;.
-std::string CommentEntries(const Space& space, int first, int count) {
+std::string CommentEntries(const SpaceStore& store, const Space& space, int first, int count) {
     std::string html = "<div id=\"result\">";
     const int end = std::min(first + count, static_cast<int>(space.comments.size()));
     for (int i = first; i < end; ++i) {
         const Comment& comment = space.comments[static_cast<std::size_t>(i)];
-        const ArticleRef ref = SpaceStore::FindArticle(space, comment.articleId);
+        const ArticleRef ref = store.FindArticle(space, comment.articleId);
         html += "<p class=\"s_item\"><a href=\"http://hi.baidu.com/" + space.name + "/blog/item/" +
                 comment.articleId + ".html\"><font size=\"3\">" + EscapeHtml(ref.article->title) +
                 "</font></a><br><font size=-1>" + EscapeHtml(comment.text) +
@@ -81,7 +81,7 @@ std::string SearchPagebar(const Space& space, int pageNo, int last) {
 
 }  // namespace
 
-std::string CommentSearchPage(const Space* space, int pageNo) {
+std::string CommentSearchPage(const SpaceStore& store, const Space* space, int pageNo) {
     std::string page = PageHead("百度空间 - 评论搜索");
     // The results stand between the search tab and the search box.
     page += "<div class=\"s_tab\">文章评论</div>";
@@ -90,7 +90,8 @@ std::string CommentSearchPage(const Space* space, int pageNo) {
     if (count == 0 || pageNo < 0 || pageNo > last) {
         page += "<div class=\"noresult\">暂无评论</div>";
     } else {
-        page += CommentEntries(*space, pageNo * space->commentsPerPage, space->commentsPerPage);
+        page +=
+            CommentEntries(store, *space, pageNo * space->commentsPerPage, space->commentsPerPage);
         page += SearchPagebar(*space, pageNo, last);
     }
     page +=

@@ -59,7 +59,7 @@ const Category* FindCategory(const Space& space, const std::string& slug) {
     return nullptr;
 }
 
-Reply SpaceReply(const Space& space, const std::vector<std::string>& s) {
+Reply SpaceReply(const SpaceStore& store, const Space& space, const std::vector<std::string>& s) {
     const std::size_t n = s.size();
     if (n == 1) {
         return HomePageReply(space);
@@ -85,7 +85,7 @@ Reply SpaceReply(const Space& space, const std::vector<std::string>& s) {
         return PageReply(Playlist(space));
     }
     if (n == 4 && s[1] == "blog" && s[2] == "item" && s[3].ends_with(".html")) {
-        const ArticleRef ref = SpaceStore::FindArticle(space, s[3].substr(0, s[3].size() - 5));
+        const ArticleRef ref = store.FindArticle(space, s[3].substr(0, s[3].size() - 5));
         if (ref.article != nullptr) {
             return PageReply(ArticlePage(space, *ref.category, *ref.article));
         }
@@ -117,12 +117,12 @@ Reply Route(const SpaceStore& store, const RequestTarget& target) {
         return ErrorReply(store.IsSongHost(target.host) ? 404 : 502);
     }
     if (target.path == "/sys/search") {
-        return PageReply(CommentSearchPage(store.Find(target.Param("hi")),
+        return PageReply(CommentSearchPage(store, store.Find(target.Param("hi")),
                                            PageNumber(target.Param("pageno")).value_or(-1)));
     }
     const std::vector<std::string> segments = Segments(target.path);
     const Space* space = segments.empty() ? nullptr : store.Find(segments[0]);
-    return space == nullptr ? ErrorReply(404) : SpaceReply(*space, segments);
+    return space == nullptr ? ErrorReply(404) : SpaceReply(store, *space, segments);
 }
 
 }  // namespace spacesim

@@ -164,8 +164,9 @@ void SpaceStore::Add(Space space) {
             CheckText(space, *text, "board message");
         }
     }
+    const ArticleIndex articles = IndexArticles(space);
     for (const Comment& comment : space.comments) {
-        if (FindArticle(space, comment.articleId).article == nullptr) {
+        if (!articles.contains(comment.articleId)) {
             Fail(space, "comment on unknown article \"" + comment.articleId + "\"");
         }
         if (!comment.authorSpace.empty() && !IsAddressPiece(comment.authorSpace, false)) {
@@ -176,7 +177,8 @@ void SpaceStore::Add(Space space) {
         }
     }
     const std::string name = space.name;
-    spaces_[name] = std::move(space);
+    Space& stored = spaces_[name] = std::move(space);
+    articles_[name] = IndexArticles(stored);
     songs_.clear();
     for (const auto& [spaceName, stored] : spaces_) {
         for (const Song& song : stored.songs) {
@@ -190,15 +192,23 @@ const Space* SpaceStore::Find(std::string_view name) const {
     return found == spaces_.end() ? nullptr : &found->second;
 }
 
-ArticleRef SpaceStore::FindArticle(const Space& space, std::string_view id) {
+SpaceStore::ArticleIndex SpaceStore::IndexArticles(const Space& space) {
+    ArticleIndex index;
     for (const Category& category : space.categories) {
         for (const Article& article : category.articles) {
-            if (article.id == id) {
-                return {&category, &article};
-            }
+            index.try_emplace(article.id, ArticleRef{&category, &article});
         }
     }
-    return {};
+    return index;
+}
+
+ArticleRef SpaceStore::FindArticle(const Space& space, std::string_view id) const {
+    const auto articles = articles_.find(space.name);
+    if (articles == articles_.end()) {
+        return {};
+    }
+    const auto found = articles->second.find(id);
+    return found == articles->second.end() ? ArticleRef{} : found->second;
 }
 
 const Song* SpaceStore::FindSong(std::string_view hostAndPath) const {

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace spacesim {
@@ -19,6 +20,13 @@ struct ArticleRef {
 // The spaces the simulator serves, checked once so that every page keeps its markers intact.
 class SpaceStore {
 public:
+    SpaceStore() = default;
+    // A copy's index would point into the original; moving keeps every space where it was.
+    SpaceStore(const SpaceStore&) = delete;
+    SpaceStore& operator=(const SpaceStore&) = delete;
+    SpaceStore(SpaceStore&&) = default;
+    SpaceStore& operator=(SpaceStore&&) = default;
+
     // Reads every *.json file of the folder as one space. Throws std::runtime_error naming the
     // file when one cannot be read or breaks a rule that Add checks.
     static SpaceStore FromFolder(const std::filesystem::path& folder);
@@ -33,8 +41,9 @@ public:
     // The space of that name, or nullptr.
     const Space* Find(std::string_view name) const;
 
-    // The article with that id in the space; both pointers are null when there is none.
-    static ArticleRef FindArticle(const Space& space, std::string_view id);
+    // The article with that id in the space (one this store serves); both pointers are null
+    // when there is none.
+    ArticleRef FindArticle(const Space& space, std::string_view id) const;
 
     // The song whose address is "host/path" (no scheme), or nullptr.
     const Song* FindSong(std::string_view hostAndPath) const;
@@ -46,7 +55,14 @@ public:
     std::vector<std::string> Names() const;
 
 private:
+    // Articles by id, the first of the listing order when ids repeat; keys and values point
+    // into the stored space.
+    using ArticleIndex = std::unordered_map<std::string_view, ArticleRef>;
+
+    static ArticleIndex IndexArticles(const Space& space);
+
     std::map<std::string, Space, std::less<>> spaces_;
+    std::map<std::string, ArticleIndex, std::less<>> articles_;
     std::map<std::string, Song, std::less<>> songs_;
 };
 

@@ -42,6 +42,23 @@ TEST_F(FileSystemTest, ALongerOldFileIsReplacedWhole) {
     EXPECT_TRUE(PathExists(path));
 }
 
+TEST_F(FileSystemTest, NothingButTheFileIsLeftBesideIt) {
+    const QString path = Path(QStringLiteral("a.txt"));
+    ASSERT_TRUE(PutFileBytes(path, "old"));
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(WriteAnsiLines(path, {QStringLiteral("new")}));
+    ASSERT_TRUE(CreateFolder(Path(QStringLiteral("dir"))));
+    EXPECT_FALSE(WriteAnsiLines(Path(QStringLiteral("dir")), {QStringLiteral("x")}));
+    EXPECT_EQ(
+        QDir(folder_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList({QStringLiteral("a.txt"), QStringLiteral("dir")}));
+    // A file others could not read before stays so.
+    EXPECT_EQ(QFile::permissions(path) & (QFile::ReadOther | QFile::ReadGroup),
+              QFile::Permissions());
+    EXPECT_TRUE(platform::SyncFolder(folder_.path()));
+    EXPECT_FALSE(platform::SyncFolder(Path(QStringLiteral("no such folder"))));
+}
+
 TEST_F(FileSystemTest, WritingIntoAMissingFolderFails) {
     EXPECT_FALSE(
         WriteAnsiLines(Path(QStringLiteral("no such folder/a.txt")), {QStringLiteral("x")}));
