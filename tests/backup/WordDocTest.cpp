@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "CliRunner.h"
+#include "ProcessWatch.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "TestArticleWindow.h"
@@ -75,50 +76,6 @@ QString HangingOffice(const QTemporaryDir& folder, const QString& pidFile) {
     file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
     return folder.path() + ":" + qgetenv("PATH");
 }
-
-pid_t NotedPid(const QString& pidFile) {
-    QFile file(pidFile);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
-}
-
-// Running or sleeping; a killed process whose parent is gone may linger as a zombie.
-bool Alive(pid_t pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    return close >= 0 && close + 2 < line.size() && line[close + 2] != 'Z';
-}
-
-bool EndsSoon(pid_t pid) {
-    for (int i = 0; i < 100 && Alive(pid); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return !Alive(pid);
-}
-
-// A pump with short waits that stops the run once the stand-in LibreOffice has started.
-class StopOnceOfficeRuns : public platform::EventPump {
-public:
-    explicit StopOnceOfficeRuns(QString pidFile) : pidFile_(std::move(pidFile)) {}
-    void PumpFor(int) override { stop_ = stop_ || NotedPid(pidFile_) > 0; }
-    bool StopRequested() const override { return stop_; }
-    double Pace() const override { return 0.001; }
-
-private:
-    QString pidFile_;
-    bool stop_ = false;
-};
-
-class StoppableWindow : public TestArticleWindow {
-public:
-    StoppableWindow(const QString& appFolder, const QString& pidFile)
-        : TestArticleWindow(appFolder, kSample), stopping(pidFile) {}
-    platform::EventPump& Pump() override { return stopping; }
-    StopOnceOfficeRuns stopping;
-};
 
 class WordDocTest : public ::testing::Test {
 protected:
@@ -206,7 +163,9 @@ TEST_F(WordDocTest, ClosedWindowOrInterruptLeavesNoLibreOfficeAndNoDocument) {
     QTemporaryDir fake;
     const QString pidFile = fake.filePath("pid");
     const QString path = HangingOffice(fake, pidFile);
-    StoppableWindow window(app_.Path(), pidFile);
+    TestArticleWindow window(app_.Path(), kSample);
+    window.pump.pace = 0.001;
+    window.pump.stopOnceWritten = pidFile;
     window.format = QStringLiteral("html & doc");
     AddThreeArticles(window);
     WithPath(path, [&] { EXPECT_THROW(RunArticleSave(window), platform::RunStopped); });

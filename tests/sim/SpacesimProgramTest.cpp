@@ -8,7 +8,10 @@
 #include <unistd.h>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <regex>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -80,30 +83,24 @@ private:
 };
 
 TEST(SpacesimProgram, PrintsItsFreePortFirstAndStopsOnSignal) {
-    Program program({"--port", "0", "--generate", "bigwren=40", "--fault",
-                     "/jiaoliao/profile=status404", "--busy", "/quietwren/blog=1:3"});
-    const std::string line = program.FirstLine();
-    std::smatch match;
-    ASSERT_TRUE(
-        std::regex_match(line, match, std::regex(R"(spacesim listening on 127\.0\.0\.1:(\d+))")))
-        << line;
-    const int port = std::stoi(match[1]);
-    EXPECT_GT(port, 0);
-
-    const std::string generated =
-        Utf8(Fetch("http://hi.baidu.com/bigwren/blog", Origin(port)).body);
-    EXPECT_EQ(Count(Cut(generated, "文章分类", "文章存档"), "category"), 10);
-    EXPECT_EQ(Fetch(Origin(port) + "/jiaoliao/blog").status, 200);
-    EXPECT_EQ(Fetch(Origin(port) + "/jiaoliao/profile").status, 404);
-    EXPECT_EQ(Header(Fetch(Origin(port) + "/quietwren/blog"), "Retry-After"), "3");
-    EXPECT_EQ(Fetch(Origin(port) + "/quietwren/blog").status, 200);
-    EXPECT_EQ(program.SignalAndWait(SIGTERM), 0);
-}
-
-TEST(SpacesimProgram, StopsOnInterrupt) {
-    Program program({"--port", "0"});
-    ASSERT_FALSE(program.FirstLine().empty());
-    EXPECT_EQ(program.SignalAndWait(SIGINT), 0);
+    for (const int signal : {SIGTERM, SIGINT}) {
+        Program program({"--port", "0", "--generate", "bigwren=40", "--fault",
+                         "/jiaoliao/profile=status404", "--busy", "/quietwren/blog=1:3"});
+        const std::string line = program.FirstLine();
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(line, match,
+                                     std::regex(R"(spacesim listening on 127\.0\.0\.1:(\d+))")))
+            << line;
+        const int port = std::stoi(match[1]);
+        const std::string generated =
+            Utf8(Fetch("http://hi.baidu.com/bigwren/blog", Origin(port)).body);
+        EXPECT_EQ(Count(generated, "title=\"查看该分类中所有文章\""), 10);
+        EXPECT_EQ(Fetch(Origin(port) + "/jiaoliao/blog").status, 200);
+        EXPECT_EQ(Fetch(Origin(port) + "/jiaoliao/profile").status, 404);
+        EXPECT_EQ(Header(Fetch(Origin(port) + "/quietwren/blog"), "Retry-After"), "3");
+        EXPECT_EQ(Fetch(Origin(port) + "/quietwren/blog").status, 200);
+        EXPECT_EQ(program.SignalAndWait(signal), 0);
+    }
 }
 
 TEST(SpacesimProgram, RefusesBadOptionsAndMissingData) {
@@ -112,6 +109,39 @@ TEST(SpacesimProgram, RefusesBadOptionsAndMissingData) {
     EXPECT_EQ(Program({"--busy", "/jiaoliao/blog=1:x"}).Wait(), 2);
     EXPECT_EQ(Program({"--generate", "bigwren"}).Wait(), 2);
     EXPECT_EQ(Program({"--data", "/nonexistent/spaces"}).Wait(), 1);
+}
+
+// A space file whose texts would move the client's cuts, or that does not parse, is refused
+// with its name in the error; a good one gives a space named after the file.
+TEST(SpaceFiles, BrokenOrCutMovingFilesAreRefusedByName) {
+    const std::string good = R"({"title": "T", "categories": [{"slug": "a", "name": "甲",
+        "articles": [{"id": "0123456789abcdef", "title": "TITLE", "date": "2009-01-01 00:00",
+                      "content": "C"}]}]})";
+    const auto with = [&](const std::string& from, const std::string& to) {
+        std::string text = good;
+        return text.replace(text.find(from), from.size(), to);
+    };
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("spacesim-files-" + std::to_string(getpid()));
+    for (const std::string& text :
+         {std::string("{\"title\": "), with("TITLE", "a_b"), with("TITLE", "my category"),
+          with("TITLE", "文章分类"), with("TITLE", "x [下一页]"), with("0123456789abcdef", "0123"),
+          with("\"a\"", "\"index\""), good}) {
+        SCOPED_TRACE(text);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / "somewren.json", std::ios::binary) << text;
+        std::ofstream(folder / "notes.txt") << "not a space";
+        try {
+            const spacesim::SpaceStore store = spacesim::SpaceStore::FromFolder(folder);
+            EXPECT_EQ(text, good);
+            EXPECT_EQ(store.Names(), std::vector<std::string>{"somewren"});
+        } catch (const std::runtime_error& error) {
+            EXPECT_NE(text, good);
+            EXPECT_NE(std::string(error.what()).find("somewren.json"), std::string::npos);
+        }
+    }
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -100,9 +100,3 @@ void LocalHttpServer::Answer(int connection) {
         sent += static_cast<size_t>(put);
     }
 }
-
-int UnusedPort() {
-    int port = 0;
-    close(BindLoopback(port));
-    return port;
-}

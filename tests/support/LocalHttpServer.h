@@ -37,6 +37,3 @@ private:
     std::vector<std::string> requests_;
     std::thread thread_;
 };
-
-// A port on which nothing listens, taken by binding and closing a socket.
-int UnusedPort();
