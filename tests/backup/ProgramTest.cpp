@@ -20,16 +20,6 @@ QStringList SleepingChild(const QString& pidFile) {
     return {"-c", "sleep 30 & echo $! > '" + pidFile + "'; wait"};
 }
 
-TEST(RunProgram, ReportsTheExitStatus) {
-    EXPECT_TRUE(RunProgram("sh", {"-c", "exit 0"}, 10000, nullptr).Succeeded());
-    EXPECT_EQ(RunProgram("no-such-program-pagewren", {}, 10000, nullptr).outcome,
-              ProgramRun::Outcome::NotStarted);
-    const ProgramRun failed = RunProgram("sh", {"-c", "exit 3"}, 10000, nullptr);
-    EXPECT_EQ(failed.outcome, ProgramRun::Outcome::Finished);
-    EXPECT_EQ(failed.exitCode, 3);
-    EXPECT_FALSE(failed.Succeeded());
-}
-
 TEST(RunProgram, TimeOutKillsTheProgramAndWhatItStarted) {
     QTemporaryDir dir;
     const QString pidFile = dir.filePath("pid");

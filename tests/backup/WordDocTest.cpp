@@ -66,12 +66,13 @@ void WithPath(const QString& folders, Body body) {
     setenv("PATH", path.constData(), 1);
 }
 
-// A folder holding a stand-in "soffice" that notes its process id in pidFile and hangs.
+// A folder holding a stand-in "soffice" that starts a long sleep of its own, notes the
+// sleep's process id in pidFile and hangs: stopping the run must end what it started too.
 QString HangingOffice(const QTemporaryDir& folder, const QString& pidFile) {
     const QString script = folder.filePath("soffice");
     QFile file(script);
     file.open(QIODevice::WriteOnly);
-    file.write(("#!/bin/sh\necho $$ > '" + pidFile + "'\nexec sleep 60\n").toLocal8Bit());
+    file.write(("#!/bin/sh\nsleep 60 & echo $! > '" + pidFile + "'\nwait\n").toLocal8Bit());
     file.close();
     file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
     return folder.path() + ":" + qgetenv("PATH");
