@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <QDirIterator>
 #include <QProcess>
 #include <QThread>
 
@@ -17,9 +16,7 @@ const QString kItem = QStringLiteral("/jiaoliao/blog/item/");
 // Every file beneath the folder with its bytes, by path relative to it.
 std::map<QString, std::string> Tree(const TempFolder& folder) {
     std::map<QString, std::string> files;
-    QDirIterator it(folder.Path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = QDir(folder.Path()).relativeFilePath(it.next());
+    for (const QString& path : folder.Files()) {
         files[path] = folder.Read(path);
     }
     return files;
@@ -39,19 +36,6 @@ protected:
             arguments << "--replay" << prefix;
         }
         return RunCli(arguments + command);
-    }
-
-    // Starts pagewren-cli at the windows' pace, to be interrupted.
-    void Start(QProcess& cli, const TempFolder& app, const QStringList& command) {
-        cli.start(QStringLiteral(PAGEWREN_CLI_PATH),
-                  QStringList{"--app-dir", app.Path(), "--json"} + command);
-        ASSERT_TRUE(cli.waitForStarted());
-    }
-
-    static void Interrupt(QProcess& cli, int afterMs) {
-        QThread::msleep(afterMs);
-        kill(static_cast<pid_t>(cli.processId()), SIGINT);
-        ASSERT_TRUE(cli.waitForFinished(10000));
     }
 
     int ArticleRequests() const {
@@ -124,9 +108,12 @@ TEST_F(ArchiveTest, MissingCaptureBusyArchiveAndTheBanner) {
 TEST_F(ArchiveTest, InterruptedSaveLeavesWholeFilesAndResumesWithSkipSaved) {
     TempFolder app;
     QProcess cli;
-    // Two seconds an article: interrupted during the third article's wait.
-    Start(cli, app, {"articles", kSample, "--wait", "0", "--save", "txt"});
-    Interrupt(cli, 5000);
+    // At the windows' pace, two seconds an article: interrupted during the third article's wait.
+    cli.start(QStringLiteral(PAGEWREN_CLI_PATH), {"--app-dir", app.Path(), "--json", "articles",
+                                                  kSample, "--wait", "0", "--save", "txt"});
+    QThread::msleep(5000);
+    kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    ASSERT_TRUE(cli.waitForFinished(10000));
     EXPECT_EQ(cli.exitCode(), 130);
     EXPECT_EQ(ListRows(JsonLines(cli.readAllStandardOutput().toStdString()), "LVnum").size(), 17u);
     const auto saved = Tree(app);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 
 #include "SimFixture.h"
@@ -37,16 +36,7 @@ protected:
         RunArticleCatalogue(window_);
     }
     std::string Read(const QString& relative) const { return app_.Read(relative); }
-    // Every file beneath the application folder, as paths relative to it.
-    QStringList Files() const {
-        QStringList files;
-        QDirIterator it(app_.Path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            files << QDir(app_.Path()).relativeFilePath(it.next());
-        }
-        files.sort();
-        return files;
-    }
+    QStringList Files() const { return app_.Files(); }
 
     SimFixture sim_;
     TempFolder app_;

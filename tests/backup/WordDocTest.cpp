@@ -3,7 +3,6 @@
 #include <signal.h>
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -94,14 +93,11 @@ protected:
     // Every file beneath the application folder whose name ends so, as full paths.
     QStringList Files(const QString& ending) const {
         QStringList files;
-        QDirIterator it(app_.Path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString file = it.next();
+        for (const QString& file : app_.Files()) {
             if (file.endsWith(ending)) {
-                files << file;
+                files << app_.Path() + "/" + file;
             }
         }
-        files.sort();
         return files;
     }
 

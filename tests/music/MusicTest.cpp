@@ -83,10 +83,7 @@ TEST_F(MusicTest, EverySongKeepsItsOwnFileAndAFailedOneKeepsTheEarlierCopy) {
 }
 
 TEST_F(MusicTest, PlaylistWalkEndsOnAnyPlaylist) {
-    const struct {
-        const char* playlist;
-        QStringList rows;
-    } cases[] = {
+    const std::pair<const char*, QStringList> cases[] = {
         {"Version=<ref href=\"http://m.test/a.mp3\" /><ref href=\"http://m.test/a.mp3\" />"
          "<ref href=\"http://m.test/b.mp3\" />",
          {"1 http://m.test/a.mp3"}},
@@ -96,13 +93,13 @@ TEST_F(MusicTest, PlaylistWalkEndsOnAnyPlaylist) {
         {"<ref href=\"http://m.test/a.mp3\" /> without the mark", {}},
         {"Version=<ref href=\"http://m.test/a.mp3", {"1 "}},
     };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.playlist);
-        sim_.Server().SetPage("/odd/music/music.pls", test.playlist);
+    for (const auto& [playlist, rows] : cases) {
+        SCOPED_TRACE(playlist);
+        sim_.Server().SetPage("/odd/music/music.pls", playlist);
         TestMusicWindow window(app_.Path(), QStringLiteral("http://hi.baidu.com/odd"));
         RunPlaylistRetrieval(window);
-        EXPECT_EQ(Rows(window), test.rows);
-        EXPECT_EQ(window.songStatuses.last(), QStringLiteral("共 %1 歌曲").arg(test.rows.size()));
+        EXPECT_EQ(Rows(window), rows);
+        EXPECT_EQ(window.songStatuses.last(), QStringLiteral("共 %1 歌曲").arg(rows.size()));
     }
 }
 
