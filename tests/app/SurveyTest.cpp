@@ -52,7 +52,8 @@ protected:
 };
 
 TEST_F(SurveyTest, SampleSpaceFillsListsLabelsAndSettings) {
-    Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+    Survey(QStringLiteral("hi.baidu.com/jiaoliao"));
+    EXPECT_EQ(window_.address, "http://hi.baidu.com/jiaoliao");
     ASSERT_EQ(window_.categories.RowCount(), 4);
     EXPECT_EQ(window_.categories.Cell(1, 0), "1");
     EXPECT_EQ(window_.categories.Cell(4, 0), "4");
@@ -72,7 +73,7 @@ TEST_F(SurveyTest, SampleSpaceFillsListsLabelsAndSettings) {
     EXPECT_EQ(sim_.Requests().size(), 4u);
 }
 
-TEST_F(SurveyTest, SpaceWithoutCommentsEndsEarlyAndSavesNothing) {
+TEST_F(SurveyTest, QuietSpaceEndsEarlyAndAPageBarWithoutLastLinkCountsItsLinks) {
     Survey(QStringLiteral("http://hi.baidu.com/quietwren"));
     EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间没有背景音乐");
     EXPECT_EQ(window_.songs.RowCount(), 0);
@@ -80,18 +81,10 @@ TEST_F(SurveyTest, SpaceWithoutCommentsEndsEarlyAndSavesNothing) {
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间没有文章评论");
     EXPECT_TRUE(window_.surveyEnabled);
     EXPECT_FALSE(QFile::exists(app_.Path() + "/blogurl.ini"));
-}
 
-TEST_F(SurveyTest, PageBarWithoutLastPageLinkCountsItsLinks) {
     Survey(QStringLiteral("http://hi.baidu.com/smallwren"));
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 30 条文章评论");
     EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间共有 1 首背景音乐");
-}
-
-TEST_F(SurveyTest, AddressWithoutSchemeGetsOne) {
-    Survey(QStringLiteral("hi.baidu.com/jiaoliao"));
-    EXPECT_EQ(window_.address, "http://hi.baidu.com/jiaoliao");
-    EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/jiaoliao");
 }
 
 TEST_F(SurveyTest, UnusableAddressRequestsNothingAndIsStillSaved) {
@@ -105,7 +98,7 @@ TEST_F(SurveyTest, UnusableAddressRequestsNothingAndIsStillSaved) {
     EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://");
 }
 
-TEST_F(SurveyTest, FailedRequestsReadAsEmptyPages) {
+TEST_F(SurveyTest, FailedRequestsReadAsEmptyPagesAndADeadServerIsNoHang) {
     sim_.SetFault("/jiaoliao/blog", "refuse");
     sim_.SetFault("/jiaoliao/music/music.pls", "truncate");
     sim_.SetFault("/jiaoliao/profile", "status500");
@@ -115,59 +108,44 @@ TEST_F(SurveyTest, FailedRequestsReadAsEmptyPages) {
     EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间没有背景音乐");
     EXPECT_EQ(Label(SurveyLabel::Board), "您的百度空间共有 0 条留言");
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 50 条文章评论");
-}
 
-TEST_F(SurveyTest, DeadServerIsAFailedRequestNotAHang) {
     sim_.Stop();
     Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
-    EXPECT_EQ(window_.categories.RowCount(), 0);
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 0 条文章评论");
     EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/jiaoliao");
 }
 
-// Pages that no sample space holds: what an archive may serve, broken or hostile.
+// Pages that no sample space holds: what an archive may serve, broken or hostile. Each case
+// is one page and the caption or row count it must end in.
 class HostileSurveyTest : public SurveyTest {
 protected:
-    void Page(const std::string& path, const std::string& html) {
+    void Survey(const std::string& path, const std::string& html) {
         sim_.Server().SetPage(path, html);
-    }
-    void Survey() { SurveyTest::Survey(QStringLiteral("http://hi.baidu.com/odd")); }
-    static std::string SearchPath() {
-        return "/sys/search?pageno=0&type=9&sort=1&word=&entry=2&region=3&hi=odd&date=";
+        SurveyTest::Survey(QStringLiteral("http://hi.baidu.com/odd"));
     }
 };
 
-TEST_F(HostileSurveyTest, CategoryCountsAreSummed) {
-    std::string section = "文章分类";
-    for (const auto& [name, count] : {std::pair{"甲", "5"}, {"乙", "12"}, {"丙", "0"}}) {
-        section += std::string(
-                       "<div class=\"item\"><a href=\"/odd/blog/category/x\" "
-                       "title=\"查看该分类中所有文章\">") +
-                   name + "</a>(" + count + ")</div>";
+TEST_F(HostileSurveyTest, CategoryCountsAreSummedWithinSixteenBits) {
+    const auto item = [](const std::string& name, const std::string& count) {
+        return "<div class=\"item\"><a href=\"/odd/blog/category/x\" "
+               "title=\"查看该分类中所有文章\">" +
+               name + "</a>(" + count + ")</div>";
+    };
+    const std::pair<std::string, QString> pages[] = {
+        {item("甲", "5") + item("乙", "12") + item("丙", "0"), "3 个“文章分类”和 17"},
+        {"category category (30000) category", "3 个“文章分类”和 0"},
+        // The second count would pass 32767: the total keeps the first.
+        {item("大", "30000") + item("大", "30000"), "2 个“文章分类”和 30000"},
+    };
+    for (const auto& [section, caption] : pages) {
+        Survey("/odd/blog", "文章分类" + section + "文章存档");
+        EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 " + caption + " 篇文章")
+            << section;
     }
-    Page("/odd/blog", section + "文章存档");
-    Survey();
-    ASSERT_EQ(window_.categories.RowCount(), 3);
+    Survey("/odd/blog", "文章分类" + item("甲", "5") + item("乙", "12") + "文章存档");
     EXPECT_EQ(window_.categories.Cell(2, 1), "乙");
     EXPECT_EQ(window_.categories.Cell(2, 2), "12");
     EXPECT_EQ(window_.categories.Cell(2, 3), "http://hi.baidu.com/odd/odd/blog/category/x");
-    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 3 个“文章分类”和 17 篇文章");
-}
-
-TEST_F(HostileSurveyTest, CategoriesWithoutMarkersStillGetRowsAndTotalsStayIn16Bits) {
-    Page("/odd/blog", "文章分类 category category (30000) category 文章存档");
-    Survey();
-    EXPECT_EQ(window_.categories.RowCount(), 3);
-    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 3 个“文章分类”和 0 篇文章");
-
-    std::string section = "文章分类";
-    for (int i = 0; i < 2; ++i) {
-        section += "<a href=\"/category/\" title=\"查看该分类中所有文章\">大</a>(30000)";
-    }
-    Page("/odd/blog", section + "文章存档");
-    Survey();
-    // The second count would pass 32767: the total keeps the first.
-    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 2 个“文章分类”和 30000 篇文章");
 }
 
 TEST_F(HostileSurveyTest, PlaylistWalkEndsOnAnyPlaylist) {
@@ -179,40 +157,30 @@ TEST_F(HostileSurveyTest, PlaylistWalkEndsOnAnyPlaylist) {
         {"<entry><ref href=\"http://s/a.mp3\"><ref href=\"http://s/b.mp3\">", 1},
     };
     for (const auto& [playlist, rows] : playlists) {
-        Page("/odd/music/music.pls", playlist);
-        Survey();
+        Survey("/odd/music/music.pls", playlist);
         EXPECT_EQ(window_.songs.RowCount(), rows) << playlist;
     }
 }
 
-TEST_F(HostileSurveyTest, PageBarWalkEndsOnAnyBar) {
+TEST_F(HostileSurveyTest, CommentEstimateEndsOnAnyPageBar) {
     const std::string link = "<a href=\"/sys/search?pageno=1&hi=odd&date=\">";
     const std::pair<std::string, QString> bars[] = {
-        {"search_pagebar" + link + "[2]</a>&nbsp;" + link + "[3]</a>&nbsp;下一页", "30"},
-        {"search_pagebar" + link + "[2]</a>&nbsp;" + link + "[9 下一页", "20"},
-        {"search_pagebar" + link + "[2]</a>&nbsp;" + link + "[3]</a>&nbsp;", "0"},
-        {"search_pagebar" + link + "[x]</a>&nbsp;下一页", "0"},
-        {"search_pagebar &date=\">[]</a>&nbsp;]</a>&nbsp;下一页", "0"},
-        {"search_pagebar 下一页", "0"},
+        {"search_pagebar" + link + "[2]</a>&nbsp;" + link + "[3]</a>&nbsp;下一页", "约有 30 "},
+        {"search_pagebar" + link + "[2]</a>&nbsp;" + link + "[9 下一页", "约有 20 "},
+        {"search_pagebar" + link + "[2]</a>&nbsp;" + link + "[3]</a>&nbsp;", "约有 0 "},
+        {"search_pagebar" + link + "[x]</a>&nbsp;下一页", "约有 0 "},
+        {"search_pagebar &date=\">[]</a>&nbsp;]</a>&nbsp;下一页", "约有 0 "},
+        {"search_pagebar 下一页", "约有 0 "},
+        {"[下一页]<a href=\"?pageno=4&type=9\">[尾页]", "约有 50 "},
+        {"[下一页]<a href=\"?pageno=last&type=9\">[尾页]", "约有 10 "},
+        // A last page beyond 16 bits leaves the line empty.
+        {"[下一页]<a href=\"?pageno=5000&type=9\">[尾页]", ""},
     };
     for (const auto& [bar, estimate] : bars) {
-        Page(SearchPath(), bar);
-        Survey();
-        EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 " + estimate + " 条文章评论")
-            << bar;
+        Survey("/sys/search?pageno=0&type=9&sort=1&word=&entry=2&region=3&hi=odd&date=", bar);
+        const QString caption = estimate.isEmpty() ? "" : "您的百度空间" + estimate + "条文章评论";
+        EXPECT_EQ(Label(SurveyLabel::Comments), caption) << bar;
     }
-}
-
-TEST_F(HostileSurveyTest, LastPageLinkBeyond16BitsLeavesTheLineEmpty) {
-    Page(SearchPath(), "[下一页]<a href=\"?pageno=4&type=9\">[尾页]");
-    Survey();
-    EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 50 条文章评论");
-    Page(SearchPath(), "[下一页]<a href=\"?pageno=5000&type=9\">[尾页]");
-    Survey();
-    EXPECT_EQ(Label(SurveyLabel::Comments), "");
-    Page(SearchPath(), "[下一页]<a href=\"?pageno=last&type=9\">[尾页]");
-    Survey();
-    EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 10 条文章评论");
 }
 
 }  // namespace

@@ -1,32 +1,24 @@
 #pragma once
 
-#include <map>
-#include <memory>
 #include <string>
+#include <vector>
 
-#include "LocalHttpServer.h"
+#include "SimFixture.h"
 
 // A blog service that answers the paths a test names with pages it writes itself (UTF-8 in
-// the test, code page 936 on the wire), reached through http_proxy while it lives. Every
-// other path gets an empty 404 page.
+// the test, code page 936 on the wire), reached through http_proxy while it lives: the
+// simulator with pages set, so every path no sample space holds is an error page.
 class FakeService {
 public:
-    FakeService();
-    ~FakeService();
-    FakeService(const FakeService&) = delete;
-    FakeService& operator=(const FakeService&) = delete;
+    // Answers requests for the path (e.g. "/x/blog", without host) with the page; the
+    // simulator reads a path with leading slashes doubled as the same path.
+    void Serve(const std::string& path, const std::string& utf8Page) {
+        sim_.Server().SetPage("/" + path.substr(path.find_first_not_of('/')), utf8Page);
+    }
 
-    // Answers requests for the path (e.g. "/x/blog", without host) with the page.
-    void Serve(const std::string& path, const std::string& utf8Page);
-
-    // The paths requested so far, oldest first.
-    std::vector<std::string> RequestedPaths() const;
+    // The requests received so far, oldest first.
+    std::vector<std::string> RequestedPaths() const { return sim_.Requests(); }
 
 private:
-    std::string Answer(const std::string& request);
-
-    std::map<std::string, std::string> pages_;
-    std::unique_ptr<LocalHttpServer> server_;
-    std::string savedProxy_;
-    bool hadProxy_ = false;
+    SimFixture sim_;
 };

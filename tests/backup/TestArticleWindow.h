@@ -2,12 +2,12 @@
 
 #include <QStringList>
 
+#include "TestPump.h"
 #include "backup/ArticleWindowControls.h"
-#include "platform/EventPump.h"
 #include "platform/MemoryList.h"
 
 // The article window's controls as plain values, with every status caption kept in order and
-// no waits at all.
+// no waits unless the test asks for them.
 class TestArticleWindow : public ArticleWindowControls {
 public:
     explicit TestArticleWindow(const QString& appFolder, const QString& address = QString())
@@ -51,5 +51,5 @@ public:
     QString saveCaption = QStringLiteral("保存文章");
     bool formatEnabled = true;
     mutable int waitReads = 0;
-    platform::SleepingPump pump{0.0};
+    TestPump pump{0.0};
 };

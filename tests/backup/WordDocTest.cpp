@@ -3,7 +3,6 @@
 #include <signal.h>
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -13,6 +12,7 @@
 #include <thread>
 
 #include "CliRunner.h"
+#include "ProcessWatch.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "TestArticleWindow.h"
@@ -65,60 +65,17 @@ void WithPath(const QString& folders, Body body) {
     setenv("PATH", path.constData(), 1);
 }
 
-// A folder holding a stand-in "soffice" that notes its process id in pidFile and hangs.
+// A folder holding a stand-in "soffice" that starts a long sleep of its own, notes the
+// sleep's process id in pidFile and hangs: stopping the run must end what it started too.
 QString HangingOffice(const QTemporaryDir& folder, const QString& pidFile) {
     const QString script = folder.filePath("soffice");
     QFile file(script);
     file.open(QIODevice::WriteOnly);
-    file.write(("#!/bin/sh\necho $$ > '" + pidFile + "'\nexec sleep 60\n").toLocal8Bit());
+    file.write(("#!/bin/sh\nsleep 60 & echo $! > '" + pidFile + "'\nwait\n").toLocal8Bit());
     file.close();
     file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
     return folder.path() + ":" + qgetenv("PATH");
 }
-
-pid_t NotedPid(const QString& pidFile) {
-    QFile file(pidFile);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
-}
-
-// Running or sleeping; a killed process whose parent is gone may linger as a zombie.
-bool Alive(pid_t pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    return close >= 0 && close + 2 < line.size() && line[close + 2] != 'Z';
-}
-
-bool EndsSoon(pid_t pid) {
-    for (int i = 0; i < 100 && Alive(pid); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return !Alive(pid);
-}
-
-// A pump with short waits that stops the run once the stand-in LibreOffice has started.
-class StopOnceOfficeRuns : public platform::EventPump {
-public:
-    explicit StopOnceOfficeRuns(QString pidFile) : pidFile_(std::move(pidFile)) {}
-    void PumpFor(int) override { stop_ = stop_ || NotedPid(pidFile_) > 0; }
-    bool StopRequested() const override { return stop_; }
-    double Pace() const override { return 0.001; }
-
-private:
-    QString pidFile_;
-    bool stop_ = false;
-};
-
-class StoppableWindow : public TestArticleWindow {
-public:
-    StoppableWindow(const QString& appFolder, const QString& pidFile)
-        : TestArticleWindow(appFolder, kSample), stopping(pidFile) {}
-    platform::EventPump& Pump() override { return stopping; }
-    StopOnceOfficeRuns stopping;
-};
 
 class WordDocTest : public ::testing::Test {
 protected:
@@ -136,14 +93,11 @@ protected:
     // Every file beneath the application folder whose name ends so, as full paths.
     QStringList Files(const QString& ending) const {
         QStringList files;
-        QDirIterator it(app_.Path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString file = it.next();
+        for (const QString& file : app_.Files()) {
             if (file.endsWith(ending)) {
-                files << file;
+                files << app_.Path() + "/" + file;
             }
         }
-        files.sort();
         return files;
     }
 
@@ -206,7 +160,9 @@ TEST_F(WordDocTest, ClosedWindowOrInterruptLeavesNoLibreOfficeAndNoDocument) {
     QTemporaryDir fake;
     const QString pidFile = fake.filePath("pid");
     const QString path = HangingOffice(fake, pidFile);
-    StoppableWindow window(app_.Path(), pidFile);
+    TestArticleWindow window(app_.Path(), kSample);
+    window.pump.pace = 0.001;
+    window.pump.stopOnceWritten = pidFile;
     window.format = QStringLiteral("html & doc");
     AddThreeArticles(window);
     WithPath(path, [&] { EXPECT_THROW(RunArticleSave(window), platform::RunStopped); });

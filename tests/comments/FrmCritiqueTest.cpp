@@ -22,10 +22,7 @@ private slots:
         TempFolder app;
         QPointer<frmcritique> window = new frmcritique(app.Path());
         QCOMPARE(window->size(), QSize(Px(9885), Px(5895)));
-        QCOMPARE(window->txtblog->geometry(), QRect(Px(120), Px(120), Px(7935), Px(405)));
         QCOMPARE(window->lblmsg->geometry(), QRect(Px(120), Px(5640), Px(8055), Px(255)));
-        QCOMPARE(window->LVcritique->headerItem()->text(3), QStringLiteral("评论者"));
-        QCOMPARE(window->LVcritique->columnWidth(2), Px(5200));
         QVERIFY(!window->cmdsave->isEnabled());
 
         window->show();

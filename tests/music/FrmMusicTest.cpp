@@ -26,13 +26,8 @@ private slots:
         frmmusic window(app_->Path());
         QCOMPARE(window.size(), QSize(Px(9915), Px(4485)));
         QCOMPARE(window.txtblog->text(), QStringLiteral("http://hi.baidu.com/jiaoliao"));
-        QCOMPARE(window.cmdgetbgm->text(), QStringLiteral("获取背景音乐"));
-        QCOMPARE(window.cmdget->text(), QStringLiteral("下载背景音乐"));
         QVERIFY(!window.cmdget->isEnabled());
-        QCOMPARE(window.LVmusic->headerItem()->text(1), QStringLiteral("歌曲地址"));
-        QCOMPARE(window.LVmusic->columnWidth(0), Px(600));
         QCOMPARE(window.cmdget->geometry(), QRect(Px(8040), Px(3960), Px(1695), Px(375)));
-        QCOMPARE(window.Label1->geometry(), QRect(Px(3960), Px(4080), Px(3975), Px(255)));
         // Only the bar's top edge shows; the destination box lies below the client area.
         QVERIFY(window.ProgressBar1->y() < window.height());
         QVERIFY(window.ProgressBar1->y() + 5 >= window.height());

@@ -4,34 +4,16 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
-#include <utility>
-#include <vector>
 
 #include "TestFiles.h"
 #include "platform/EventPump.h"
 #include "platform/Shell.h"
 
 namespace {
-
-using Opened = std::pair<QString, QString>;
-
-TEST(ShellTest, AHandlerReceivesWhatTheDesktopWouldOpen) {
-    std::vector<Opened> opened;
-    platform::SetShellHandler(
-        [&](const QString& verb, const QString& target) { opened.emplace_back(verb, target); });
-    platform::OpenAddress(QStringLiteral("http://a/blog/item/1.html"));
-    platform::OpenFolder(QStringLiteral("/home/u/pagewren/小明/"));
-    platform::SetShellHandler({});
-    const std::vector<Opened> expected = {
-        {QStringLiteral("open"), QStringLiteral("http://a/blog/item/1.html")},
-        {QStringLiteral("explore"), QStringLiteral("/home/u/pagewren/小明/")}};
-    EXPECT_EQ(opened, expected);
-}
 
 TEST(ShellTest, WithoutAHandlerTheDesktopOpenerGetsTheFolder) {
     QTemporaryDir bin;
@@ -68,21 +50,6 @@ protected:
     char* argv_[2] = {name_, nullptr};
     QCoreApplication app_{argc_, argv_};
 };
-
-TEST_F(QtEventPumpTest, HandlesEventsThatArriveDuringTheWait) {
-    bool stop = false;
-    platform::QtEventPump pump(stop);
-    bool handled = false;
-    QTimer::singleShot(20, [&] {
-        handled = true;
-        stop = true;  // as a window's close handler does in the middle of a run
-    });
-    for (int i = 0; i < 100 && !handled; ++i) {
-        pump.PumpFor(15);
-    }
-    EXPECT_TRUE(handled);
-    EXPECT_TRUE(pump.StopRequested());
-}
 
 TEST_F(QtEventPumpTest, WaitingDoesNotKeepTheProcessorBusy) {
     bool stop = false;

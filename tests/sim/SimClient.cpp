@@ -60,28 +60,6 @@ std::string Utf8(const std::string& cp936) {
     return text.value_or("");
 }
 
-std::string Cut(const std::string& text, std::string_view start, std::string_view end) {
-    const std::size_t s = Position(text, start);
-    const std::size_t b = s + start.size();
-    if (b > text.size() + 1) {
-        return {};
-    }
-    const std::size_t found = text.find(end, b - 1);
-    if (found == std::string::npos || found + 1 < b) {
-        return {};
-    }
-    return text.substr(b - 1, found + 1 - b);
-}
-
-std::string DropFront(const std::string& text, std::size_t count) {
-    return count >= text.size() ? std::string() : text.substr(count);
-}
-
-std::size_t Position(const std::string& text, std::string_view marker) {
-    const std::size_t found = text.find(marker);
-    return found == std::string::npos ? 0 : found + 1;
-}
-
 int Count(const std::string& text, std::string_view word) {
     int count = 0;
     for (std::size_t at = text.find(word); at != std::string::npos;

@@ -30,16 +30,6 @@ std::string Origin(int port);
 // Page bytes in code page 936 read back as UTF-8; fails the test when they are not valid.
 std::string Utf8(const std::string& cp936);
 
-// The client's cut: the text after the first `start` up to the first `end` after it; when
-// `start` is missing the cut begins at (1-based) position start.size(). Empty when no cut.
-std::string Cut(const std::string& text, std::string_view start, std::string_view end);
-
-// The text less its first `count` bytes, as the client shortens a section it walks.
-std::string DropFront(const std::string& text, std::size_t count);
-
-// 1-based position of the first occurrence, 0 when there is none.
-std::size_t Position(const std::string& text, std::string_view marker);
-
 // Non-overlapping occurrences of `word` in `text`.
 int Count(const std::string& text, std::string_view word);
 
@@ -50,9 +40,6 @@ protected:
         port_ = server_.Start(0);
         ASSERT_GT(port_, 0);
     }
-
-    // The page at the path, asked for directly, read back as UTF-8.
-    std::string Page(const std::string& path) { return Utf8(Fetch(Origin(port_) + path).body); }
 
     spacesim::SpaceServer server_{
         spacesim::SpaceStore::FromFolder(spacesim::SpaceStore::DefaultFolder())};

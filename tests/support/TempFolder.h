@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDirIterator>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
@@ -18,6 +20,17 @@ public:
     std::string Read(const QString& name) const {
         std::ifstream in(File(name), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    // Every file beneath the folder, as sorted paths relative to it.
+    QStringList Files() const {
+        QStringList files;
+        QDirIterator it(Path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            files << QDir(Path()).relativeFilePath(it.next());
+        }
+        files.sort();
+        return files;
     }
 
 private:

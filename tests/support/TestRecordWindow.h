@@ -1,27 +1,10 @@
 #pragma once
 
 #include <QStringList>
-#include <chrono>
-#include <thread>
 
+#include "TestPump.h"
 #include "app/RecordWindowControls.h"
-#include "platform/EventPump.h"
 #include "platform/MemoryList.h"
-
-// Sleeps out every 100 ms wait in one 1 ms pass, counting the waits, and asks the run to
-// stop after `waitsBeforeStop` of them (never when negative).
-class CountingPump : public platform::EventPump {
-public:
-    void PumpFor(int maxMs) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(maxMs));
-        ++waits;
-    }
-    bool StopRequested() const override { return waitsBeforeStop >= 0 && waits >= waitsBeforeStop; }
-    double Pace() const override { return 0.001; }
-
-    int waits = 0;
-    int waitsBeforeStop = -1;
-};
 
 // The message-board or comment window's controls as plain values, every status kept.
 class TestRecordWindow : public RecordWindowControls {
@@ -42,5 +25,5 @@ public:
     platform::MemoryList rows;
     QStringList statuses;
     bool saveEnabled = false;
-    CountingPump pump;
+    TestPump pump{0.001};
 };
