@@ -13,6 +13,11 @@ echo "spacesim serves the sample space on 127.0.0.1:$SIM_PORT (http_proxy=$http_
 echo "Files are written beneath $app_dir"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     cp build/app/pagewren "$app_dir/pagewren"
+    # The content windows open on the remembered address; a first demo remembers the sample.
+    if [ ! -f "$app_dir/blogurl.ini" ]; then
+        build/cli/pagewren-cli --app-dir "$app_dir" --pace 0 survey http://hi.baidu.com/jiaoliao \
+            >/dev/null
+    fi
     "$app_dir/pagewren"
 else
     echo "No display: running the survey headless."
