@@ -76,7 +76,6 @@ struct SpaceServer::Impl {
                   httplib::Response& response);
     std::optional<int> TakeBusyTurn(const RequestTarget& target);
     void Log(std::string line);
-    std::string CaptureTime() const;
     void Control(const RequestTarget& target, httplib::Response& response);
     bool ControlBusy(const RequestTarget& target);
     void PutBusy(const std::string& path, int times, int retryAfterSeconds);
@@ -92,7 +91,6 @@ struct SpaceServer::Impl {
     std::map<std::string, Fault> faults;
     std::map<std::string, std::string> pages;
     std::map<std::string, Busy> busy;
-    std::string captureTime{kDefaultCaptureTime};
     std::vector<std::string> requests;
     std::unique_ptr<httplib::Server> server;
     std::thread listener;
@@ -127,7 +125,7 @@ void SpaceServer::Impl::HandleArchived(const ArchiveRequest& archived,
     const Reply held = Held(target);
     const std::optional<Fault> fault = Lookup(faults, target);
     const bool captured = held.status != 404 && held.status != 502 && fault != Fault::Status404;
-    const std::string time = CaptureTime();
+    const std::string time{kDefaultCaptureTime};
     const bool redirect = !wait && captured && archived.time != time;
     Log(redirect ? ArchiveLogLine(archived, target.LogLine()) : target.LogLine());
     if (wait) {
@@ -180,11 +178,6 @@ std::optional<int> SpaceServer::Impl::TakeBusyTurn(const RequestTarget& target) 
 void SpaceServer::Impl::Log(std::string line) {
     std::lock_guard lock(mutex);
     requests.push_back(std::move(line));
-}
-
-std::string SpaceServer::Impl::CaptureTime() const {
-    std::lock_guard lock(mutex);
-    return captureTime;
 }
 
 void SpaceServer::Impl::SendReply(const Reply& reply, const httplib::Request& request,
@@ -349,15 +342,6 @@ void SpaceServer::ClearFaults() {
 void SpaceServer::SetBusy(const std::string& path, int times, int retryAfterSeconds) {
     std::lock_guard lock(impl_->mutex);
     impl_->PutBusy(path, times, retryAfterSeconds);
-}
-
-bool SpaceServer::SetCaptureTime(const std::string& time) {
-    if (time.size() != 14 || time.find_first_not_of("0123456789") != std::string::npos) {
-        return false;
-    }
-    std::lock_guard lock(impl_->mutex);
-    impl_->captureTime = time;
-    return true;
 }
 
 std::vector<std::string> SpaceServer::Requests() const {

@@ -10,7 +10,7 @@
 
 namespace spacesim {
 
-// The one capture time the archive face holds until SetCaptureTime changes it.
+// The one capture time the archive face holds.
 inline constexpr std::string_view kDefaultCaptureTime = "20120101000000";
 
 // Serves the spaces of a store on a loopback port as the blog service and its song hosts
@@ -56,10 +56,6 @@ public:
     // Makes the next `times` requests for the path (matched as a fault path is, on every face)
     // answer 429 with "Retry-After: retryAfterSeconds"; 0 times ends it.
     void SetBusy(const std::string& path, int times, int retryAfterSeconds = 1);
-
-    // Makes the archive face hold its captures at this time (14 digits); returns false and
-    // changes nothing for any other text.
-    bool SetCaptureTime(const std::string& time);
 
     // The requests received so far, oldest first, each as host + decoded path + "?" + query
     // as sent (e.g. "hi.baidu.com/jiaoliao/blog"); control requests are not logged. An archive
