@@ -16,8 +16,9 @@ constexpr long kConnectTimeoutS = 10;
 constexpr std::size_t kMaxBodyBytes = 64u << 20;
 // Addresses come from pages; nothing but the web may be read through them (no file://).
 constexpr const char* kAllowedProtocols = "http,https";
-// How long a transfer waits for the network before it looks at its limits again.
-constexpr int kPollMs = 1000;
+// How long a transfer waits for the network before it looks at its limits and its abort
+// signal again (an abort raised by Raise wakes it at once).
+constexpr int kPollMs = 50;
 
 // How long a request may take: a page is small, so a trickle is as good as a stall; a song
 // may be large and come slowly.
@@ -189,8 +190,13 @@ void AbortSignal::Raise() {
 }
 
 bool AbortSignal::SleepFor(std::chrono::seconds duration) {
+    const auto end = std::chrono::steady_clock::now() + duration;
     std::unique_lock lock(mutex_);
-    return !wake_.wait_for(lock, duration, [this] { return raised_.load(); });
+    // In slices, so that the check is asked as often as a transfer asks it.
+    while (!Raised() && std::chrono::steady_clock::now() < end) {
+        wake_.wait_for(lock, std::chrono::milliseconds(kPollMs));
+    }
+    return !Raised();
 }
 
 void AbortSignal::Attach(void* transfer) {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -15,7 +16,11 @@ namespace platform {
 // once.
 class AbortSignal {
 public:
-    bool Raised() const { return raised_.load(); }
+    AbortSignal() = default;
+    // Also raised whenever the check says so; it is asked at least every 50 ms.
+    explicit AbortSignal(std::function<bool()> check) : check_(std::move(check)) {}
+
+    bool Raised() const { return raised_.load() || (check_ && check_()); }
     void Raise();
 
     // Sleeps for the duration unless raised meanwhile; returns false when raised.
@@ -26,6 +31,7 @@ public:
 
 private:
     std::atomic<bool> raised_{false};
+    std::function<bool()> check_;
     std::mutex mutex_;
     std::condition_variable wake_;
     void* transfer_ = nullptr;

@@ -21,6 +21,9 @@ public:
 
     // Factor applied to every wait: 1 for the windows, 0 for no waits at all.
     virtual double Pace() const { return 1.0; }
+
+    // Whether there are window events to handle while a request waits for its answer.
+    virtual bool HandlesWindowEvents() const { return true; }
 };
 
 // A pump for the headless front end: sleeps, waits Pace() times as long, and stops once the
@@ -32,6 +35,7 @@ public:
     void PumpFor(int maxMs) override;
     bool StopRequested() const override { return stop_ != nullptr && stop_->load(); }
     double Pace() const override { return pace_; }
+    bool HandlesWindowEvents() const override { return false; }
 
 private:
     double pace_;

@@ -194,6 +194,15 @@ std::optional<HttpResponse> HttpTransfer::TakeResponse() {
 }
 
 std::optional<HttpResponse> HttpGetWhilePumping(const std::string& address, EventPump& pump) {
+    if (!pump.HandlesWindowEvents()) {
+        // Nothing to handle meanwhile: the request runs here, and a stop still ends it.
+        AbortSignal abort([&pump] { return pump.StopRequested(); });
+        std::optional<HttpResponse> response = Perform(address, Payload::Page, abort);
+        if (pump.StopRequested()) {
+            throw RunStopped{};
+        }
+        return response;
+    }
     HttpTransfer transfer(address);
     // Events are handled between short waits for the answer, which ends a wait at once.
     while (!transfer.WaitFor(kPollMs)) {
