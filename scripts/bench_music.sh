@@ -20,8 +20,10 @@ format="%e s wall, %U s user, %S s system, %M KB peak"
 for run in 1 2 3; do
     /usr/bin/time -f "curl -o, run $run: $format" curl -s -o "$work/curl.mp3" \
         http://songs.bench.test/big.mp3
-    /usr/bin/time -f "pagewren-cli --pace 1, run $run: $format" "$BUILD_DIR/cli/pagewren-cli" \
-        --app-dir "$work" --pace 1 music http://hi.baidu.com/bigsong --download >/dev/null
+    /usr/bin/time -o "$work/time" -f "pagewren-cli --pace 1, run $run: $format" \
+        "$BUILD_DIR/cli/pagewren-cli" --app-dir "$work" --pace 1 music http://hi.baidu.com/bigsong \
+        --download >/dev/null 2>&1
+    cat "$work/time"
 done
 cmp "$work/curl.mp3" "$work/bigsong/背景音乐/big.mp3" && echo "both files are the same"
 echo "pagewren-cli waits 2.1 s of that at pace 1 (100 ms per listed song, 2 s per download)"
