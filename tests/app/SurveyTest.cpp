@@ -3,40 +3,11 @@
 #include "QtPrinters.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
+#include "TestMainWindow.h"
 #include "app/SpaceAddress.h"
 #include "app/SpaceSurvey.h"
-#include "platform/EventPump.h"
-#include "platform/MemoryList.h"
 
 namespace {
-
-// The main window's controls as plain values, with the captions it starts with.
-class FakeMainWindow : public SurveyControls {
-public:
-    explicit FakeMainWindow(QString address) : address(std::move(address)) {
-        labels.fill(QStringLiteral("initial"));
-    }
-    QString Address() const override { return address; }
-    void SetAddress(const QString& text) override { address = text; }
-    platform::ReportList& Categories() override { return categories; }
-    platform::ReportList& Songs() override { return songs; }
-    QString Label(SurveyLabel label) const override { return labels[Index(label)]; }
-    void SetLabel(SurveyLabel label, const QString& caption) override {
-        labels[Index(label)] = caption;
-    }
-    void SetSurveyEnabled(bool enabled) override { surveyEnabled = enabled; }
-    platform::EventPump& Pump() override { return pump; }
-
-    QString address;
-    platform::MemoryList categories;
-    platform::MemoryList songs;
-    std::array<QString, 6> labels;
-    bool surveyEnabled = true;
-    platform::SleepingPump pump{0.0};
-
-private:
-    static std::size_t Index(SurveyLabel label) { return static_cast<std::size_t>(label); }
-};
 
 class SurveyTest : public ::testing::Test {
 protected:
@@ -48,7 +19,7 @@ protected:
 
     SimFixture sim_;
     TempFolder app_;
-    FakeMainWindow window_{QString()};
+    TestMainWindow window_{QString()};
 };
 
 TEST_F(SurveyTest, SampleSpaceFillsListsLabelsAndSettings) {
@@ -146,20 +117,6 @@ TEST_F(HostileSurveyTest, CategoryCountsAreSummedWithinSixteenBits) {
     EXPECT_EQ(window_.categories.Cell(2, 1), "乙");
     EXPECT_EQ(window_.categories.Cell(2, 2), "12");
     EXPECT_EQ(window_.categories.Cell(2, 3), "http://hi.baidu.com/odd/odd/blog/category/x");
-}
-
-TEST_F(HostileSurveyTest, PlaylistWalkEndsOnAnyPlaylist) {
-    const std::pair<std::string, int> playlists[] = {
-        {"<entry><ref href=\"\" /></entry><entry><ref href=\"\" /></entry>", 1},
-        {"<entry></entry>", 1},
-        {"<entry><ref href=\"http://s/a.mp3\" /><ref href=\"http://s/a.mp3\" /></entry>", 1},
-        {"<entry><ref href=\"http://s/a.mp3\" /><ref href=\"http://s/b.mp3\" />", 2},
-        {"<entry><ref href=\"http://s/a.mp3\"><ref href=\"http://s/b.mp3\">", 1},
-    };
-    for (const auto& [playlist, rows] : playlists) {
-        Survey("/odd/music/music.pls", playlist);
-        EXPECT_EQ(window_.songs.RowCount(), rows) << playlist;
-    }
 }
 
 TEST_F(HostileSurveyTest, CommentEstimateEndsOnAnyPageBar) {

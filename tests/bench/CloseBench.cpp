@@ -2,7 +2,6 @@
 // window events during a survey whose first page stalls, and the time from closing the main
 // window to the end of the program's event loop.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -10,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "EventGapMeter.h"
 #include "app/frmmain.h"
 #include "sim/SpaceServer.h"
 
@@ -24,30 +24,18 @@ int main(int argc, char* argv[]) {
     auto* window = new frmmain(appFolder.path());
     window->show();
 
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 largestGap = 0;
-    qint64 closedAt = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        largestGap = std::max(largestGap, now - last);
-        last = now;
-    });
+    const EventGapMeter meter;
+    double closedAtMs = 0;
     QTimer::singleShot(0, window, [&] { window->cmdgetbgm->click(); });
     QTimer::singleShot(2000, window, [&] {
-        closedAt = clock.nsecsElapsed();
+        closedAtMs = meter.ElapsedMs();
         window->close();
     });
-    clock.start();
-    ticker.start(1);
     QApplication::exec();
-    const qint64 ended = clock.nsecsElapsed();
     std::printf(
         "survey with a stalled first page: largest gap between handled events %.1f ms; "
         "closing the main window to the end of the event loop %.1f ms\n",
-        static_cast<double>(largestGap) / 1e6, static_cast<double>(ended - closedAt) / 1e6);
+        meter.LargestGapMs(), meter.ElapsedMs() - closedAtMs);
     server.Stop();
     return 0;
 }

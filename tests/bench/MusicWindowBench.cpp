@@ -1,14 +1,13 @@
 // Prints how responsive the music window stays while it downloads a 50 MB song from an
 // in-process simulator: the largest gap between two handled window events, and the wall time.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "EventGapMeter.h"
 #include "app/SpaceAddress.h"
 #include "music/frmmusic.h"
 #include "sim/SpaceServer.h"
@@ -39,25 +38,12 @@ int main(int argc, char* argv[]) {
     window.show();
     window.cmdgetbgm->click();
 
-    // A timer that asks to fire every millisecond fires as often as events are handled.
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 largestGap = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        largestGap = std::max(largestGap, now - last);
-        last = now;
-    });
-    clock.start();
-    ticker.start(1);
+    const EventGapMeter meter;
     window.cmdget->click();
-    const double wall = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     std::printf(
         "50 MB song in the music window: %.2f s wall (2 s of it the pace), largest gap "
         "between handled events %.1f ms\n",
-        wall, static_cast<double>(largestGap) / 1e6);
+        meter.ElapsedMs() / 1000, meter.LargestGapMs());
     server.Stop();
     return 0;
 }

@@ -8,6 +8,7 @@
 
 #include "SimFixture.h"
 #include "TempFolder.h"
+#include "TestMainWindow.h"
 #include "app/CategoryWalk.h"
 #include "app/SpaceSurvey.h"
 #include "app/modcut.h"
@@ -85,29 +86,12 @@ int WalkCategories(const QString& page) {
     return rows;
 }
 
-// The main window's survey over plain values, with no waits.
-class QuickSurvey : public SurveyControls {
-public:
-    QString Address() const override { return QStringLiteral("http://hi.baidu.com/odd"); }
-    void SetAddress(const QString&) override {}
-    platform::ReportList& Categories() override { return categories; }
-    platform::ReportList& Songs() override { return songs; }
-    QString Label(SurveyLabel) const override { return {}; }
-    void SetLabel(SurveyLabel, const QString&) override {}
-    void SetSurveyEnabled(bool) override {}
-    platform::EventPump& Pump() override { return pump; }
-
-    platform::MemoryList categories;
-    platform::MemoryList songs;
-    platform::SleepingPump pump{0.0};
-};
-
 // The whole survey against the simulator, its blog page holding that many categories.
 double SurveySeconds(int categories, int& rows) {
     SimFixture sim;
     sim.Server().SetPage("/odd/blog", BlogPage(categories).toStdString());
     TempFolder app;
-    QuickSurvey survey;
+    TestMainWindow survey(QStringLiteral("http://hi.baidu.com/odd"));
     const double seconds = SecondsOf([&] { RunSpaceSurvey(survey, app.Path()); });
     rows = survey.categories.RowCount();
     return seconds;

@@ -32,64 +32,49 @@ protected:
     QTemporaryDir folder_;
 };
 
-TEST_F(ProfileFileTest, ReadsAFileWrittenOnWindows) {
-    ASSERT_TRUE(
-        PutFileBytes(Path(), "; saved by hand\r\n[" + kSection +
-                                 "]\r\nblogurl=http://hi.example.com/\xD0\xA1\xC3\xF7\r\n"));
-    EXPECT_EQ(Read(), QStringLiteral("http://hi.example.com/小明"));
-}
-
-TEST_F(ProfileFileTest, MissingFileSectionOrKeyReadsAsEmpty) {
-    EXPECT_EQ(Read(), QString());
-    ASSERT_TRUE(PutFileBytes(Path(), "[" + kOther + "]\r\nblogurl=elsewhere\r\n"));
-    EXPECT_EQ(Read(), QString());
-    ASSERT_TRUE(PutFileBytes(Path(), "[" + kSection + "]\r\nother=1\r\n"));
-    EXPECT_EQ(Read(), QString());
-}
-
 TEST_F(ProfileFileTest, ReadsLikeTheWindowsProfileCalls) {
-    // Key names ignore case, spaces around '=' are dropped, and so are enclosing quotes.
-    ASSERT_TRUE(
-        PutFileBytes(Path(), "[" + kSection + "]\r\nBlogUrl = \"http://a/b\" \r\nplain=x\n"));
-    EXPECT_EQ(Read(), QStringLiteral("http://a/b"));
-    EXPECT_EQ(Read(QStringLiteral("plain")), QStringLiteral("x"));
-}
-
-TEST_F(ProfileFileTest, TheFirstOfTwoKeysCounts) {
-    ASSERT_TRUE(
-        PutFileBytes(Path(), "[" + kSection + "]\r\nblogurl=http://a/1\r\nBLOGURL=http://a/2\r\n"));
-    EXPECT_EQ(Read(), QStringLiteral("http://a/1"));
-}
-
-TEST_F(ProfileFileTest, ValuesAreCutToTheBufferSize) {
-    ASSERT_TRUE(
-        PutFileBytes(Path(), "[" + kSection + "]\r\nblogurl=" + std::string(1200, 'a') + "\r\n"));
-    EXPECT_EQ(Read(), QString(999, QChar('a')));
+    const struct {
+        std::string file;
+        QString value;
+    } cases[] = {
+        {"; saved by hand\r\n[" + kSection +
+             "]\r\nblogurl=http://hi.example.com/\xD0\xA1\xC3\xF7\r\n",
+         QStringLiteral("http://hi.example.com/小明")},
+        {"[" + kOther + "]\r\nblogurl=elsewhere\r\n", QString()},
+        {"[" + kSection + "]\r\nother=1\r\n", QString()},
+        // Key names ignore case, spaces around '=' are dropped, and so are enclosing quotes.
+        {"[" + kSection + "]\r\nBlogUrl = \"http://a/b\" \r\n", QStringLiteral("http://a/b")},
+        // The first of two keys counts.
+        {"[" + kSection + "]\r\nblogurl=http://a/1\r\nBLOGURL=http://a/2\r\n",
+         QStringLiteral("http://a/1")},
+        // Values are cut to the buffer.
+        {"[" + kSection + "]\r\nblogurl=" + std::string(1200, 'a') + "\r\n", QString(999, 'a')},
+    };
+    EXPECT_EQ(Read(), QString());
+    for (const auto& c : cases) {
+        ASSERT_TRUE(PutFileBytes(Path(), c.file));
+        EXPECT_EQ(Read(), c.value) << c.file;
+    }
     EXPECT_EQ(Read(kKey, 5), QStringLiteral("aaaaa"));
 }
 
-TEST_F(ProfileFileTest, WritingANewFileGivesProfileTextInTheCodePage) {
+TEST_F(ProfileFileTest, WritingSetsTheKeyInTheCodePageAndKeepsTheRest) {
     ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://a/小明")));
     EXPECT_EQ(FileBytes(Path()), "[" + kSection + "]\r\nblogurl=http://a/\xD0\xA1\xC3\xF7\r\n");
-    EXPECT_EQ(Read(), QStringLiteral("http://a/小明"));
-}
 
-TEST_F(ProfileFileTest, WritingKeepsEverythingElseInTheFile) {
     ASSERT_TRUE(PutFileBytes(Path(), "[" + kOther + "]\r\nkey=\xD6\xB5\r\n\r\n[" + kSection +
                                          "]\r\nblogurl=http://old/\r\nextra=1\r\n"));
     ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://new/")));
     EXPECT_EQ(FileBytes(Path()), "[" + kOther + "]\r\nkey=\xD6\xB5\r\n\r\n[" + kSection +
                                      "]\r\nblogurl=http://new/\r\nextra=1\r\n");
-}
 
-TEST_F(ProfileFileTest, ASectionMissingFromTheFileIsAddedAtTheEnd) {
+    // A missing section is added at the end.
     ASSERT_TRUE(PutFileBytes(Path(), "[" + kOther + "]\r\nkey=1\r\n"));
     ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://a/b")));
     EXPECT_EQ(FileBytes(Path()),
               "[" + kOther + "]\r\nkey=1\r\n\r\n[" + kSection + "]\r\nblogurl=http://a/b\r\n");
-}
 
-TEST_F(ProfileFileTest, CharactersOutsideTheCodePageAreStoredAsQuestionMarks) {
+    // Characters outside the code page are stored as question marks.
     ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://a/한😀")));
     EXPECT_EQ(Read(), QStringLiteral("http://a/??"));
 }
