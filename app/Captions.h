@@ -7,6 +7,9 @@
 // Captions that a window and the command-line program both show, kept in one place so that
 // the two cannot drift apart.
 
+// The title bar of every window: the tool and its version.
+inline const QString kProgramCaption = QStringLiteral("Pagewren final beta");
+
 // The status line of a window before its first run.
 inline const QString kWaitingCaption = QStringLiteral("等待中……");
 

@@ -9,7 +9,7 @@
 #include "app/WindowLook.h"
 
 RecordListWindow::RecordListWindow(const QString& appFolder, const Layout& layout)
-    : SpaceWindow(appFolder, QStringLiteral("Pagewren final beta"), layout.width, layout.height),
+    : SpaceWindow(appFolder, layout.width, layout.height),
       fetchButton(new QPushButton(QStringLiteral("查看留言"), this)),
       recordList(new QTreeWidget(this)),
       lblmsg(new QLabel(kWaitingCaption, this)),
@@ -42,10 +42,7 @@ void RecordListWindow::Place(const Layout& layout) {
 }
 
 void RecordListWindow::StartRun(void (RecordListWindow::*run)(RecordWindowControls&)) {
-    run_.Start([this, run](platform::EventPump& pump) {
-        pump_ = &pump;
-        (this->*run)(*this);
-    });
+    run_.Start([this, run] { (this->*run)(*this); });
 }
 
 QString RecordListWindow::Address() const {

@@ -53,9 +53,8 @@ private:
     platform::ReportList& Records() override { return records_; }
     void SetStatus(const QString& text) override;
     void SetSaveEnabled(bool enabled) override;
-    platform::EventPump& Pump() override { return *pump_; }
+    platform::EventPump& Pump() override { return run_.Pump(); }
     QString AppFolder() const override { return appFolder_; }
 
     TreeWidgetList records_;
-    platform::EventPump* pump_ = nullptr;
 };

@@ -6,10 +6,9 @@
 #include "app/SpaceAddress.h"
 #include "app/WindowLook.h"
 
-SpaceWindow::SpaceWindow(const QString& appFolder, const QString& caption, int widthTwips,
-                         int heightTwips)
+SpaceWindow::SpaceWindow(const QString& appFolder, int widthTwips, int heightTwips)
     : appFolder_(appFolder) {
-    setWindowTitle(WindowTitle(caption));
+    setWindowTitle(WindowTitle());
     setWindowIcon(ProgramIcon());
     setFixedSize(Px(widthTwips), Px(heightTwips));
     setFont(SongTiFont(9));

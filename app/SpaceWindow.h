@@ -13,7 +13,7 @@ class SpaceWindow : public QWidget {
 
 public:
     // Builds the window with its client size in twips and loads the remembered address.
-    SpaceWindow(const QString& appFolder, const QString& caption, int widthTwips, int heightTwips);
+    SpaceWindow(const QString& appFolder, int widthTwips, int heightTwips);
 
     // True once the window was closed while a run was still unwinding.
     bool IsClosing() const { return closing_; }

@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include "app/Captions.h"
 #include "platform/Http.h"
 
 void PlaceTwips(QWidget& control, int left, int top, int width, int height) {
@@ -18,10 +19,10 @@ QColor WindowBackground() {
     return QColor(192, 192, 255);
 }
 
-QString WindowTitle(const QString& caption) {
+QString WindowTitle() {
     const std::string& prefix = platform::ReplayPrefix();
     if (prefix.empty()) {
-        return caption;
+        return kProgramCaption;
     }
     return QStringLiteral("Pagewren — 回放：") + QString::fromStdString(prefix);
 }

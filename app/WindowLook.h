@@ -24,9 +24,9 @@ QColor WindowBackground();
 // "宋体" at the given size, falling back to a font that shows Chinese when it is missing.
 QFont SongTiFont(double pointSize, bool bold = false);
 
-// The title bar text of a window whose own caption is given: with a replay prefix set, the
-// prefix, so that the user always knows where the pages come from.
-QString WindowTitle(const QString& caption);
+// The title bar text of every window: the tool, or with a replay prefix set the prefix, so
+// that the user always knows where the pages come from.
+QString WindowTitle();
 
 // The bird shown in the title bar of every window.
 QIcon ProgramIcon();

@@ -2,7 +2,7 @@
 
 #include "platform/Http.h"
 
-bool WindowRun::Start(const std::function<void(platform::EventPump&)>& work) {
+bool WindowRun::Start(const std::function<void()>& work) {
     if (active_ || stop_) {
         return false;
     }
@@ -10,7 +10,7 @@ bool WindowRun::Start(const std::function<void(platform::EventPump&)>& work) {
     try {
         // The run's requests handle window events while they wait, and end when it stops.
         const platform::RequestPumpScope requests(pump_);
-        work(pump_);
+        work();
     } catch (const platform::RunStopped&) {
         // The window was closed during a wait; nothing more of the run may happen.
     }

@@ -10,9 +10,12 @@ class WindowRun {
 public:
     // Runs the work unless a run is already going; returns false when it did not start.
     // A run stopped by RequestStop ends quietly, and then onStopped is called.
-    bool Start(const std::function<void(platform::EventPump&)>& work);
+    bool Start(const std::function<void()>& work);
 
     bool IsActive() const { return active_; }
+
+    // The pump a run waits with: window events, and the stop once the window is closed.
+    platform::EventPump& Pump() { return pump_; }
     bool StopRequested() const { return stop_; }
 
     // Asks the current run (and any later one) to end at its next wait.

@@ -48,7 +48,7 @@ frmmain::~frmmain() {
 
 void frmmain::BuildControls() {
     setObjectName(QStringLiteral("frmmain"));
-    setWindowTitle(WindowTitle(QStringLiteral("Pagewren final beta")));
+    setWindowTitle(WindowTitle());
     setWindowIcon(ProgramIcon());
     setFixedSize(Px(9915), Px(5715));
     setFont(SongTiFont(9));
@@ -111,10 +111,7 @@ QPushButton* frmmain::AddPanel(int top, QLabel*& label, const QString& labelName
 }
 
 void frmmain::cmdgetbgm_Click() {
-    run_.Start([this](platform::EventPump& pump) {
-        pump_ = &pump;
-        RunSpaceSurvey(*this, appFolder_);
-    });
+    run_.Start([this] { RunSpaceSurvey(*this, appFolder_); });
 }
 
 void frmmain::cmdphoto_Click() {

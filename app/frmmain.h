@@ -69,12 +69,11 @@ private:
     QString Label(SurveyLabel label) const override;
     void SetLabel(SurveyLabel label, const QString& caption) override;
     void SetSurveyEnabled(bool enabled) override;
-    platform::EventPump& Pump() override { return *pump_; }
+    platform::EventPump& Pump() override { return run_.Pump(); }
     QLabel* LabelFor(SurveyLabel label) const;
 
     const QString appFolder_;
     TreeWidgetList categories_;
     TreeWidgetList songs_;
     WindowRun run_;
-    platform::EventPump* pump_ = nullptr;
 };

@@ -3,12 +3,6 @@
 #include "platform/Codepage.h"
 #include "platform/Http.h"
 
-namespace {
-
-constexpr long kFirstErrorStatus = 400;
-
-}  // namespace
-
 std::string AddressOnTheWire(const QString& address) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string encoded;
@@ -38,7 +32,7 @@ QString GetPageOrEmpty(const QString& address) {
 
 std::optional<QString> GetPageToKeep(const QString& address) {
     const auto response = platform::HttpGetResponse(AddressOnTheWire(address));
-    if (!response || response->status >= kFirstErrorStatus) {
+    if (!response || response->IsError()) {
         return std::nullopt;
     }
     return platform::FromAnsi(response->body);

@@ -54,7 +54,7 @@ std::optional<QString> SelectedAddress(const QTreeWidget& list, int column) {
 }  // namespace
 
 frmbackup::frmbackup(const QString& appFolder)
-    : SpaceWindow(appFolder, QStringLiteral("Pagewren final beta"), 9915, 7035),
+    : SpaceWindow(appFolder, 9915, 7035),
       LVarticle(new QTreeWidget(this)),
       LVnum(new QTreeWidget(this)),
       categories_(*LVarticle),
@@ -143,17 +143,11 @@ bool frmbackup::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmbackup::cmdgetbgm_Click() {
-    run_.Start([this](platform::EventPump& pump) {
-        pump_ = &pump;
-        RunArticleCatalogue(*this);
-    });
+    run_.Start([this] { RunArticleCatalogue(*this); });
 }
 
 void frmbackup::cmdsave_Click() {
-    run_.Start([this](platform::EventPump& pump) {
-        pump_ = &pump;
-        RunArticleSave(*this);
-    });
+    run_.Start([this] { RunArticleSave(*this); });
 }
 
 void frmbackup::chcbackup_Click() {

@@ -53,10 +53,9 @@ private:
     void SetSaveEnabled(bool enabled) override;
     void SetSaveCaption(const QString& caption) override;
     void SetFormatEnabled(bool enabled) override;
-    platform::EventPump& Pump() override { return *pump_; }
+    platform::EventPump& Pump() override { return run_.Pump(); }
     QString AppFolder() const override { return appFolder_; }
 
     TreeWidgetList categories_;
     TreeWidgetList articles_;
-    platform::EventPump* pump_ = nullptr;
 };

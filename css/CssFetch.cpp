@@ -15,7 +15,6 @@ const QString kFailureTitle = QStringLiteral("错误提示");
 // The folder of the service that holds every space's style sheet.
 const QString kSheetFolder = QStringLiteral("/css/item/");
 const QString kSheetExtension = QStringLiteral(".css");
-constexpr long kFirstErrorStatus = 400;
 // Byte lengths and positions were held in 16 bits: nothing is found beyond this.
 constexpr qsizetype kLargest16Bit = 32767;
 
@@ -67,7 +66,7 @@ bool IsSheetName(const QString& name) {
 // The home page at the address as typed, decoded by the character set its answer declares.
 std::optional<QString> HomePage(const QString& address, platform::EventPump& pump) {
     const auto response = platform::HttpGetWhilePumping(AddressOnTheWire(address), pump);
-    if (!response || response->status >= kFirstErrorStatus) {
+    if (!response || response->IsError()) {
         return std::nullopt;
     }
     return platform::FromCharset(response->body, platform::CharsetOf(response->contentType));

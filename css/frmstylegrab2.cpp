@@ -17,7 +17,7 @@ const QString kLf = QStringLiteral("\n");
 }  // namespace
 
 frmstylegrab2::frmstylegrab2(const QString& appFolder)
-    : SpaceWindow(appFolder, QStringLiteral("Pagewren final beta"), 9915, 7815),
+    : SpaceWindow(appFolder, 9915, 7815),
       cmdget(new QPushButton(QStringLiteral("获取CSS"), this)),
       cmdsave(new QPushButton(QStringLiteral("保存CSS"), this)),
       txtcss(new QPlainTextEdit(this)) {
@@ -41,18 +41,12 @@ frmstylegrab2::frmstylegrab2(const QString& appFolder)
 }
 
 void frmstylegrab2::cmdget_Click() {
-    run_.Start([this](platform::EventPump& pump) {
-        pump_ = &pump;
-        RunCssFetch(*this);
-    });
+    run_.Start([this] { RunCssFetch(*this); });
 }
 
 void frmstylegrab2::cmdsave_Click() {
     // Through the run too, so a window closed while a message box is up outlives the box.
-    run_.Start([this](platform::EventPump& pump) {
-        pump_ = &pump;
-        RunCssSave(*this);
-    });
+    run_.Start([this] { RunCssSave(*this); });
 }
 
 void frmstylegrab2::ShowMessage(const QString& text, const QString& title) {

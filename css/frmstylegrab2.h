@@ -31,8 +31,6 @@ private:
     QString CssText() const override;
     void SetCssText(const QString& text) override;
     void SetSaveEnabled(bool enabled) override;
-    platform::EventPump& Pump() override { return *pump_; }
+    platform::EventPump& Pump() override { return run_.Pump(); }
     QString AppFolder() const override { return appFolder_; }
-
-    platform::EventPump* pump_ = nullptr;
 };

@@ -15,7 +15,6 @@ namespace {
 
 // The body is handed to the file in pieces this large, with window events handled after each.
 constexpr std::size_t kPieceBytes = 1024;
-constexpr long kFirstErrorStatus = 400;
 
 // A whole number held in 32 bits, rounded as the progress arithmetic rounds (half to even).
 std::optional<std::int32_t> Round32(double value) {
@@ -131,7 +130,7 @@ void SongTransfer::Complete() {
     finished_ = true;
     const std::optional<platform::HttpResponse> response = transfer_->TakeResponse();
     // An error page is not the song; like a refused or cut-off transfer it leaves no file.
-    if (!response || response->status >= kFirstErrorStatus) {
+    if (!response || response->IsError()) {
         return;
     }
     saved_ = WriteSong(controls_, windowPump_, *response);

@@ -31,9 +31,7 @@ int BarSteps(float value) {
 }  // namespace
 
 frmmusic::frmmusic(const QString& appFolder)
-    : SpaceWindow(appFolder, QStringLiteral("Pagewren final beta"), 9915, 4485),
-      LVmusic(new QTreeWidget(this)),
-      songs_(*LVmusic) {
+    : SpaceWindow(appFolder, 9915, 4485), LVmusic(new QTreeWidget(this)), songs_(*LVmusic) {
     BuildControls();
     // Window load: the list is laid out afresh; SpaceWindow has read the address.
     SetReportColumns(*LVmusic, {{QStringLiteral("No"), 600}, {QStringLiteral("歌曲地址"), 10000}});
@@ -87,17 +85,11 @@ bool frmmusic::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmmusic::cmdgetbgm_Click() {
-    run_.Start([this](platform::EventPump& pump) {
-        pump_ = &pump;
-        RunPlaylistRetrieval(*this);
-    });
+    run_.Start([this] { RunPlaylistRetrieval(*this); });
 }
 
 void frmmusic::cmdget_Click() {
-    run_.Start([this](platform::EventPump& pump) {
-        pump_ = &pump;
-        RunMusicDownload(*this);
-    });
+    run_.Start([this] { RunMusicDownload(*this); });
 }
 
 void frmmusic::LVmusic_DblClick() {

@@ -48,12 +48,11 @@ private:
     void SetProgressValue(float value) override;
     QString Destination() const override;
     void SetDestination(const QString& path) override;
-    platform::EventPump& Pump() override { return *pump_; }
+    platform::EventPump& Pump() override { return run_.Pump(); }
     QString AppFolder() const override { return appFolder_; }
 
     TreeWidgetList songs_;
     // The bar counts in whole steps; the window keeps its single-precision values.
     float progressMax_ = 100;
     float progressValue_ = 0;
-    platform::EventPump* pump_ = nullptr;
 };

@@ -15,7 +15,6 @@ namespace {
 
 // How long a waiting user-interface thread goes without handling window events.
 constexpr int kPollMs = 10;
-constexpr long kFirstErrorStatus = 400;
 // A busy server is tried this often in all, and waited for at most this long each time.
 constexpr int kMaxTries = 3;
 constexpr long kMaxRetryAfterS = 120;
@@ -99,7 +98,7 @@ std::optional<HttpResponse> Perform(const std::string& address, Payload payload,
             }
             continue;
         }
-        if (!prefix.empty() && attempt->response.status >= kFirstErrorStatus) {
+        if (!prefix.empty() && attempt->response.IsError()) {
             return std::nullopt;
         }
         return std::move(attempt->response);

@@ -14,6 +14,9 @@ struct HttpResponse {
     std::string contentType;    // the "Content-Type" header, "" when absent
     std::string contentLength;  // the "Content-Length" header, "" when absent
     std::string body;
+
+    // An error status (400 and above): the body is the server's error page, not the page.
+    bool IsError() const { return status >= 400; }
 };
 
 // What a request fetches, which sets how long it may take: a page fails when it has not
