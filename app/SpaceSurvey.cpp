@@ -28,8 +28,7 @@ Short ListCategories(SurveyControls& controls) {
     Short total = 0;
     for (int i = 1; i <= categories.Count(); ++i) {
         const CategoryEntry category = categories.Next();
-        rows.AddRow(QString::number(rows.RowCount() + 1));
-        const int row = rows.RowCount();
+        const int row = rows.AddNumberedRow();
         rows.SetCell(row, 1, category.name);
         rows.SetCell(row, 3, controls.Address() + category.link);
         rows.SetCell(row, 2, category.count);
@@ -52,8 +51,7 @@ void ListSongs(SurveyControls& controls) {
     platform::ReportList& rows = controls.Songs();
     PlaylistWalk songs(playlist);
     do {
-        rows.AddRow(QString::number(rows.RowCount() + 1));
-        rows.SetCell(rows.RowCount(), 1, songs.Next());
+        rows.SetCell(rows.AddNumberedRow(), 1, songs.Next());
         Wait(controls);
     } while (songs.AnotherEntryFollows());
     controls.SetLabel(SurveyLabel::Music,

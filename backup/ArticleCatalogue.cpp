@@ -73,8 +73,7 @@ private:
 
     void ListCategory(const CategoryEntry& category) {
         platform::ReportList& rows = controls_.Categories();
-        rows.AddRow(QString::number(rows.RowCount() + 1));
-        const int row = rows.RowCount();
+        const int row = rows.AddNumberedRow();
         rows.SetCell(row, 1, category.name);
         rows.SetCell(row, 2, category.count);
         rows.SetCell(row, 4, category.link);
@@ -124,8 +123,7 @@ private:
         platform::ReportList& rows = controls_.Articles();
         const ListingEntry entry = listing_.Next();
         if (!entry.id.isEmpty()) {
-            rows.AddRow(QString::number(rows.RowCount() + 1));
-            const int row = rows.RowCount();
+            const int row = rows.AddNumberedRow();
             const QString address = controls_.Address() + QStringLiteral("/blog/item/") + entry.id +
                                     QStringLiteral(".html");
             rows.SetCell(row, 4, address);

@@ -65,8 +65,7 @@ private:
     bool MessageStep() {
         platform::ReportList& rows = controls_.Records();
         const BoardMessage message = page_.Next();
-        rows.AddRow(QString::number(rows.RowCount() + 1));
-        const int row = rows.RowCount();
+        const int row = rows.AddNumberedRow();
         rows.SetCell(row, 1, message.number);
         rows.SetCell(row, 2, message.author);
         rows.SetCell(row, 3, message.time);

@@ -93,8 +93,7 @@ private:
     // Adds one row; returns false when the section could not move on.
     bool CommentStep(const ArticleComment& comment) {
         platform::ReportList& rows = controls_.Records();
-        rows.AddRow(QString::number(rows.RowCount() + 1));
-        const int row = rows.RowCount();
+        const int row = rows.AddNumberedRow();
         rows.SetCell(row, 1, comment.title);
         rows.SetCell(row, 2, comment.text);
         rows.SetCell(row, 3, comment.commenter);

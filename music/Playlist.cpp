@@ -17,8 +17,7 @@ void ListSongs(MusicWindowControls& controls, const QString& playlist) {
     platform::ReportList& songs = controls.Songs();
     PlaylistWalk walk(playlist);
     do {
-        songs.AddRow(QString::number(songs.RowCount() + 1));
-        songs.SetCell(songs.RowCount(), 1, walk.Next());
+        songs.SetCell(songs.AddNumberedRow(), 1, walk.Next());
         Delay(1, QStringLiteral("100"), controls.Pump());
     } while (walk.AnotherEntryFollows());
 }

@@ -12,6 +12,12 @@ public:
     virtual int RowCount() const = 0;
     // Appends a row whose first column holds the text.
     virtual void AddRow(const QString& text) = 0;
+    // Appends a row numbered as every list numbers its rows (the row count before it, plus
+    // one) and returns its row number.
+    int AddNumberedRow() {
+        AddRow(QString::number(RowCount() + 1));
+        return RowCount();
+    }
     // Sets sub-item `subItem` (1-based) of row `row` (1-based); ignored for a missing row.
     virtual void SetCell(int row, int subItem, const QString& text) = 0;
     // Sub-item 0 is the row text; a missing row or cell reads as empty.

@@ -1,5 +1,7 @@
 #include "sim/RequestTarget.h"
 
+#include <charconv>
+
 #include "sim/Cp936.h"
 
 #include <cctype>
@@ -108,6 +110,16 @@ RequestTarget ParseTarget(std::string_view target, std::string_view hostHeader) 
         result.params.emplace(name, value);
     }
     return result;
+}
+
+std::optional<int> PlainNumber(std::string_view text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || ptr != end || value < 0) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 }  // namespace spacesim

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ struct RequestTarget {
     // "host/path" with "?query" when there is one: the form the request log keeps.
     std::string LogLine() const;
 };
+
+// A whole number of at least zero written in plain decimal digits; nothing for anything else.
+std::optional<int> PlainNumber(std::string_view text);
 
 // Reads an origin-form ("/x/blog") or absolute-form ("http://host/x/blog") target. Origin
 // form, a Host header naming the loopback or no Host header at all mean the blog service.

@@ -11,7 +11,6 @@
 #include "sim/SpaceStore.h"
 #include "sim/StylePages.h"
 
-#include <charconv>
 #include <optional>
 #include <vector>
 
@@ -37,17 +36,6 @@ std::vector<std::string> Segments(const std::string& path) {
         start = end + 1;
     }
     return segments;
-}
-
-// A page number written in plain decimal digits; nothing for anything else.
-std::optional<int> PageNumber(const std::string& text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || ptr != end || value < 0) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 const Category* FindCategory(const Space& space, const std::string& slug) {
@@ -76,7 +64,7 @@ Reply SpaceReply(const SpaceStore& store, const Space& space, const std::vector<
         return PageReply(ProfilePage(space));
     }
     if (n == 4 && s[1] == "board" && s[2] == "index") {
-        if (const std::optional<int> page = PageNumber(s[3])) {
+        if (const std::optional<int> page = PlainNumber(s[3])) {
             return PageReply(BoardPage(space, *page));
         }
     }
@@ -92,7 +80,7 @@ Reply SpaceReply(const SpaceStore& store, const Space& space, const std::vector<
     }
     if ((n == 4 || (n == 6 && s[4] == "index")) && s[1] == "blog" && s[2] == "category") {
         const Category* category = FindCategory(space, s[3]);
-        const std::optional<int> page = n == 4 ? 0 : PageNumber(s[5]);
+        const std::optional<int> page = n == 4 ? 0 : PlainNumber(s[5]);
         if (category != nullptr && page.has_value()) {
             if (auto html = CategoryPage(space, *category, *page)) {
                 return PageReply(*html);
@@ -118,7 +106,7 @@ Reply Route(const SpaceStore& store, const RequestTarget& target) {
     }
     if (target.path == "/sys/search") {
         return PageReply(CommentSearchPage(store, store.Find(target.Param("hi")),
-                                           PageNumber(target.Param("pageno")).value_or(-1)));
+                                           PlainNumber(target.Param("pageno")).value_or(-1)));
     }
     const std::vector<std::string> segments = Segments(target.path);
     const Space* space = segments.empty() ? nullptr : store.Find(segments[0]);

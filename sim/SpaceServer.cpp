@@ -8,7 +8,6 @@
 #include "sim/StopSignal.h"
 
 #include <httplib.h>
-#include <charconv>
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -43,17 +42,6 @@ auto Find(Table& table, const RequestTarget& target) {
         }
     }
     return table.end();
-}
-
-// A whole number of at least zero written in plain decimal digits; nothing for anything else.
-std::optional<int> Amount(std::string_view text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || ptr != end || value < 0) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 }  // namespace
@@ -254,9 +242,9 @@ void SpaceServer::Impl::PutBusy(const std::string& path, int times, int retryAft
 
 // Called under the lock; false when the path or the count is missing or malformed.
 bool SpaceServer::Impl::ControlBusy(const RequestTarget& target) {
-    const std::optional<int> times = Amount(target.Param("times"));
+    const std::optional<int> times = PlainNumber(target.Param("times"));
     const std::string after = target.Param("after");
-    const std::optional<int> wait = after.empty() ? 1 : Amount(after);
+    const std::optional<int> wait = after.empty() ? 1 : PlainNumber(after);
     if (target.Param("path").empty() || !times || !wait) {
         return false;
     }

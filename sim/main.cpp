@@ -1,9 +1,9 @@
 // spacesim: the blog service stand-in as a program, for scripts and for running the desktop
 // program by hand (http_proxy=http://127.0.0.1:PORT).
+#include "sim/RequestTarget.h"
 #include "sim/SpaceGenerator.h"
 #include "sim/SpaceServer.h"
 
-#include <charconv>
 #include <csignal>
 #include <iostream>
 #include <optional>
@@ -39,15 +39,6 @@ struct Options {
     std::vector<std::pair<std::string, BusySpell>> busy;
 };
 
-std::optional<int> Number(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 // Splits "left=right" at its last "=", since fault paths may carry a query with "=" in it.
 std::optional<std::pair<std::string, std::string>> Pair(const std::string& text) {
     const std::size_t eq = text.rfind('=');
@@ -60,9 +51,9 @@ std::optional<std::pair<std::string, std::string>> Pair(const std::string& text)
 // Reads "N" or "N:S".
 std::optional<BusySpell> ParseBusySpell(std::string_view text) {
     const std::size_t colon = text.find(':');
-    const std::optional<int> times = Number(text.substr(0, colon));
+    const std::optional<int> times = spacesim::PlainNumber(text.substr(0, colon));
     const std::optional<int> wait =
-        colon == std::string_view::npos ? 1 : Number(text.substr(colon + 1));
+        colon == std::string_view::npos ? 1 : spacesim::PlainNumber(text.substr(colon + 1));
     if (!times || !wait) {
         return std::nullopt;
     }
@@ -78,12 +69,13 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
         }
         const std::string value = argv[++i];
         const auto pair = Pair(value);
-        if (name == "--port" && Number(value) && *Number(value) <= 65535) {
-            options.port = *Number(value);
+        if (name == "--port" && spacesim::PlainNumber(value) &&
+            *spacesim::PlainNumber(value) <= 65535) {
+            options.port = *spacesim::PlainNumber(value);
         } else if (name == "--data") {
             options.data = value;
-        } else if (name == "--generate" && pair && Number(pair->second)) {
-            options.generated.emplace_back(pair->first, *Number(pair->second));
+        } else if (name == "--generate" && pair && spacesim::PlainNumber(pair->second)) {
+            options.generated.emplace_back(pair->first, *spacesim::PlainNumber(pair->second));
         } else if (name == "--fault" && pair && spacesim::ParseFault(pair->second)) {
             options.faults.emplace_back(pair->first, *spacesim::ParseFault(pair->second));
         } else if (name == "--busy" && pair && ParseBusySpell(pair->second)) {

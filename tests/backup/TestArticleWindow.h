@@ -32,8 +32,7 @@ public:
 
     // Adds an article row as the catalogue leaves it.
     void AddArticle(const QString& title, const QString& category, const QString& address) {
-        articles.AddRow(QString::number(articles.RowCount() + 1));
-        const int row = articles.RowCount();
+        const int row = articles.AddNumberedRow();
         articles.SetCell(row, 1, title);
         articles.SetCell(row, 2, category);
         articles.SetCell(row, 4, address);
