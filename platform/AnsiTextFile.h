@@ -1,9 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <memory>
 
-class QSaveFile;
+#include "platform/FileSystem.h"
 
 namespace platform {
 
@@ -13,9 +12,6 @@ namespace platform {
 class AnsiTextFile {
 public:
     explicit AnsiTextFile(const QString& path);
-    ~AnsiTextFile();
-    AnsiTextFile(const AnsiTextFile&) = delete;
-    AnsiTextFile& operator=(const AnsiTextFile&) = delete;
 
     // Appends one line; a failure is remembered and reported by Commit.
     void WriteLine(const QString& line);
@@ -25,7 +21,7 @@ public:
     bool Commit();
 
 private:
-    std::unique_ptr<QSaveFile> file_;
+    ReplacingFile file_;
     bool failed_ = false;
 };
 
