@@ -1,7 +1,8 @@
 #include "platform/ProfileFile.h"
 
-// Only the byte-string parser is used, so no UTF library is needed; Debian's header keeps
-// the template bodies behind SI_IMPLEMENTATION, which lets the header stand alone.
+// The file is read with the parser's byte-string form, so no UTF library is needed, and changed
+// line by line, since the parser's own writer would lay the whole file out anew. Debian's
+// header keeps the template bodies behind SI_IMPLEMENTATION, which lets it stand alone.
 #define SI_NO_CONVERSION
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
@@ -12,19 +13,10 @@
 #include <string>
 
 #include "platform/Codepage.h"
+#include "platform/ProfileLines.h"
 
 namespace platform {
 namespace {
-
-// The file is kept as code page 936 bytes throughout, so the parser must not guess at a
-// Unicode encoding, and entries are written as "key=value" like the Windows profile calls do.
-void SetUpParser(CSimpleIniA& ini) {
-    ini.SetUnicode(false);
-    ini.SetSpaces(false);
-    ini.SetMultiKey(false);
-    ini.SetMultiLine(false);
-    ini.SetQuotes(false);
-}
 
 // The whole file, an empty text when there is none, nothing when it exists but cannot be read.
 std::optional<std::string> ReadExisting(const QString& filePath) {
@@ -51,28 +43,6 @@ std::string WithoutQuotes(std::string value) {
     return value;
 }
 
-// The parser ends lines with LF on this platform and puts two blank lines between sections;
-// profile files end lines with CR LF and separate sections by one blank line.
-class ProfileWriter : public CSimpleIniA::OutputWriter {
-public:
-    explicit ProfileWriter(std::string& out) : out_(out) {}
-    void Write(const char* text) override {
-        for (; *text != '\0'; ++text) {
-            if (*text != '\n') {
-                out_ += *text;
-                lineEnds_ = 0;
-            } else if (lineEnds_ < 2) {
-                out_ += "\r\n";
-                ++lineEnds_;
-            }
-        }
-    }
-
-private:
-    std::string& out_;
-    int lineEnds_ = 0;
-};
-
 // An entry is one line: text after a line break would be read back as entries of its own.
 std::string FirstLine(const QString& text) {
     const std::string bytes = ToAnsi(text);
@@ -87,11 +57,11 @@ QString ReadProfileString(const QString& filePath, const QString& section, const
     if (!content || content->empty()) {
         return {};
     }
-    CSimpleIniA ini;
-    SetUpParser(ini);
-    // Every value of a repeated key is kept, so that the first one can be read, as the
-    // Windows profile calls do.
-    ini.SetMultiKey(true);
+    // The file is kept as code page 936 bytes throughout, so the parser must not guess at a
+    // Unicode encoding. Every value of a repeated key is kept, so that the first one can be
+    // read, as the Windows profile calls do.
+    CSimpleIniA ini(false, true, false);
+    ini.SetQuotes(false);
     if (ini.LoadData(*content) < 0) {
         return {};
     }
@@ -116,22 +86,8 @@ bool WriteProfileString(const QString& filePath, const QString& section, const Q
     if (!content) {
         return false;
     }
-    CSimpleIniA ini;
-    SetUpParser(ini);
-    if (ini.LoadData(*content) < 0) {
-        return false;
-    }
-    const std::string sectionBytes = FirstLine(section);
-    const std::string keyBytes = FirstLine(key);
-    const std::string valueBytes = FirstLine(value);
-    if (ini.SetValue(sectionBytes.c_str(), keyBytes.c_str(), valueBytes.c_str()) < 0) {
-        return false;
-    }
-    std::string output;
-    ProfileWriter writer(output);
-    if (ini.Save(writer, false) < 0) {
-        return false;
-    }
+    const std::string output =
+        WithProfileValue(*content, FirstLine(section), FirstLine(key), FirstLine(value));
     // Replace the file whole where the folder allows it, so a failed write leaves the old one;
     // in a folder that takes no new files, an existing writable file is rewritten in place.
     QSaveFile file(filePath);

@@ -9,8 +9,8 @@ namespace platform {
 QString ReadProfileString(const QString& filePath, const QString& section, const QString& key,
                           int maxBytes);
 
-// Sets one value in the file, creating it when missing and leaving every other section and
-// key as they are. Returns false when the file cannot be written.
+// Sets one value in the file, creating it when missing and leaving every other line as it
+// was. Returns false when the file cannot be written.
 bool WriteProfileString(const QString& filePath, const QString& section, const QString& key,
                         const QString& value);
 

@@ -74,6 +74,27 @@ TEST_F(ProfileFileTest, WritingSetsTheKeyInTheCodePageAndKeepsTheRest) {
     EXPECT_EQ(FileBytes(Path()),
               "[" + kOther + "]\r\nkey=1\r\n\r\n[" + kSection + "]\r\nblogurl=http://a/b\r\n");
 
+    // Lines the file format does not know, comments, spacing and line ends stay as they were;
+    // only the first entry of the key changes, and a missing key joins the end of its section.
+    const struct {
+        std::string before;
+        std::string after;
+    } rewrites[] = {
+        {"; by hand\n[" + kSection + "]\n  BlogUrl = old ; note\nodd line\nblogurl=2\n",
+         "; by hand\n[" + kSection + "]\n  BlogUrl =http://new/\nodd line\nblogurl=2\n"},
+        {"[" + kSection + "]\r\nwidth = 10  \r\n\r\n[" + kOther + "]\r\nblogurl=x",
+         "[" + kSection + "]\r\nwidth = 10  \r\nblogurl=http://new/\r\n\r\n[" + kOther +
+             "]\r\nblogurl=x"},
+        {"garbage without a section",
+         "garbage without a section\r\n\r\n[" + kSection + "]\r\nblogurl=http://new/\r\n"},
+    };
+    for (const auto& r : rewrites) {
+        ASSERT_TRUE(PutFileBytes(Path(), r.before));
+        ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://new/")));
+        EXPECT_EQ(FileBytes(Path()), r.after) << r.before;
+        EXPECT_EQ(Read(), QStringLiteral("http://new/")) << r.before;
+    }
+
     // Characters outside the code page are stored as question marks.
     ASSERT_TRUE(WriteProfileString(Path(), kSectionName, kKey, QStringLiteral("http://a/한😀")));
     EXPECT_EQ(Read(), QStringLiteral("http://a/??"));
