@@ -10,6 +10,7 @@
 #include "backup/ArticleText.h"
 #include "backup/ArticleWindowControls.h"
 #include "backup/WordDocQueue.h"
+#include "platform/BackgroundWriter.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/ReportList.h"
@@ -95,15 +96,17 @@ private:
                 ++outcome_.failed;
             }
         }
+        outcome_.failed += files_.Finish();
     }
 
     bool SaveHtml(int i, const ArticleRow& row) {
         const std::optional<QString> page = GetPageToKeep(row.address);
         Pause();
-        const bool saved =
-            page && WriteArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page)});
+        if (page) {
+            QueueArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page)});
+        }
         Progress(i, QStringLiteral("篇文章为网页文件(.html)"));
-        return saved;
+        return page.has_value();
     }
 
     // The document is made in the background, mostly during this article's own pause.
@@ -151,8 +154,10 @@ private:
         Pause();
         // This status names the article after the one being written.
         Progress(i + 1, QStringLiteral("篇文章为文本文件(.txt)"));
-        return page &&
-               WriteArticle(i, row, QStringLiteral(".txt"), ArticleTextLines(row.title, *page));
+        if (page) {
+            QueueArticle(i, row, QStringLiteral(".txt"), ArticleTextLines(row.title, *page));
+        }
+        return page.has_value();
     }
 
     // Whether an earlier run left every file of the article, none of them empty.
@@ -176,10 +181,20 @@ private:
                ArticleFileName(i, row.title, extension);
     }
 
-    // Creates the category folder when missing and writes the file anew. Returns false when
-    // the file could not be written.
+    // Writes the file at once, for LibreOffice to read it next. Returns false when the file
+    // could not be written.
     bool WriteArticle(int i, const ArticleRow& row, const QString& extension,
                       const QStringList& lines) {
+        return platform::WriteAnsiLines(PrepareFolder(i, row, extension), lines);
+    }
+
+    // The file is written while the next article is fetched; its failure counts at the end.
+    void QueueArticle(int i, const ArticleRow& row, const QString& extension, QStringList lines) {
+        files_.WriteAnsiLines(PrepareFolder(i, row, extension), std::move(lines));
+    }
+
+    // Creates the category folder when missing. Returns the article file's path.
+    QString PrepareFolder(int i, const ArticleRow& row, const QString& extension) {
         // A window closed during the last wait must not get any further file.
         if (controls_.Pump().StopRequested()) {
             throw platform::RunStopped{};
@@ -188,12 +203,14 @@ private:
         if (!platform::PathExists(folder)) {
             platform::CreateFolder(folder);
         }
-        return platform::WriteAnsiLines(ArticlePath(i, row, extension), lines);
+        return ArticlePath(i, row, extension);
     }
 
     ArticleWindowControls& controls_;
     const QString spaceFolder_;
     SaveOutcome outcome_;
+    // Files handed over before a stop are still written: their pages came in whole.
+    platform::BackgroundWriter files_;
     // Ahead of the pump that polls it; a stopped save drops it and LibreOffice with it.
     WordDocQueue wordDocs_;
     ConvertingPump pump_;
