@@ -25,5 +25,5 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, std::str
 QString TakeOption(QStringList& options, const QString& name, const QString& fallback,
                    std::string& error);
 
-// The usage text printed on bad usage.
+// The usage text, printed on bad usage and for --help.
 std::string CliUsage();

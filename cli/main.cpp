@@ -87,6 +87,11 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
+    if (arguments.size() == 1 &&
+        (arguments[0] == QLatin1String("--help") || arguments[0] == QLatin1String("-h"))) {
+        std::cout << CliUsage();
+        return 0;
+    }
     if (!TakeReplayOption(arguments)) {
         return BadUsage("--replay needs a prefix");
     }
