@@ -31,12 +31,32 @@ void WriteRecord(RecordWindowControls& controls, const RecordFileLayout& layout,
     file.WriteLine(kRecordEnd);
 }
 
+QString EndStatus(RecordWindowControls& controls, const RecordFileLayout& layout, bool saved,
+                  int unread) {
+    if (!saved) {
+        return QStringLiteral("备份失败：无法写入") + layout.fileName;
+    }
+    if (unread > 0) {
+        return RowCountText(controls) + QStringLiteral(" 条留言已备份，其中 ") +
+               QString::number(unread) + QStringLiteral(" 个页面读取失败");
+    }
+    return RowCountText(controls) + QStringLiteral(" 条留言全部备份完毕！");
+}
+
 }  // namespace
 
 bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& layout) {
     const QString folder = SpaceFolderPath(controls.AppFolder(), controls.Address());
     if (!platform::PathExists(folder)) {
         platform::CreateFolder(folder);
+    }
+    const int unread = controls.UnreadPages();
+    if (unread > 0 && platform::IsNonEmptyFile(folder + layout.fileName)) {
+        controls.SetStatus(QStringLiteral("备份失败：有 ") + QString::number(unread) +
+                           QStringLiteral(" 个页面读取失败，原有的") + layout.fileName +
+                           QStringLiteral("未被替换"));
+        platform::OpenFolder(folder);
+        return false;
     }
     platform::AnsiTextFile file(folder + layout.fileName);
     // The count is taken once: rows added meanwhile are not written. Every row is written,
@@ -46,8 +66,7 @@ bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& l
         WriteRecord(controls, layout, row, file);
     }
     const bool saved = file.Commit();
-    controls.SetStatus(saved ? RowCountText(controls) + QStringLiteral(" 条留言全部备份完毕！")
-                             : QStringLiteral("备份失败：无法写入") + layout.fileName);
+    controls.SetStatus(EndStatus(controls, layout, saved, unread));
     platform::OpenFolder(folder);
     return saved;
 }

@@ -16,7 +16,8 @@ struct RecordFileLayout {
 // as one record ("N0." + row position, one labelled line per cell, then 14 blanks and
 // "<br><br>") into the file in the space folder, in code page 936 with CR LF, pausing 100 ms
 // per record, then reports the end and opens the space folder. The earlier file is replaced
-// only once every record is written; when the folder or the file cannot be written the
-// status says so and false is returned. Throws platform::RunStopped when the pump asks the
+// only once every record is written, and never by a list that pages missing from the last
+// retrieval left incomplete. When the list is not saved for that reason, or the folder or
+// the file cannot be written, the status says so and false is returned. Throws platform::RunStopped when the pump asks the
 // run to stop, leaving the earlier file whole.
 bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& layout);

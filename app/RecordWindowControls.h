@@ -20,4 +20,12 @@ public:
     virtual void SetSaveEnabled(bool enabled) = 0;    // cmdsave
     virtual platform::EventPump& Pump() = 0;
     virtual QString AppFolder() const = 0;  // where the space folders are made
+
+    // How many pages the last retrieval could not read. Its list is incomplete when any, and
+    // a save of it must not replace an earlier file.
+    int UnreadPages() const { return unreadPages_; }
+    void SetUnreadPages(int count) { unreadPages_ = count; }
+
+private:
+    int unreadPages_ = 0;
 };

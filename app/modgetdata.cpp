@@ -32,7 +32,8 @@ QString GetPageOrEmpty(const QString& address) {
 
 std::optional<QString> GetPageToKeep(const QString& address) {
     const auto response = platform::HttpGetResponse(AddressOnTheWire(address));
-    if (!response || response->IsError()) {
+    // An empty answer holds nothing to keep and would only blank an earlier copy.
+    if (!response || response->IsError() || response->body.empty()) {
         return std::nullopt;
     }
     return platform::FromAnsi(response->body);

@@ -13,8 +13,9 @@ std::optional<QString> GetData(const QString& address);
 // after setting its page text to empty before the request.
 QString GetPageOrEmpty(const QString& address);
 
-// The page at the address for keeping: nothing when the request fails or when the server
-// answers with an error status (400 and above), whose body is an error page, not the page.
+// The page at the address for keeping: nothing when the request fails, when the server
+// answers with anything but success (its body is an error page, not the page) or when the
+// answer is empty.
 std::optional<QString> GetPageToKeep(const QString& address);
 
 // The address as it goes out: non-ASCII characters and blanks percent-encoded from their

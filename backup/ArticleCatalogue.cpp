@@ -30,20 +30,26 @@ public:
         controls_.Categories().Clear();
         controls_.Articles().Clear();
         total_ = 0;
+        QString summary;
         if (IsUsableAddress(controls_.Address())) {
             ListCategories();
-            controls_.SetStatus(QStringLiteral("您的空间共") + QString::number(categoryCount_) +
-                                QStringLiteral("文章分类，共") + QString::number(total_) +
-                                QStringLiteral("篇文章"));
+            summary = QStringLiteral("您的空间共") + QString::number(categoryCount_) +
+                      QStringLiteral("文章分类，共") + QString::number(total_) +
+                      QStringLiteral("篇文章");
+            controls_.SetStatus(summary);
             ListArticles();
         }
         if (total_ != 0) {
             const int found = controls_.Articles().RowCount();
-            controls_.SetStatus(QStringLiteral("你的空间共") + QString::number(categoryCount_) +
-                                QStringLiteral("文章分类，共获取") + QString::number(found) +
-                                QStringLiteral("篇文章！！，成功获取率为") +
-                                FormatRate(found / static_cast<double>(total_) * 100.0) +
-                                QStringLiteral("%"));
+            summary = QStringLiteral("你的空间共") + QString::number(categoryCount_) +
+                      QStringLiteral("文章分类，共获取") + QString::number(found) +
+                      QStringLiteral("篇文章！！，成功获取率为") +
+                      FormatRate(found / static_cast<double>(total_) * 100.0) + QStringLiteral("%");
+            controls_.SetStatus(summary);
+        }
+        // Pages that could not be read would otherwise pass for an empty or smaller space.
+        if (fetcher_.FailedCount() > 0) {
+            controls_.SetStatus(summary + fetcher_.FailureNote());
         }
         if (controls_.OneClickBackup()) {
             RunArticleSave(controls_);

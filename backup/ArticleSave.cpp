@@ -100,7 +100,7 @@ private:
     }
 
     bool SaveHtml(int i, const ArticleRow& row) {
-        const std::optional<QString> page = GetPageToKeep(row.address);
+        const std::optional<QString> page = FetchArticle(row.address);
         Pause();
         if (page) {
             QueueArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page)});
@@ -111,7 +111,7 @@ private:
 
     // The document is made in the background, mostly during this article's own pause.
     bool SaveHtmlAndDoc(int i, const ArticleRow& row) {
-        const std::optional<QString> page = GetPageToKeep(row.address);
+        const std::optional<QString> page = FetchArticle(row.address);
         const bool saved =
             page && WriteArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page)});
         if (saved) {
@@ -150,7 +150,7 @@ private:
     }
 
     bool SaveText(int i, const ArticleRow& row) {
-        const std::optional<QString> page = GetPageToKeep(row.address);
+        const std::optional<QString> page = FetchArticle(row.address);
         Pause();
         // This status names the article after the one being written.
         Progress(i + 1, QStringLiteral("篇文章为文本文件(.txt)"));
@@ -165,6 +165,15 @@ private:
         return std::all_of(extensions.begin(), extensions.end(), [&](const QString& extension) {
             return platform::IsNonEmptyFile(ArticlePath(i, row, extension));
         });
+    }
+
+    // The article page, or nothing when the request failed or brought another page.
+    static std::optional<QString> FetchArticle(const QString& address) {
+        std::optional<QString> page = GetPageToKeep(address);
+        if (page && !IsArticlePage(*page)) {
+            page.reset();
+        }
+        return page;
     }
 
     // Two seconds whatever the wait box holds; the service took no faster requests.

@@ -31,6 +31,10 @@ QString ArticleBody(const QString& page) {
     return CutBetween(page, QStringLiteral("查看文章"), QStringLiteral("类别"));
 }
 
+bool IsArticlePage(const QString& page) {
+    return page.contains(QStringLiteral("查看文章"));
+}
+
 QStringList ArticleTextLines(const QString& title, const QString& page) {
     const QString category = CutBetween(page, QStringLiteral("类别："), QStringLiteral("<"));
     const QString date = CutBetween(page, QStringLiteral("date\">"), QStringLiteral("</div>"));

@@ -7,6 +7,10 @@
 // "类别". Empty when the page does not hold it.
 QString ArticleBody(const QString& page);
 
+// Whether the page is an article page at all: one without the article heading "查看文章"
+// is an error or placeholder page served in its stead, which must not replace a saved copy.
+bool IsArticlePage(const QString& page);
+
 // The four lines of the ".txt" file: the title from the article list, then the category,
 // date and content cut from the page, the content freed of paragraph and line-break tags
 // and entity quotes, or reduced to a picture's link or a link's text. A label with an empty

@@ -19,11 +19,13 @@ public:
 
     void Run() {
         controls_.Records().Clear();
+        controls_.SetUnreadPages(0);
         if (IsUsableAddress(controls_.Address())) {
             ReadBoard();
         }
         controls_.SetStatus(QStringLiteral("获取完毕，共") + RowCountText() +
                             QStringLiteral("条留言") + fetcher_.FailureNote());
+        controls_.SetUnreadPages(fetcher_.FailedCount());
         controls_.SetSaveEnabled(true);
     }
 

@@ -23,12 +23,14 @@ public:
 
     void Run() {
         controls_.Records().Clear();
+        controls_.SetUnreadPages(0);
         if (IsUsableAddress(controls_.Address()) && !ReadComments()) {
             return;
         }
         RemoveUntitledRows();
         controls_.SetStatus(QStringLiteral("获取完毕，共") + RowCountText() +
                             QStringLiteral("条文章评论") + fetcher_.FailureNote());
+        controls_.SetUnreadPages(fetcher_.FailedCount());
         controls_.SetSaveEnabled(true);
     }
 

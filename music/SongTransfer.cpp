@@ -129,8 +129,9 @@ void SongTransfer::Complete() {
     // Marked first: the write below handles window events, and must not start again.
     finished_ = true;
     const std::optional<platform::HttpResponse> response = transfer_->TakeResponse();
-    // An error page is not the song; like a refused or cut-off transfer it leaves no file.
-    if (!response || response->IsError()) {
+    // An error page or an empty answer is not the song; like a refused or cut-off transfer
+    // it leaves no file.
+    if (!response || response->IsError() || response->body.empty()) {
         return;
     }
     saved_ = WriteSong(controls_, windowPump_, *response);

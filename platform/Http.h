@@ -15,8 +15,9 @@ struct HttpResponse {
     std::string contentLength;  // the "Content-Length" header, "" when absent
     std::string body;
 
-    // An error status (400 and above): the body is the server's error page, not the page.
-    bool IsError() const { return status >= 400; }
+    // Any status but success, once redirects are followed: the body is the server's error
+    // page or a redirect that led nowhere, not the page.
+    bool IsError() const { return status < 200 || status >= 300; }
 };
 
 // What a request fetches, which sets how long it may take: a page fails when it has not
@@ -26,8 +27,8 @@ enum class Payload { Page, Song };
 
 // Sends every later request for an address A to prefix + A instead, e.g. to a web archive's
 // replay service ("http://web.archive.org/web/2012id_/"); the empty prefix sends A itself.
-// With a prefix, an answer with an error status (400 and above) is the archive's own page,
-// so the request counts as failed.
+// With a prefix, an answer with an error status (IsError) is the archive's own page, so the
+// request counts as failed.
 void SetReplayPrefix(const std::string& prefix);
 
 // The prefix set above; empty when requests go to their own addresses.

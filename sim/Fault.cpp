@@ -7,7 +7,7 @@ namespace spacesim {
 
 namespace {
 
-constexpr std::array<std::pair<Fault, std::string_view>, 7> kNames{{
+constexpr std::array<std::pair<Fault, std::string_view>, 10> kNames{{
     {Fault::Status404, "status404"},
     {Fault::Status500, "status500"},
     {Fault::Refuse, "refuse"},
@@ -15,6 +15,9 @@ constexpr std::array<std::pair<Fault, std::string_view>, 7> kNames{{
     {Fault::Slow, "slow"},
     {Fault::Stall, "stall"},
     {Fault::Truncate, "truncate"},
+    {Fault::Empty, "empty"},
+    {Fault::Moved, "moved"},
+    {Fault::Placeholder, "placeholder"},
 }};
 
 }  // namespace

@@ -85,6 +85,16 @@ void RespondWithFault(Fault fault, const Reply& reply, const httplib::Request& r
         case Fault::Slow:
             Slow(reply, response, stop);
             return;
+        case Fault::Empty:
+            response.status = 200;
+            response.set_content("", reply.contentType);
+            return;
+        case Fault::Moved:
+        case Fault::Placeholder:
+            response.status = fault == Fault::Moved ? 302 : 200;
+            response.set_content("<html><body>This page is not available.</body></html>",
+                                 "text/html");
+            return;
     }
 }
 

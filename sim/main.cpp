@@ -20,7 +20,7 @@ constexpr const char* kUsage =
     "  --data DIR    folder of space files (default: the sample spaces)\n"
     "  --generate    add a generated space with that many articles\n"
     "  --fault       misbehave on a path: status404 status500 refuse reset slow stall "
-    "truncate\n"
+    "truncate empty moved placeholder\n"
     "  --busy        answer a path's first N requests 429 with Retry-After S (default 1)\n"
     "archive face: /web/TIME/ADDRESS (with banner), /web/TIMEid_/ADDRESS (original bytes);\n"
     "  it holds one capture, at 20120101000000, and redirects any other time there\n";

@@ -90,7 +90,9 @@ TEST_F(CatalogueTest, MissingListingPageLowersTheRate) {
     sim_.SetFault("/jiaoliao/blog/category/life/index/1", "refuse");
     Catalogue(kSample);
     EXPECT_EQ(window_.articles.RowCount(), 14);
-    EXPECT_EQ(window_.Status(), "你的空间共4文章分类，共获取14篇文章！！，成功获取率为82.35%");
+    EXPECT_EQ(window_.Status(),
+              "你的空间共4文章分类，共获取14篇文章！！，成功获取率为82.35%，"
+              "其中 1 个页面读取失败");
 }
 
 TEST_F(CatalogueTest, FailedArticleRequestKeepsThePreviousTitle) {
@@ -99,6 +101,8 @@ TEST_F(CatalogueTest, FailedArticleRequestKeepsThePreviousTitle) {
     ASSERT_EQ(window_.articles.RowCount(), 17);
     EXPECT_EQ(window_.articles.Cell(17, 1), "读《红楼梦》：第一回");
     EXPECT_EQ(window_.articles.Cell(17, 4), kSample + "/blog/item/d4bc6d5ca64dbcb9.html");
+    EXPECT_TRUE(window_.Status().endsWith("成功获取率为100.%，其中 1 个页面读取失败"))
+        << window_.Status().toStdString();
 }
 
 TEST_F(CatalogueTest, ShortAddressOrUnknownSpaceListsNothing) {
@@ -109,7 +113,7 @@ TEST_F(CatalogueTest, ShortAddressOrUnknownSpaceListsNothing) {
     Catalogue(QStringLiteral("http://hi.baidu.com/nosuchwren"));
     EXPECT_EQ(sim_.Requests().size(), 1u);
     EXPECT_EQ(window_.categories.RowCount(), 0);
-    EXPECT_EQ(window_.Status(), "您的空间共0文章分类，共0篇文章");
+    EXPECT_EQ(window_.Status(), "您的空间共0文章分类，共0篇文章，其中 1 个页面读取失败");
 }
 
 TEST(CatalogueRate, WrittenWithAtMostTwoDecimalsAndAlwaysThePoint) {
@@ -199,7 +203,8 @@ TEST_F(OddPagesTest, CountThatIsNoNumberLeavesTheTotal) {
     Serve("/odd/blog", BlogPage("key1=3\"", "很多"));
     Catalogue();
     EXPECT_EQ(window_.categories.Cell(1, 2), "很多");
-    EXPECT_EQ(window_.Status(), "您的空间共1文章分类，共0篇文章");
+    // Neither the category's page nor its listing is served.
+    EXPECT_EQ(window_.Status(), "您的空间共1文章分类，共0篇文章，其中 2 个页面读取失败");
 }
 
 TEST_F(OddPagesTest, HugePageIndexReadsNoPage) {

@@ -108,27 +108,40 @@ TEST_F(SaveTest, ShortAddressSavesStraightBeneathTheApplicationFolder) {
 }
 
 TEST_F(SaveTest, FailedRequestOrErrorPageWritesNoFileAndIsCountedInTheEndStatus) {
+    // What a failing service or archive may send in place of an article page.
+    const std::pair<const char*, const char*> failures[] = {
+        {"a06933bce13b4524", "refuse"},      {"8e89f1c3ee13d914", "status404"},
+        {"95042cd6b399fa40", "empty"},       {"0ba3cff3634c462f", "moved"},
+        {"4f60f51dc5392a1b", "placeholder"},
+    };
+    for (const auto& [id, fault] : failures) {
+        sim_.SetFault(("/jiaoliao/blog/item/" + std::string(id) + ".html"), fault);
+    }
     for (const char* format : {"html", "txt"}) {
         SCOPED_TRACE(format);
         TestArticleWindow window(app_.Path(), kSample);
         window.format = QString::fromUtf8(format);
         const QString ext = QStringLiteral(".") + window.format;
         window.AddArticle("新的开始", "生活随笔", kItem + "5098d152bdc1d322.html");
-        window.AddArticle("周末做饭", "生活随笔", kItem + "a06933bce13b4524.html");
-        window.AddArticle("为什么总是下雨?", "生活随笔", kItem + "8e89f1c3ee13d914.html");
-        // Earlier good copies must survive a save made while the service or its archive fails.
         QDir().mkpath(app_.Path() + "/jiaoliao/生活随笔");
-        app_.Write("jiaoliao/生活随笔/2 周末做饭" + ext, "earlier copy");
-        app_.Write("jiaoliao/生活随笔/3 为什么总是下雨?" + ext, "earlier copy");
-        sim_.SetFault("/jiaoliao/blog/item/a06933bce13b4524.html", "refuse");
-        sim_.SetFault("/jiaoliao/blog/item/8e89f1c3ee13d914.html", "status404");
+        for (const auto& [id, fault] : failures) {
+            const QString name = QString::fromUtf8(fault);
+            window.AddArticle(name, "生活随笔", kItem + id + ".html");
+            // Earlier good copies must survive a save made while the service or its archive
+            // fails.
+            app_.Write("jiaoliao/生活随笔/" + QString::number(window.Articles().RowCount()) + " " +
+                           name + ext,
+                       "earlier copy");
+        }
         const SaveOutcome outcome = RunArticleSave(window);
-        EXPECT_EQ(outcome.articles, 3);
-        EXPECT_EQ(outcome.failed, 2);
-        EXPECT_EQ(Read("jiaoliao/生活随笔/2 周末做饭" + ext), "earlier copy");
-        EXPECT_EQ(Read("jiaoliao/生活随笔/3 为什么总是下雨?" + ext), "earlier copy");
+        EXPECT_EQ(outcome.articles, 6);
+        EXPECT_EQ(outcome.failed, 5);
+        for (int i = 0; i < 5; ++i) {
+            const QString name = QString::number(i + 2) + " " + failures[i].second + ext;
+            EXPECT_EQ(Read("jiaoliao/生活随笔/" + name), "earlier copy") << name.toStdString();
+        }
         EXPECT_FALSE(Read("jiaoliao/生活随笔/1 新的开始" + ext).empty());
-        EXPECT_EQ(window.Status(), "保存完毕！其中 2 篇文章保存失败");
+        EXPECT_EQ(window.Status(), "保存完毕！其中 5 篇文章保存失败");
     }
 }
 

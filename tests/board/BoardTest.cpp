@@ -99,6 +99,15 @@ TEST_F(BoardTest, PagesWithoutMarkersEndTheirWalksAndFailedPagesAreCounted) {
     sim_.SetFault("/busywren/board/index/1", "refuse");
     Retrieve("http://hi.baidu.com/busywren");
     EXPECT_EQ(window_.Status(), "获取完毕，共51条留言，其中 1 个页面读取失败");
+    // An incomplete list is saved where nothing was, but never over an earlier page.
+    EXPECT_TRUE(RunBoardSave(window_));
+    EXPECT_EQ(window_.Status(), "51 条留言已备份，其中 1 个页面读取失败");
+    const std::string saved = app_.Read("busywren/留言版.htm");
+    sim_.SetFault("/busywren/profile", "status500");
+    Retrieve("http://hi.baidu.com/busywren");
+    EXPECT_FALSE(RunBoardSave(window_));
+    EXPECT_EQ(window_.Status(), "备份失败：有 1 个页面读取失败，原有的留言版.htm未被替换");
+    EXPECT_EQ(app_.Read("busywren/留言版.htm"), saved);
 
     window_.saveEnabled = false;
     Retrieve("http://hi.baidu.com");
