@@ -18,6 +18,6 @@ struct RecordFileLayout {
 // per record, then reports the end and opens the space folder. The earlier file is replaced
 // only once every record is written, and never by a list that pages missing from the last
 // retrieval left incomplete. When the list is not saved for that reason, or the folder or
-// the file cannot be written, the status says so and false is returned. Throws platform::RunStopped when the pump asks the
-// run to stop, leaving the earlier file whole.
+// the file cannot be written, the status says so and false is returned. Throws platform::RunStopped
+// when the pump asks the run to stop, leaving the earlier file whole.
 bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& layout);
