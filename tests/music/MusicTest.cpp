@@ -65,17 +65,19 @@ TEST_F(MusicTest, SampleSpaceSongsArriveWholeWithTheirProgress) {
 }
 
 TEST_F(MusicTest, EverySongKeepsItsOwnFileAndAFailedOneKeepsTheEarlierCopy) {
-    // songwren: 鸟鸣.mp3, a missing song, a slow one, then b/same.mp3 and a shorter
-    // c/same.mp3 sent without a length.
+    // songwren: 鸟鸣.mp3, a missing song, a slow one (here answered without a body), then
+    // b/same.mp3 and a shorter c/same.mp3 sent without a length.
     QDir().mkpath(app_.Path() + "/songwren/背景音乐");
     app_.Write("songwren/背景音乐/gone.mp3", "earlier copy");
+    app_.Write("songwren/背景音乐/slow.mp3", "earlier copy");
+    sim_.SetFault("/slow.mp3", "empty");
     TestMusicWindow window(app_.Path(), QStringLiteral("http://hi.baidu.com/songwren"));
     const DownloadOutcome outcome = Download(window);
-    EXPECT_EQ(outcome.failed, 1);
-    EXPECT_EQ(window.songStatuses.last(), "共 5 歌曲，已下载完毕，其中 1 首下载失败");
+    EXPECT_EQ(outcome.failed, 2);
+    EXPECT_EQ(window.songStatuses.last(), "共 5 歌曲，已下载完毕，其中 2 首下载失败");
     EXPECT_EQ(app_.Read("songwren/背景音乐/鸟鸣.mp3"), Served("songwren", 0));
     EXPECT_EQ(app_.Read("songwren/背景音乐/gone.mp3"), "earlier copy");
-    EXPECT_EQ(app_.Read("songwren/背景音乐/slow.mp3"), Served("songwren", 2));
+    EXPECT_EQ(app_.Read("songwren/背景音乐/slow.mp3"), "earlier copy");
     EXPECT_EQ(app_.Read("songwren/背景音乐/same.mp3"), Served("songwren", 4));
     EXPECT_EQ(window.max, 5000.0f);
     // Nothing else, such as a partial or temporary file, is left in the song folder.
