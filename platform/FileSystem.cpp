@@ -116,20 +116,6 @@ bool WriteAnsiLines(const QString& path, const QStringList& lines) {
         content += "\r\n";
     }
     const std::string destination = QFile::encodeName(path).toStdString();
-    // Most files of a save are new: they are written in place, which spares the file system a
-    // second name and a rename each. Nobody else's file can be cut short by that.
-    const int fresh = ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fresh >= 0) {
-        const bool written = WriteAll(fresh, content);
-        if (::close(fresh) != 0 || !written) {
-            ::unlink(destination.c_str());
-            return false;
-        }
-        return true;
-    }
-    if (errno != EEXIST) {
-        return false;
-    }
     struct stat existing {};
     const bool exists = ::stat(destination.c_str(), &existing) == 0;
     // A folder may hold a file of that name; it is not replaced by this one.
