@@ -108,10 +108,12 @@ TEST_F(ArchiveTest, MissingCaptureBusyArchiveAndTheBanner) {
 TEST_F(ArchiveTest, InterruptedSaveLeavesWholeFilesAndResumesWithSkipSaved) {
     TempFolder app;
     QProcess cli;
-    // At the windows' pace, two seconds an article: interrupted during the third article's wait.
+    // At the windows' pace, two seconds an article: interrupted once two articles are saved.
     cli.start(QStringLiteral(PAGEWREN_CLI_PATH), {"--app-dir", app.Path(), "--json", "articles",
                                                   kSample, "--wait", "0", "--save", "txt"});
-    QThread::msleep(5000);
+    for (int waited = 0; Tree(app).size() < 2 && waited < 60000; waited += 50) {
+        QThread::msleep(50);
+    }
     kill(static_cast<pid_t>(cli.processId()), SIGINT);
     ASSERT_TRUE(cli.waitForFinished(10000));
     EXPECT_EQ(cli.exitCode(), 130);

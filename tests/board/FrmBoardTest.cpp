@@ -56,10 +56,16 @@ private slots:
         QPointer<frmboard> window = new frmboard(app.Path());
         window->show();
         window->txtblog->setText(QStringLiteral("http://hi.baidu.com/busywren"));
-        QTimer::singleShot(300, window, [&] { window->close(); });
+        // Closed during the walk of page 0, once the profile, page 0 and page 0 again are read.
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, window, [&] {
+            if (sim.Requests().size() >= 3) {
+                window->close();
+            }
+        });
+        poll.start(10);
         QTest::mouseClick(window->cmdboard, Qt::LeftButton);
         QTRY_VERIFY(window.isNull());
-        // The profile, page 0, and page 0 again before the first wait.
         QCOMPARE(sim.Requests().size(), size_t{3});
     }
 };
