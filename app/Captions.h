@@ -17,6 +17,9 @@ inline const QString kWaitingCaption = QStringLiteral("等待中……");
 inline const QStringList kSaveFormats = {QStringLiteral("html"), QStringLiteral("txt"),
                                          QStringLiteral("html & doc")};
 
+// The article window's wait between requests, in milliseconds, until the user picks another.
+inline const QString kDefaultWaitMs = QStringLiteral("200");
+
 // The main window's six panel labels, in the order of SurveyLabel: their names and the
 // captions they show before a survey.
 inline const std::array<QString, 6> kPanelLabelNames = {

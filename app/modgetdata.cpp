@@ -32,8 +32,7 @@ QString GetPageOrEmpty(const QString& address) {
 
 std::optional<QString> GetPageToKeep(const QString& address) {
     const auto response = platform::HttpGetResponse(AddressOnTheWire(address));
-    // An empty answer holds nothing to keep and would only blank an earlier copy.
-    if (!response || response->IsError() || response->body.empty()) {
+    if (!response || !response->IsPage()) {
         return std::nullopt;
     }
     return platform::FromAnsi(response->body);

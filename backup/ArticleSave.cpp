@@ -125,7 +125,7 @@ private:
     // An article whose document LibreOffice could not make is not saved in full; one left
     // without a document because LibreOffice is missing is counted apart, its .html kept.
     void FinishWordDocs() {
-        wordDocs_.Finish(pump_);
+        wordDocs_.Finish(controls_.Pump());
         outcome_.failed += wordDocs_.Count(WordDocResult::ConversionFailed) +
                            wordDocs_.Count(WordDocResult::TimedOut);
         outcome_.withoutWordDoc = wordDocs_.Count(WordDocResult::NoConverter);

@@ -89,7 +89,7 @@ void frmbackup::BuildControls() {
 
     Label3 = AddLabel(this, QStringLiteral("Label3"), QStringLiteral("速度:"));
     PlaceTwips(*Label3, 120, 6240, 735, 255);
-    cmbtime = AddCombo(this, QStringLiteral("cmbtime"), QStringLiteral("200"),
+    cmbtime = AddCombo(this, QStringLiteral("cmbtime"), kDefaultWaitMs,
                        {"100", "200", "300", "500", "800", "1000", "1200", "1500"});
     PlaceTwips(*cmbtime, 840, 6120, 855, 360);
     Label1 = AddLabel(this, QStringLiteral("Label1"), QStringLiteral("毫秒/篇"));

@@ -61,7 +61,7 @@ int RunArticlesCommand(CliRun& run) {
     QStringList rest = run.options.commandOptions;
     ArticleChoices choices;
     choices.skipSaved = rest.removeAll(QStringLiteral("--skip-saved")) > 0;
-    choices.wait = TakeOption(rest, QStringLiteral("--wait"), QStringLiteral("200"), run.error);
+    choices.wait = TakeOption(rest, QStringLiteral("--wait"), kDefaultWaitMs, run.error);
     choices.format = TakeOption(rest, QStringLiteral("--save"), QString(), run.error);
     if (!run.error.empty()) {
         return kBadUsage;

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "app/Captions.h"
 #include "app/ReplayOption.h"
 #include "cli/ArticlesCommand.h"
 #include "cli/CliOptions.h"
@@ -71,7 +72,7 @@ void AdviseOnPace(const CliOptions& options) {
     const double wait = options.command == QLatin1String("articles")
                             ? (at >= 0 && at + 1 < options.commandOptions.size()
                                    ? options.commandOptions[at + 1].toDouble()
-                                   : 200.0)
+                                   : kDefaultWaitMs.toDouble())
                             : kPoliteWaitMs;
     if (wait * options.pace < kPoliteWaitMs) {
         std::cerr << "pagewren-cli: " << host.toStdString()

@@ -66,7 +66,7 @@ bool IsSheetName(const QString& name) {
 // The home page at the address as typed, decoded by the character set its answer declares.
 std::optional<QString> HomePage(const QString& address, platform::EventPump& pump) {
     const auto response = platform::HttpGetWhilePumping(AddressOnTheWire(address), pump);
-    if (!response || response->IsError()) {
+    if (!response || !response->IsPage()) {
         return std::nullopt;
     }
     return platform::FromCharset(response->body, platform::CharsetOf(response->contentType));

@@ -38,9 +38,7 @@ QString Kilobytes(float bytes) {
 // The expected length: the announced one, or without an announcement the body's own.
 void SetExpectedLength(MusicWindowControls& controls, const platform::HttpResponse& response) {
     if (response.contentLength.empty()) {
-        if (!response.body.empty()) {
-            controls.SetProgressMax(static_cast<float>(response.body.size()));
-        }
+        controls.SetProgressMax(static_cast<float>(response.body.size()));
         return;
     }
     const auto length = Round32(std::strtod(response.contentLength.c_str(), nullptr));
@@ -78,8 +76,7 @@ bool WriteSong(MusicWindowControls& controls, platform::EventPump& pump,
     }
     SetExpectedLength(controls, response);
     const std::string& body = response.body;
-    std::size_t offset = 0;
-    do {
+    for (std::size_t offset = 0; offset < body.size();) {
         const std::size_t piece = std::min(kPieceBytes, body.size() - offset);
         if (!file.Write(body.data() + offset, static_cast<qint64>(piece))) {
             return false;
@@ -90,7 +87,7 @@ bool WriteSong(MusicWindowControls& controls, platform::EventPump& pump,
             throw platform::RunStopped{};
         }
         ShowProgress(controls, file.Position());
-    } while (offset < body.size());
+    }
     if (!file.Commit()) {
         return false;
     }
@@ -131,7 +128,7 @@ void SongTransfer::Complete() {
     const std::optional<platform::HttpResponse> response = transfer_->TakeResponse();
     // An error page or an empty answer is not the song; like a refused or cut-off transfer
     // it leaves no file.
-    if (!response || response->IsError() || response->body.empty()) {
+    if (!response || !response->IsPage()) {
         return;
     }
     saved_ = WriteSong(controls_, windowPump_, *response);

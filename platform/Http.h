@@ -18,6 +18,10 @@ struct HttpResponse {
     // Any status but success, once redirects are followed: the body is the server's error
     // page or a redirect that led nowhere, not the page.
     bool IsError() const { return status < 200 || status >= 300; }
+
+    // A body worth keeping: a success with something in it. An empty answer holds nothing to
+    // keep and would only blank an earlier copy.
+    bool IsPage() const { return !IsError() && !body.empty(); }
 };
 
 // What a request fetches, which sets how long it may take: a page fails when it has not

@@ -317,11 +317,6 @@ void SpaceServer::SetPage(const std::string& path, const std::string& utf8Html) 
     impl_->pages[path] = utf8Html;
 }
 
-void SpaceServer::ClearFault(const std::string& path) {
-    std::lock_guard lock(impl_->mutex);
-    impl_->faults.erase(path);
-}
-
 void SpaceServer::ClearFaults() {
     std::lock_guard lock(impl_->mutex);
     impl_->faults.clear();

@@ -43,9 +43,6 @@ public:
     // Makes every later request for the path misbehave as the fault says.
     void SetFault(const std::string& path, Fault fault);
 
-    // Lets requests for the path be answered normally again.
-    void ClearFault(const std::string& path);
-
     // Removes every fault.
     void ClearFaults();
 

@@ -223,12 +223,4 @@ bool SpaceStore::IsSongHost(std::string_view host) const {
     });
 }
 
-std::vector<std::string> SpaceStore::Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : spaces_) {
-        names.push_back(entry.first);
-    }
-    return names;
-}
-
 }  // namespace spacesim

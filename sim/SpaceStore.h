@@ -51,9 +51,6 @@ public:
     // Whether any song of any space lives on this host.
     bool IsSongHost(std::string_view host) const;
 
-    // The names of all spaces, sorted.
-    std::vector<std::string> Names() const;
-
 private:
     // Articles by id, the first of the listing order when ids repeat; keys and values point
     // into the stored space.
