@@ -3,7 +3,7 @@
 #include "app/CategoryWalk.h"
 #include "app/PageNumbers.h"
 #include "app/PageText.h"
-#include "app/PlaylistWalk.h"
+#include "app/PlaylistRows.h"
 #include "app/SpaceAddress.h"
 #include "app/modcut.h"
 #include "app/moddelay.h"
@@ -48,14 +48,10 @@ void ListSongs(SurveyControls& controls) {
     if (!playlist.contains(QStringLiteral("entry"))) {
         return;
     }
-    platform::ReportList& rows = controls.Songs();
-    PlaylistWalk songs(playlist);
-    do {
-        rows.SetCell(rows.AddNumberedRow(), 1, songs.Next());
-        Wait(controls);
-    } while (songs.AnotherEntryFollows());
-    controls.SetLabel(SurveyLabel::Music,
-                      QStringLiteral("您的百度空间共有 %1 首背景音乐").arg(rows.RowCount()));
+    ListPlaylist(playlist, controls.Songs(), controls.Pump());
+    controls.SetLabel(
+        SurveyLabel::Music,
+        QStringLiteral("您的百度空间共有 %1 首背景音乐").arg(controls.Songs().RowCount()));
 }
 
 QString BoardLine(const QString& profilePage) {

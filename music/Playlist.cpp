@@ -1,8 +1,7 @@
 #include "music/Playlist.h"
 
-#include "app/PlaylistWalk.h"
+#include "app/PlaylistRows.h"
 #include "app/SpaceAddress.h"
-#include "app/moddelay.h"
 #include "app/modgetdata.h"
 #include "music/MusicWindowControls.h"
 #include "platform/ReportList.h"
@@ -12,15 +11,6 @@ namespace {
 const QString kScheme = QStringLiteral("http://");
 // Every playlist the service made holds this; an error page does not.
 const QString kPlaylistMark = QStringLiteral("Version=");
-
-void ListSongs(MusicWindowControls& controls, const QString& playlist) {
-    platform::ReportList& songs = controls.Songs();
-    PlaylistWalk walk(playlist);
-    do {
-        songs.SetCell(songs.AddNumberedRow(), 1, walk.Next());
-        Delay(1, QStringLiteral("100"), controls.Pump());
-    } while (walk.AnotherEntryFollows());
-}
 
 }  // namespace
 
@@ -34,7 +24,7 @@ void RunPlaylistRetrieval(MusicWindowControls& controls) {
     if (IsUsableAddress(address)) {
         const QString playlist = GetPageOrEmpty(address + QStringLiteral("/music/music.pls"));
         if (playlist.contains(kPlaylistMark)) {
-            ListSongs(controls, playlist);
+            ListPlaylist(playlist, controls.Songs(), controls.Pump());
         }
     }
     controls.SetSongStatus(QStringLiteral("共 ") + QString::number(controls.Songs().RowCount()) +
