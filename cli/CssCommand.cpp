@@ -9,6 +9,9 @@
 
 namespace {
 
+// The exit code when the sheet could not be fetched or saved.
+constexpr int kSomethingFailed = 1;
+
 // The CSS window's controls as plain values; message boxes are shown in the order they come.
 class HeadlessCssWindow : public CssWindowControls {
 public:
@@ -47,10 +50,12 @@ int RunCssCommand(CliRun& run) {
         return kBadUsage;
     }
     HeadlessCssWindow window(run);
-    RunCssFetch(window);
+    if (!RunCssFetch(window)) {
+        return kSomethingFailed;
+    }
     // The save button is pressed only when the fetch has enabled it.
-    if (save && window.SaveEnabled()) {
-        RunCssSave(window);
+    if (save && window.SaveEnabled() && !RunCssSave(window)) {
+        return kSomethingFailed;
     }
     return 0;
 }

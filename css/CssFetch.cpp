@@ -4,6 +4,7 @@
 
 #include "app/SpaceAddress.h"
 #include "app/modgetdata.h"
+#include "css/CssLayout.h"
 #include "css/CssWindowControls.h"
 #include "platform/Codepage.h"
 #include "platform/Http.h"
@@ -12,6 +13,8 @@ namespace {
 
 const QString kFailureMessage = QStringLiteral("请填写正确的百度空间地址或者检查网络是否连接！");
 const QString kFailureTitle = QStringLiteral("错误提示");
+const QString kTooLargeMessage =
+    QStringLiteral("CSS代码过大（超过 %1 个字符），不予显示").arg(kLargestSheet);
 // The folder of the service that holds every space's style sheet.
 const QString kSheetFolder = QStringLiteral("/css/item/");
 const QString kSheetExtension = QStringLiteral(".css");
@@ -90,19 +93,8 @@ std::optional<QString> SheetName(const QString& page, const QString& tail) {
     return IsSheetName(name) ? std::optional(name) : std::nullopt;
 }
 
-// Each replacement goes through the box, which is set after each, as the user sees it grow.
-void LayOutRules(CssWindowControls& controls) {
-    const QString crlf = QStringLiteral("\r\n");
-    controls.SetCssText(
-        controls.CssText().replace(QStringLiteral("*/"), QStringLiteral("*/") + crlf));
-    controls.SetCssText(
-        controls.CssText().replace(QStringLiteral("/*"), crlf + QStringLiteral("/*")));
-    controls.SetCssText(
-        controls.CssText().replace(QStringLiteral("}"), QStringLiteral("}") + crlf));
-}
-
-bool Fail(CssWindowControls& controls) {
-    controls.ShowMessage(kFailureMessage, kFailureTitle);
+bool Fail(CssWindowControls& controls, const QString& message = kFailureMessage) {
+    controls.ShowMessage(message, kFailureTitle);
     return false;
 }
 
@@ -125,8 +117,10 @@ bool RunCssFetch(CssWindowControls& controls) {
     if (!sheet) {
         return Fail(controls);
     }
-    controls.SetCssText(*sheet);
-    LayOutRules(controls);
+    if (sheet->size() > kLargestSheet) {
+        return Fail(controls, kTooLargeMessage);
+    }
+    controls.SetCssText(LayOutRules(*sheet, controls.Pump()));
     controls.SetSaveEnabled(true);
     return true;
 }

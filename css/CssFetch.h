@@ -6,6 +6,7 @@ class CssWindowControls;
 // space's style sheet under "/css/item/", requests that sheet from the service, shows it laid
 // out and enables the save. Returns false, after the error message box and with the box and
 // the save left as they were (save disabled), when the address is unusable, a request fails
-// or is answered with an error status, or the page holds no link that stays on the service.
-// Throws platform::RunStopped when the pump asks the run to stop while the home page loads.
+// or is answered with an error status, the page holds no link that stays on the service, or
+// the sheet is longer than kLargestSheet. Throws platform::RunStopped when the pump asks the
+// run to stop while the home page loads or the sheet is laid out.
 bool RunCssFetch(CssWindowControls& controls);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <atomic>
 #include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "css/CssFetch.h"
+#include "css/CssLayout.h"
 #include "css/CssSave.h"
 #include "css/CssWindowControls.h"
 #include "platform/EventPump.h"
@@ -22,6 +24,8 @@ using Message = std::pair<QString, QString>;
 const QString kSample = QStringLiteral("http://hi.baidu.com/jiaoliao");
 const Message kFetchFailed{QStringLiteral("请填写正确的百度空间地址或者检查网络是否连接！"),
                            QStringLiteral("错误提示")};
+const Message kTooLarge{QStringLiteral("CSS代码过大（超过 262144 个字符），不予显示"),
+                        QStringLiteral("错误提示")};
 // The sample sheet one rule per line, as fetched.
 const char* const kSampleLaidOut =
     "\r\n/* 鹪鹩的小窝 空间模板 */\r\nbody{margin:0;background:#f3eefa;font:12px 宋体}\r\n\r\n"
@@ -57,13 +61,14 @@ protected:
         sim_.Server().SetPage("/jiaoliao", "<html><body>" + std::string(filler, 'x') +
                                                "<link href=\"" + link + "\"></body></html>");
     }
-    // Fetches into a box holding "old" and expects the failure message with the box kept.
-    void ExpectFetchFails(const QString& address, const char* why) {
+    // Fetches into a box holding "old" and expects the message with the box kept.
+    void ExpectFetchFails(const QString& address, const char* why,
+                          const Message& message = kFetchFailed) {
         TestCssWindow window(app_.Path());
         window.address = address;
         window.css = QStringLiteral("old");
         EXPECT_FALSE(RunCssFetch(window)) << why;
-        EXPECT_EQ(window.messages, std::vector<Message>{kFetchFailed}) << why;
+        EXPECT_EQ(window.messages, std::vector<Message>{message}) << why;
         EXPECT_EQ(window.css, QStringLiteral("old")) << why;
         EXPECT_FALSE(window.saveEnabled) << why;
     }
@@ -123,6 +128,31 @@ TEST_F(CssTest, FailuresShowTheMessageAndKeepTheBox) {
     EXPECT_TRUE(RunCssFetch(window)) << "link at character 32767";
     ServeHomePage(32767 - 24 - 19, link);
     ExpectFetchFails(kSample, "link at character 32768");
+
+    // A sheet too long for the box is refused before it is laid out.
+    ServeHomePage(0, link);
+    sim_.Server().SetPage("/jiaoliao/css/item/6a81f2c4e93d0b57.css",
+                          std::string(kLargestSheet + 1, '}'));
+    ExpectFetchFails(kSample, "sheet too long", kTooLarge);
+}
+
+TEST(CssLayoutTest, OnePassLaysOutAsTheThreeReplacementsAndAStopEndsIt) {
+    platform::SleepingPump pump(0.0);
+    // A "/*" whose "/" ends a "*/" is parted by the first replacement and gets no line break.
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"a{b}/*c*/d", "a{b}\r\n\r\n/*c*/\r\nd"},
+        {"*/*", "*/\r\n*"},
+        {"/*/", "\r\n/*/\r\n"},
+        {"a}\r\n}/**/", "a}\r\n\r\n}\r\n\r\n/**/\r\n"},
+    };
+    for (const auto& [sheet, laidOut] : cases) {
+        EXPECT_EQ(LayOutRules(sheet, pump), laidOut) << sheet.toStdString();
+    }
+
+    // An interrupt or a closed window ends even a long layout.
+    std::atomic<bool> stop{true};
+    platform::SleepingPump stopped(0.0, &stop);
+    EXPECT_THROW(LayOutRules(QString(kLargestSheet, QChar('}')), stopped), platform::RunStopped);
 }
 
 TEST_F(CssTest, SaveMessagesAndAFileThatCannotBeWritten) {
@@ -153,23 +183,28 @@ TEST_F(CssTest, SaveMessagesAndAFileThatCannotBeWritten) {
     EXPECT_EQ(app_.Read("jiaoliao"), "not a folder");
 }
 
-TEST_F(CssTest, CliReportsTheBoxAndTheMessagesAsJson) {
-    auto run = [this](const char* address) {
+TEST_F(CssTest, CliReportsTheBoxAndTheMessagesAsJsonAndExits1OnAFailure) {
+    auto run = [this](const char* address, int exitCode) {
         const CliResult result =
             RunCli({"--app-dir", app_.Path(), "--pace", "0", "--json", "css", address, "--save"});
-        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.exitCode, exitCode) << address << result.err;
         return JsonLines(result.out);
     };
     // The box is shown as each step changes it; its last line is what it ends with.
-    EXPECT_EQ(run("http://hi.baidu.com/jiaoliao").back(),
+    EXPECT_EQ(run("http://hi.baidu.com/jiaoliao", 0).back(),
               (nlohmann::json{{"label", "txtcss"}, {"text", kSampleLaidOut}}));
     EXPECT_FALSE(app_.Read("jiaoliao/空间模板.css").empty());
 
-    EXPECT_EQ(run("http://hi.baidu.com/quietwren"),
+    EXPECT_EQ(run("http://hi.baidu.com/quietwren", 1),
               (std::vector<nlohmann::json>{
                   {{"message", kFetchFailed.first.toStdString()}, {"title", "错误提示"}},
                   {{"label", "txtcss"}, {"text", ""}}}));
     EXPECT_FALSE(QFileInfo::exists(app_.Path() + "/quietwren"));
+
+    // Fetched, but the file cannot be written where the space folder should be.
+    app_.Write("smallwren", "not a folder");
+    const std::string message = run("http://hi.baidu.com/smallwren", 1).back().value("message", "");
+    EXPECT_TRUE(message.starts_with("无法写入文件：")) << message;
 }
 
 }  // namespace
