@@ -15,6 +15,9 @@ public:
     // counts as a failed request.
     QString FetchServicePage(const QString& tail);
 
+    // Counts a page fetched elsewhere that could not be read.
+    void CountUnread(bool unread) { failed_ += unread ? 1 : 0; }
+
     int FailedCount() const { return failed_; }
 
     // The note a final status ends with: empty when every request was answered, otherwise

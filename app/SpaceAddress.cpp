@@ -11,6 +11,14 @@ const QString kKey = QStringLiteral("blogurl");
 // The settings reader's buffer holds 1000 characters including the terminating zero.
 constexpr int kMaxValueBytes = 999;
 
+// An address copied from a browser may end in "/": the space is the same.
+QString WithoutTrailingSlashes(QString text) {
+    while (text.endsWith(QChar('/'))) {
+        text.chop(1);
+    }
+    return text;
+}
+
 }  // namespace
 
 std::optional<QString> ServicePageAddress(const QString& tail) {
@@ -34,7 +42,11 @@ QString SpaceName(const QString& address) {
         return {};
     }
     const int keep = bytes - (kServiceRoot.size() + 1);
-    return keep <= 0 ? QString() : address.right(keep);
+    return keep <= 0 ? QString() : WithoutTrailingSlashes(address.right(keep));
+}
+
+QString SpacePageAddress(const QString& address, const QString& path) {
+    return WithoutTrailingSlashes(address) + path;
 }
 
 QString SettingsFilePath(const QString& appFolder) {

@@ -18,9 +18,14 @@ std::optional<QString> ServicePageAddress(const QString& tail);
 bool IsUsableAddress(const QString& address);
 
 // The space name: the last (byte length in code page 936 − 20) characters of a usable
-// address, which for an ASCII address is the part after the service root and "/".
-// Returns the empty text for an address that is not usable.
+// address, which for an ASCII address is the part after the service root and "/", without
+// the "/" an address copied from a browser may end in. Returns the empty text for an
+// address that is not usable.
 QString SpaceName(const QString& address);
+
+// The address of one of the space's pages: the space address without a trailing "/",
+// followed by the path ("/blog", "/profile", "/music/music.pls"...).
+QString SpacePageAddress(const QString& address, const QString& path);
 
 // The settings file beside the program: <appFolder>/blogurl.ini.
 QString SettingsFilePath(const QString& appFolder);

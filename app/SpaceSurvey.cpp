@@ -3,8 +3,10 @@
 #include "app/CategoryWalk.h"
 #include "app/PageNumbers.h"
 #include "app/PageText.h"
+#include "app/PlaylistFetch.h"
 #include "app/PlaylistRows.h"
 #include "app/SpaceAddress.h"
+#include "app/SpaceExistence.h"
 #include "app/modcut.h"
 #include "app/moddelay.h"
 #include "app/modgetdata.h"
@@ -21,9 +23,17 @@ void Wait(SurveyControls& controls) {
     Delay(1, QStringLiteral("100"), controls.Pump());
 }
 
+// Captions for a panel whose page could not be read: an empty page would pass for an empty
+// space.
+const QString kArticlesUnread = QStringLiteral("您的百度空间文章分类读取失败");
+const QString kSongsUnread = QStringLiteral("您的百度空间背景音乐列表读取失败");
+const QString kCssUnknown = QStringLiteral("您的百度空间CSS代码未能获取");
+const QString kBoardUnread = QStringLiteral("您的百度空间留言数读取失败");
+const QString kCommentsUnread = QStringLiteral("您的百度空间文章评论读取失败");
+
 // Fills the category list from the blog page and returns the space's article total.
-Short ListCategories(SurveyControls& controls) {
-    CategoryWalk categories(GetPageOrEmpty(controls.Address() + QStringLiteral("/blog")));
+Short ListCategories(SurveyControls& controls, const QString& blogPage) {
+    CategoryWalk categories(blogPage);
     platform::ReportList& rows = controls.Categories();
     Short total = 0;
     for (int i = 1; i <= categories.Count(); ++i) {
@@ -41,20 +51,29 @@ Short ListCategories(SurveyControls& controls) {
     return total;
 }
 
-// Fills the song list from the playlist, one row and one wait per entry.
-void ListSongs(SurveyControls& controls) {
-    const QString playlist =
-        GetPageOrEmpty(controls.Address() + QStringLiteral("/music/music.pls"));
-    if (!playlist.contains(QStringLiteral("entry"))) {
-        return;
+// Fills the song list from the playlist, one row and one wait per entry. Returns false when
+// the playlist could not be read.
+bool ListSongs(SurveyControls& controls) {
+    const std::optional<QString> playlist = FetchPlaylist(controls.Address());
+    if (!playlist) {
+        controls.SetLabel(SurveyLabel::Music, kSongsUnread);
+        return false;
     }
-    ListPlaylist(playlist, controls.Songs(), controls.Pump());
+    if (!playlist->contains(QStringLiteral("entry"))) {
+        return true;
+    }
+    ListPlaylist(*playlist, controls.Songs(), controls.Pump());
     controls.SetLabel(
         SurveyLabel::Music,
         QStringLiteral("您的百度空间共有 %1 首背景音乐").arg(controls.Songs().RowCount()));
+    return true;
 }
 
-QString BoardLine(const QString& profilePage) {
+QString BoardLine(const SpacePageAnswer& profile) {
+    if (profile.verdict != SpacePageVerdict::Page) {
+        return kBoardUnread;
+    }
+    const QString& profilePage = profile.text;
     const QString count =
         CutBetween(profilePage, QStringLiteral("留言(<b>"), QStringLiteral("</b>条"));
     return QStringLiteral("您的百度空间共有 %1 条留言")
@@ -77,15 +96,20 @@ Short LastLinkedPage(const QString& searchPage) {
     return pageNumber;
 }
 
-// Returns false when the space has no comments, which ends the survey early.
+// Writes the comment line; returns false when the search page could not be read.
 bool EstimateComments(SurveyControls& controls, const QString& spaceName) {
-    const QString searchPage =
-        GetPageOrEmpty(kServiceRoot +
-                       QStringLiteral("/sys/search?pageno=0&type=9&sort=1&word=&entry=2&"
-                                      "region=3&hi=") +
-                       spaceName + QStringLiteral("&date="));
+    const std::optional<QString> answer =
+        GetData(kServiceRoot +
+                QStringLiteral("/sys/search?pageno=0&type=9&sort=1&word=&entry=2&region=3&hi=") +
+                spaceName + QStringLiteral("&date="));
+    const QString searchPage = answer.value_or(QString());
     if (searchPage.contains(QStringLiteral("暂无评论"))) {
         controls.SetLabel(SurveyLabel::Comments, QStringLiteral("您的百度空间没有文章评论"));
+        return true;
+    }
+    // A placeholder or error page in its place would read as a space without comments.
+    if (!IsCommentSearchPage(searchPage)) {
+        controls.SetLabel(SurveyLabel::Comments, kCommentsUnread);
         return false;
     }
     std::optional<Short> estimate;
@@ -107,7 +131,18 @@ bool EstimateComments(SurveyControls& controls, const QString& spaceName) {
     return true;
 }
 
-void Survey(SurveyControls& controls, const QString& appFolder) {
+// The panels after the article line when the address names no space: nothing of it to show.
+void ShowMissingSpace(SurveyControls& controls) {
+    controls.SetLabel(SurveyLabel::Article, kMissingSpaceCaption);
+    for (const SurveyLabel label :
+         {SurveyLabel::Music, SurveyLabel::Css, SurveyLabel::Board, SurveyLabel::Comments}) {
+        controls.SetLabel(label, QString());
+    }
+    controls.SetLabel(SurveyLabel::Photo,
+                      QStringLiteral("此版本还未添加获取空间相片功能，尽请期待"));
+}
+
+SurveyOutcome Survey(SurveyControls& controls, const QString& appFolder) {
     controls.Categories().Clear();
     controls.Songs().Clear();
     controls.SetSurveyEnabled(false);
@@ -115,21 +150,36 @@ void Survey(SurveyControls& controls, const QString& appFolder) {
         controls.SetAddress(QStringLiteral("http://") + controls.Address());
     }
 
+    SurveyOutcome outcome;
     QString spaceName;
     Short articleTotal = 0;
+    SpacePageVerdict blog = SpacePageVerdict::Page;
     if (IsUsableAddress(controls.Address())) {
         spaceName = SpaceName(controls.Address());
-        articleTotal = ListCategories(controls);
+        const SpacePageAnswer answer = FetchSpacePage(
+            SpacePageAddress(controls.Address(), QStringLiteral("/blog")), &IsSpaceBlogPage);
+        blog = answer.verdict;
+        articleTotal = ListCategories(controls, answer.text);
     }
+    if (blog == SpacePageVerdict::NotTheSpace) {
+        ShowMissingSpace(controls);
+        outcome.spaceMissing = true;
+        controls.SetSurveyEnabled(true);
+        SaveSpaceAddress(appFolder, controls.Address());
+        return outcome;
+    }
+    outcome.unreadPages += blog == SpacePageVerdict::Unread ? 1 : 0;
     controls.SetLabel(SurveyLabel::Article,
-                      QStringLiteral("您的百度空间共有 %1 个“文章分类”和 %2 篇文章")
-                          .arg(controls.Categories().RowCount())
-                          .arg(articleTotal));
+                      blog == SpacePageVerdict::Unread
+                          ? kArticlesUnread
+                          : QStringLiteral("您的百度空间共有 %1 个“文章分类”和 %2 篇文章")
+                                .arg(controls.Categories().RowCount())
+                                .arg(articleTotal));
 
     controls.SetLabel(SurveyLabel::Music, QString());
     Wait(controls);
-    if (IsUsableAddress(controls.Address())) {
-        ListSongs(controls);
+    if (IsUsableAddress(controls.Address()) && !ListSongs(controls)) {
+        ++outcome.unreadPages;
     }
     if (controls.Label(SurveyLabel::Music).isEmpty()) {
         controls.SetLabel(SurveyLabel::Music, QStringLiteral("您的百度空间没有背景音乐"));
@@ -137,7 +187,11 @@ void Survey(SurveyControls& controls, const QString& appFolder) {
 
     controls.SetLabel(SurveyLabel::Css, QString());
     Wait(controls);
-    controls.SetLabel(SurveyLabel::Css, QStringLiteral("您的百度空间CSS代码已经获取，请点击查看"));
+    // The line promises the sheet of a space; without its blog page nothing says there is one.
+    controls.SetLabel(SurveyLabel::Css,
+                      blog == SpacePageVerdict::Unread
+                          ? kCssUnknown
+                          : QStringLiteral("您的百度空间CSS代码已经获取，请点击查看"));
     controls.SetLabel(SurveyLabel::Photo, QString());
     Wait(controls);
     controls.SetLabel(SurveyLabel::Photo,
@@ -146,25 +200,28 @@ void Survey(SurveyControls& controls, const QString& appFolder) {
     Wait(controls);
 
     if (IsUsableAddress(controls.Address())) {
-        controls.SetLabel(
-            SurveyLabel::Board,
-            BoardLine(GetPageOrEmpty(controls.Address() + QStringLiteral("/profile"))));
+        const SpacePageAnswer profile = FetchSpacePage(
+            SpacePageAddress(controls.Address(), QStringLiteral("/profile")), &IsSpaceProfilePage);
+        outcome.unreadPages += profile.verdict == SpacePageVerdict::Page ? 0 : 1;
+        controls.SetLabel(SurveyLabel::Board, BoardLine(profile));
         controls.SetLabel(SurveyLabel::Comments, QString());
         Wait(controls);
+        // A space without comments is still the space surveyed: its address is remembered
+        // like any other, or the windows opened next would show the previous space.
         if (!EstimateComments(controls, spaceName)) {
-            controls.SetSurveyEnabled(true);
-            return;
+            ++outcome.unreadPages;
         }
     }
     controls.SetSurveyEnabled(true);
     SaveSpaceAddress(appFolder, controls.Address());
+    return outcome;
 }
 
 }  // namespace
 
-void RunSpaceSurvey(SurveyControls& controls, const QString& appFolder) {
+SurveyOutcome RunSpaceSurvey(SurveyControls& controls, const QString& appFolder) {
     try {
-        Survey(controls, appFolder);
+        return Survey(controls, appFolder);
     } catch (const platform::RunStopped&) {
         controls.SetSurveyEnabled(true);
         throw;

@@ -25,8 +25,16 @@ public:
     virtual platform::EventPump& Pump() = 0;
 };
 
+// What a survey could not tell.
+struct SurveyOutcome {
+    bool spaceMissing = false;  // the address names no space
+    int unreadPages = 0;        // pages that could not be read, each told in its panel
+};
+
 // The "立即检测" run: requests the space's blog page, playlist, profile page and first
 // comment search page, fills both lists and the six labels, and remembers the address in
-// the settings file in appFolder. A failed request reads as an empty page. Throws
-// platform::RunStopped, with the survey button enabled again, when the pump asks to stop.
-void RunSpaceSurvey(SurveyControls& controls, const QString& appFolder);
+// the settings file in appFolder. A page that could not be read is told in its panel rather
+// than read as an empty space; an address whose blog page is no space's shows
+// "您的百度空间不存在！！" and ends the survey there. Throws platform::RunStopped, with the
+// survey button enabled again, when the pump asks to stop.
+SurveyOutcome RunSpaceSurvey(SurveyControls& controls, const QString& appFolder);

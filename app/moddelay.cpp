@@ -35,7 +35,11 @@ bool Delay(short count, const WaitText& milliseconds, platform::EventPump& pump)
         const double limit = *perUnit * count * pump.Pace();
         const double elapsed =
             std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        // Even a wait of nothing is a point where a stop asked for ends the run.
         if (!(limit > elapsed)) {
+            if (pump.StopRequested()) {
+                throw platform::RunStopped{};
+            }
             return true;
         }
         pump.PumpFor(static_cast<int>(std::clamp(limit - elapsed, 1.0, kSliceMs)));

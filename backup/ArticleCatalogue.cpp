@@ -8,6 +8,7 @@
 #include "app/PageFetcher.h"
 #include "app/PageNumbers.h"
 #include "app/SpaceAddress.h"
+#include "app/SpaceExistence.h"
 #include "app/modcut.h"
 #include "app/moddelay.h"
 #include "backup/ArticleSave.h"
@@ -26,13 +27,18 @@ class CatalogueRun {
 public:
     explicit CatalogueRun(ArticleWindowControls& controls) : controls_(controls) {}
 
-    void Run() {
+    CatalogueOutcome Run() {
         controls_.Categories().Clear();
         controls_.Articles().Clear();
         total_ = 0;
         QString summary;
         if (IsUsableAddress(controls_.Address())) {
-            ListCategories();
+            if (!ListCategories()) {
+                // Nothing to list or save: an empty save would still say "保存完毕！".
+                controls_.SetStatus(kMissingSpaceCaption);
+                controls_.SetSaveEnabled(true);
+                return {.spaceMissing = true};
+            }
             summary = QStringLiteral("您的空间共") + QString::number(categoryCount_) +
                       QStringLiteral("文章分类，共") + QString::number(total_) +
                       QStringLiteral("篇文章");
@@ -55,6 +61,7 @@ public:
             RunArticleSave(controls_);
         }
         controls_.SetSaveEnabled(true);
+        return {.unreadPages = fetcher_.FailedCount()};
     }
 
 private:
@@ -62,8 +69,15 @@ private:
         Delay(1, WaitText([this] { return controls_.WaitMs(); }), controls_.Pump());
     }
 
-    void ListCategories() {
-        const QString blogPage = fetcher_.Fetch(controls_.Address() + QStringLiteral("/blog"));
+    // Returns false when the blog page is no space's: the address names no space.
+    bool ListCategories() {
+        const SpacePageAnswer answer = FetchSpacePage(
+            SpacePageAddress(controls_.Address(), QStringLiteral("/blog")), &IsSpaceBlogPage);
+        if (answer.verdict == SpacePageVerdict::NotTheSpace) {
+            return false;
+        }
+        fetcher_.CountUnread(answer.verdict == SpacePageVerdict::Unread);
+        const QString& blogPage = answer.text;
         perPage_ = ToShort(CutBetween(blogPage, QStringLiteral("key1="), QStringLiteral("\"")))
                        .value_or(perPage_);
         CategoryWalk categories(blogPage);
@@ -75,6 +89,7 @@ private:
         for (int i = 1; i <= bound; ++i) {
             ListCategory(categories.Next());
         }
+        return true;
     }
 
     void ListCategory(const CategoryEntry& category) {
@@ -130,8 +145,9 @@ private:
         const ListingEntry entry = listing_.Next();
         if (!entry.id.isEmpty()) {
             const int row = rows.AddNumberedRow();
-            const QString address = controls_.Address() + QStringLiteral("/blog/item/") + entry.id +
-                                    QStringLiteral(".html");
+            const QString address =
+                SpacePageAddress(controls_.Address(), QStringLiteral("/blog/item/") + entry.id +
+                                                          QStringLiteral(".html"));
             rows.SetCell(row, 4, address);
             if (form == ListingForm::Single) {
                 TitleFromArticlePage(fetcher_.Fetch(address));
@@ -194,6 +210,6 @@ QString FormatRate(double percent) {
     return text;
 }
 
-void RunArticleCatalogue(ArticleWindowControls& controls) {
-    CatalogueRun(controls).Run();
+CatalogueOutcome RunArticleCatalogue(ArticleWindowControls& controls) {
+    return CatalogueRun(controls).Run();
 }

@@ -4,13 +4,20 @@
 
 class ArticleWindowControls;
 
+// What a catalogue could not list.
+struct CatalogueOutcome {
+    bool spaceMissing = false;  // the address names no space: nothing was listed or saved
+    int unreadPages = 0;        // pages that could not be read, told in the final status
+};
+
 // The "获取文章" run: lists the space's categories from its blog page with their article
 // counts and last listing-page indexes, then walks every listing page and lists every
 // article found, waiting the wait box's time per category and per article; reports the
 // share of counted articles found, runs the save when the one-click box is ticked and
 // enables the save button. A failed request reads as an empty page and a step that cannot
-// be made is skipped. Throws platform::RunStopped when the pump asks the run to stop.
-void RunArticleCatalogue(ArticleWindowControls& controls);
+// be made is skipped. An address whose blog page is no space's shows "您的百度空间不存在！！"
+// and lists and saves nothing. Throws platform::RunStopped when the pump asks the run to stop.
+CatalogueOutcome RunArticleCatalogue(ArticleWindowControls& controls);
 
 // The share found, in percent, as the status line writes it: at most two decimals, rounded,
 // and the decimal point always written ("100.", "97.5", "33.33").

@@ -77,6 +77,6 @@ int RunArticlesCommand(CliRun& run) {
         return kBadUsage;
     }
     HeadlessArticleWindow window(run, std::move(choices));
-    RunArticleCatalogue(window);
-    return 0;
+    const CatalogueOutcome outcome = RunArticleCatalogue(window);
+    return outcome.spaceMissing || outcome.unreadPages > 0 ? kRunFailed : 0;
 }

@@ -17,5 +17,9 @@ struct CliRun {
     std::string error;  // set with exit code 2 on bad usage
 };
 
+// The exit code of a run in which something it was asked to fetch or save failed, or whose
+// address names no space.
+inline constexpr int kRunFailed = 1;
+
 // The exit code of bad usage.
 inline constexpr int kBadUsage = 2;

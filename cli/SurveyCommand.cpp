@@ -54,6 +54,6 @@ int RunSurveyCommand(CliRun& run) {
         return kBadUsage;
     }
     HeadlessMainWindow window(run);
-    RunSpaceSurvey(window, run.options.appFolder);
-    return 0;
+    const SurveyOutcome outcome = RunSpaceSurvey(window, run.options.appFolder);
+    return outcome.spaceMissing || outcome.unreadPages > 0 ? kRunFailed : 0;
 }

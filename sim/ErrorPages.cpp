@@ -12,4 +12,10 @@ std::string ErrorPage(int status) {
            std::string(PageFoot());
 }
 
+std::string ClosedSpacePage() {
+    return PageHead("百度空间 - 提示") +
+           "<div class=\"error\"><p>抱歉，该空间已关闭或不存在。</p></div>" +
+           std::string(PageFoot());
+}
+
 }  // namespace spacesim

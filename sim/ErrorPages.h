@@ -8,4 +8,7 @@ namespace spacesim {
 // carries a line of text and none of the markers of the real pages.
 std::string ErrorPage(int status);
 
+// The service's page for a space it closed, answered with success.
+std::string ClosedSpacePage();
+
 }  // namespace spacesim

@@ -7,7 +7,7 @@ namespace spacesim {
 
 namespace {
 
-constexpr std::array<std::pair<Fault, std::string_view>, 10> kNames{{
+constexpr std::array<std::pair<Fault, std::string_view>, 11> kNames{{
     {Fault::Status404, "status404"},
     {Fault::Status500, "status500"},
     {Fault::Refuse, "refuse"},
@@ -18,6 +18,7 @@ constexpr std::array<std::pair<Fault, std::string_view>, 10> kNames{{
     {Fault::Empty, "empty"},
     {Fault::Moved, "moved"},
     {Fault::Placeholder, "placeholder"},
+    {Fault::NotArchived, "notarchived"},
 }};
 
 }  // namespace

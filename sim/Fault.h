@@ -17,6 +17,7 @@ enum class Fault {
     Empty,        // a 200 answer without a body
     Moved,        // a 302 answer with a short page and no Location to follow
     Placeholder,  // a 200 answer with a short "not available" page in place of the page
+    NotArchived,  // a 200 answer with an archive's "not archived" page, as some archives give
 };
 
 // The fault named by a mode word ("status404", "refuse", ...); nothing for an unknown word.

@@ -95,6 +95,14 @@ void RespondWithFault(Fault fault, const Reply& reply, const httplib::Request& r
             response.set_content("<html><body>This page is not available.</body></html>",
                                  "text/html");
             return;
+        case Fault::NotArchived:
+            response.status = 200;
+            response.set_content(
+                "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Wayback Machine"
+                "</title></head><body><p>Wayback Machine doesn't have that page archived.</p>"
+                "</body></html>",
+                "text/html; charset=utf-8");
+            return;
     }
 }
 

@@ -90,6 +90,10 @@ Reply SpaceReply(const SpaceStore& store, const Space& space, const std::vector<
     return ErrorReply(404);
 }
 
+Reply ClosedSpaceReply() {
+    return {302, kPageType, ToCp936(ClosedSpacePage()), SongDelivery::Whole, kClosedSpaceLocation};
+}
+
 }  // namespace
 
 Reply ErrorReply(int status) {
@@ -105,11 +109,21 @@ Reply Route(const SpaceStore& store, const RequestTarget& target) {
         return ErrorReply(store.IsSongHost(target.host) ? 404 : 502);
     }
     if (target.path == "/sys/search") {
-        return PageReply(CommentSearchPage(store, store.Find(target.Param("hi")),
-                                           PlainNumber(target.Param("pageno")).value_or(-1)));
+        const Space* space = store.Find(target.Param("hi"));
+        if (space != nullptr && space->closed) {
+            return ClosedSpaceReply();
+        }
+        return PageReply(
+            CommentSearchPage(store, space, PlainNumber(target.Param("pageno")).value_or(-1)));
     }
     const std::vector<std::string> segments = Segments(target.path);
+    if (segments.size() == 2 && segments[0] == "com" && segments[1] == "error") {
+        return PageReply(ClosedSpacePage());
+    }
     const Space* space = segments.empty() ? nullptr : store.Find(segments[0]);
+    if (space != nullptr && space->closed) {
+        return ClosedSpaceReply();
+    }
     return space == nullptr ? ErrorReply(404) : SpaceReply(store, *space, segments);
 }
 

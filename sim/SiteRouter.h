@@ -15,6 +15,7 @@ struct Reply {
     std::string contentType;
     std::string body;
     SongDelivery delivery = SongDelivery::Whole;  // how a song's body goes out
+    std::string location = {};                    // where a redirect sends the client
 };
 
 // The content type of every page: code page 936 under the name the service used for it.
@@ -27,5 +28,8 @@ Reply Route(const SpaceStore& store, const RequestTarget& target);
 
 // An error page reply for the status.
 Reply ErrorReply(int status);
+
+// Where the service sent every page of a space it had closed.
+inline constexpr const char* kClosedSpaceLocation = "http://hi.baidu.com/com/error/?from=oldblog";
 
 }  // namespace spacesim

@@ -76,6 +76,7 @@ struct Space {
     PagerForm commentPager = PagerForm::Last;
     std::vector<Comment> comments;
     StyleSheet css;
+    bool closed = false;  // the service closed it: its pages send the reader to the error page
 };
 
 }  // namespace spacesim

@@ -73,6 +73,7 @@ Space ReadSpace(const json& root, std::string name) {
     space.name = std::move(name);
     space.title = Text(root, "title");
     space.perPage = root.value("perPage", 10);
+    space.closed = root.value("closed", false);
     for (const json& item : root.value("categories", json::array())) {
         space.categories.push_back(ReadCategory(item));
     }

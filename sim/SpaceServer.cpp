@@ -122,6 +122,12 @@ void SpaceServer::Impl::HandleArchived(const ArchiveRequest& archived,
         SendReply(ArchiveMissingReply(archived), request, response);
     } else if (redirect) {
         response.set_redirect(ArchiveLocation(archived, time), 302);
+    } else if (!held.location.empty() && !fault) {
+        // A captured redirect is replayed into the archive, as replay services rewrite it.
+        ArchiveRequest next = archived;
+        next.address = held.location;
+        SendReply(held, request, response);
+        response.set_header("Location", ArchiveLocation(next, time));
     } else {
         Serve(fault, archived.originalBytes ? held : WithBanner(held, archived, time), request,
               response);
@@ -175,6 +181,9 @@ void SpaceServer::Impl::SendReply(const Reply& reply, const httplib::Request& re
         return;
     }
     response.status = reply.status;
+    if (!reply.location.empty()) {
+        response.set_header("Location", reply.location);
+    }
     if (reply.delivery == SongDelivery::Chunked) {
         // Chunks leave the length unannounced, as some song hosts did.
         response.set_chunked_content_provider(

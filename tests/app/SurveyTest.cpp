@@ -6,15 +6,16 @@
 #include "TestMainWindow.h"
 #include "app/SpaceAddress.h"
 #include "app/SpaceSurvey.h"
+#include "platform/Http.h"
 
 namespace {
 
 class SurveyTest : public ::testing::Test {
 protected:
     QString Label(SurveyLabel label) const { return window_.Label(label); }
-    void Survey(const QString& address) {
+    SurveyOutcome Survey(const QString& address) {
         window_.address = address;
-        RunSpaceSurvey(window_, app_.Path());
+        return RunSpaceSurvey(window_, app_.Path());
     }
 
     SimFixture sim_;
@@ -44,14 +45,27 @@ TEST_F(SurveyTest, SampleSpaceFillsListsLabelsAndSettings) {
     EXPECT_EQ(sim_.Requests().size(), 4u);
 }
 
-TEST_F(SurveyTest, QuietSpaceEndsEarlyAndAPageBarWithoutLastLinkCountsItsLinks) {
+TEST_F(SurveyTest, QuietSpaceIsRememberedAndAPageBarWithoutLastLinkCountsItsLinks) {
+    Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
     Survey(QStringLiteral("http://hi.baidu.com/quietwren"));
     EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间没有背景音乐");
     EXPECT_EQ(window_.songs.RowCount(), 0);
     EXPECT_EQ(Label(SurveyLabel::Board), "您的百度空间共有 0 条留言");
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间没有文章评论");
     EXPECT_TRUE(window_.surveyEnabled);
-    EXPECT_FALSE(QFile::exists(app_.Path() + "/blogurl.ini"));
+    // The windows opened next must show this space, not the one surveyed before.
+    EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/quietwren");
+
+    // An address copied from a browser ends in "/": the same space, the same requests.
+    sim_.ClearRequests();
+    Survey(QStringLiteral("http://hi.baidu.com/jiaoliao/"));
+    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 4 个“文章分类”和 17 篇文章");
+    EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 50 条文章评论");
+    for (const std::string& request : sim_.Requests()) {
+        EXPECT_EQ(request.find("jiaoliao/&"), std::string::npos) << request;
+        EXPECT_EQ(request.find("jiaoliao//"), std::string::npos) << request;
+    }
+    EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/jiaoliao/");
 
     Survey(QStringLiteral("http://hi.baidu.com/smallwren"));
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 30 条文章评论");
@@ -69,21 +83,66 @@ TEST_F(SurveyTest, UnusableAddressRequestsNothingAndIsStillSaved) {
     EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://");
 }
 
-TEST_F(SurveyTest, FailedRequestsReadAsEmptyPagesAndADeadServerIsNoHang) {
+TEST_F(SurveyTest, UnreadPagesAreToldAndADeadServerIsNoHang) {
     sim_.SetFault("/jiaoliao/blog", "refuse");
     sim_.SetFault("/jiaoliao/music/music.pls", "truncate");
     sim_.SetFault("/jiaoliao/profile", "status500");
-    Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+    SurveyOutcome outcome = Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
     EXPECT_EQ(window_.categories.RowCount(), 0);
-    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 0 个“文章分类”和 0 篇文章");
-    EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间没有背景音乐");
-    EXPECT_EQ(Label(SurveyLabel::Board), "您的百度空间共有 0 条留言");
+    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间文章分类读取失败");
+    EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间背景音乐列表读取失败");
+    EXPECT_EQ(Label(SurveyLabel::Css), "您的百度空间CSS代码未能获取");
+    EXPECT_EQ(Label(SurveyLabel::Board), "您的百度空间留言数读取失败");
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 50 条文章评论");
+    EXPECT_EQ(outcome.unreadPages, 3);
+
+    // The service's own "not found" for a playlist is a space without songs.
+    sim_.Server().ClearFaults();
+    outcome = Survey(QStringLiteral("http://hi.baidu.com/smallwren"));
+    sim_.SetFault("/smallwren/music/music.pls", "status404");
+    outcome = Survey(QStringLiteral("http://hi.baidu.com/smallwren"));
+    EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间没有背景音乐");
+    EXPECT_EQ(outcome.unreadPages, 0);
 
     sim_.Stop();
-    Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
-    EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 0 条文章评论");
+    outcome = Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间文章分类读取失败");
+    EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间文章评论读取失败");
+    EXPECT_EQ(outcome.unreadPages, 4);
+    EXPECT_FALSE(outcome.spaceMissing);
     EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/jiaoliao");
+}
+
+// A closed space is sent to the service's error page; an archive that never captured a space
+// may answer with its "not archived" page and success. Neither is an empty space.
+TEST_F(SurveyTest, AddressWithoutASpaceIsToldApartFromAnEmptySpace) {
+    SurveyOutcome outcome = Survey(QStringLiteral("http://hi.baidu.com/closedwren"));
+    EXPECT_TRUE(outcome.spaceMissing);
+    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间不存在！！");
+    EXPECT_EQ(Label(SurveyLabel::Css), "");
+    EXPECT_EQ(Label(SurveyLabel::Comments), "");
+    EXPECT_EQ(window_.categories.RowCount(), 0);
+
+    outcome = Survey(QStringLiteral("http://hi.baidu.com/nosuchwren"));
+    EXPECT_TRUE(outcome.spaceMissing);
+
+    sim_.SetFault("/jiaoliao/blog", "notarchived");
+    platform::SetReplayPrefix("http://127.0.0.1:" + std::to_string(sim_.Port()) +
+                              "/web/20120101000000id_/");
+    outcome = Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+    EXPECT_TRUE(outcome.spaceMissing);
+    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间不存在！！");
+
+    // Through the archive a closed space's redirect is replayed to the archived error page.
+    outcome = Survey(QStringLiteral("http://hi.baidu.com/closedwren"));
+    EXPECT_TRUE(outcome.spaceMissing);
+
+    // A real space with few pages is a space.
+    sim_.Server().ClearFaults();
+    outcome = Survey(QStringLiteral("http://hi.baidu.com/quietwren"));
+    platform::SetReplayPrefix({});
+    EXPECT_FALSE(outcome.spaceMissing);
+    EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 1 个“文章分类”和 1 篇文章");
 }
 
 // Pages that no sample space holds: what an archive may serve, broken or hostile. Each case
@@ -93,6 +152,12 @@ protected:
     void Survey(const std::string& path, const std::string& html) {
         sim_.Server().SetPage(path, html);
         SurveyTest::Survey(QStringLiteral("http://hi.baidu.com/odd"));
+    }
+    // The search page around a page bar: its result tab and search button.
+    void SurveyComments(const std::string& bar) {
+        sim_.Server().SetPage("/odd/blog", "文章分类 文章存档");
+        Survey("/sys/search?pageno=0&type=9&sort=1&word=&entry=2&region=3&hi=odd&date=",
+               "文章评论" + bar + "百度一下");
     }
 };
 
@@ -134,7 +199,7 @@ TEST_F(HostileSurveyTest, CommentEstimateEndsOnAnyPageBar) {
         {"[下一页]<a href=\"?pageno=5000&type=9\">[尾页]", ""},
     };
     for (const auto& [bar, estimate] : bars) {
-        Survey("/sys/search?pageno=0&type=9&sort=1&word=&entry=2&region=3&hi=odd&date=", bar);
+        SurveyComments(bar);
         const QString caption = estimate.isEmpty() ? "" : "您的百度空间" + estimate + "条文章评论";
         EXPECT_EQ(Label(SurveyLabel::Comments), caption) << bar;
     }

@@ -1,0 +1,23 @@
+#include "app/PlaylistFetch.h"
+
+#include "app/SpaceAddress.h"
+#include "app/modgetdata.h"
+#include "platform/Codepage.h"
+#include "platform/Http.h"
+
+std::optional<QString> FetchPlaylist(const QString& spaceAddress) {
+    const auto response = platform::HttpGetResponse(
+        AddressOnTheWire(SpacePageAddress(spaceAddress, QStringLiteral("/music/music.pls"))));
+    if (!response) {
+        return std::nullopt;
+    }
+    // Only the service itself saying "not found" means a space without songs; anything else
+    // that is not a success (a server error, a redirect that led nowhere, any error of an
+    // archive) leaves the songs unknown.
+    const bool archived = !platform::ReplayPrefix().empty();
+    const bool notFound = response->status == 404 || response->status == 410;
+    if (response->IsError() && (archived || !notFound)) {
+        return std::nullopt;
+    }
+    return platform::FromAnsi(response->body);
+}

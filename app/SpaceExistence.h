@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// The status a window shows when the address names no space: the service's error page, the
+// page a closed space was sent to, or an archive's "not archived" page came back instead.
+inline const QString kMissingSpaceCaption = QStringLiteral("您的百度空间不存在！！");
+
+// What one request for a page of a space told of the space.
+enum class SpacePageVerdict {
+    Page,         // one of the space's pages
+    NotTheSpace,  // an answer, but no page of any space: the space does not exist
+    Unread,       // no answer to judge by (refused, timed out, empty, an archive's error)
+};
+
+struct SpacePageAnswer {
+    SpacePageVerdict verdict = SpacePageVerdict::Unread;
+    QString text;  // the page in code page 936; empty unless verdict is Page
+};
+
+// Recognises one kind of a space's pages by what every such page carries.
+using SpacePageTest = bool (*)(const QString& page);
+
+// True for a space's blog page: it carries the category section ("文章分类" then "文章存档"),
+// which every space shows, even one without an article.
+bool IsSpaceBlogPage(const QString& page);
+
+// True for a space's profile page: its "个人档案" module.
+bool IsSpaceProfilePage(const QString& page);
+
+// True for a page of the service's comment search: its result tab "文章评论" and its search
+// button "百度一下", between which the results stand.
+bool IsCommentSearchPage(const QString& page);
+
+// Fetches the page and judges it with isSpacePage. Without a replay prefix, an answer of the
+// service itself that is not such a page, with success or "not found", means the space does
+// not exist; other errors are unread. With a prefix, an error status is the archive's own
+// answer and reads as unread, while a success that is not such a page (a "not archived"
+// page answered 200) means the archive holds no such space.
+SpacePageAnswer FetchSpacePage(const QString& address, SpacePageTest isSpacePage);
