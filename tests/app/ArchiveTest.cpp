@@ -135,4 +135,26 @@ TEST_F(ArchiveTest, InterruptedSaveLeavesWholeFilesAndResumesWithSkipSaved) {
     EXPECT_EQ(Tree(app).size(), 17u);
 }
 
+// An address that names no space, through the proxy (the service's redirect to its error
+// page) and through the archive (its capture of that redirect, or a "not archived" page
+// answered with success): no file, the caption that says so, exit status 1.
+TEST_F(ArchiveTest, AddressWithoutASpaceSavesNothingAndFails) {
+    const QString closed = QStringLiteral("http://hi.baidu.com/closedwren");
+    sim_.SetFault("/jiaoliao/blog", "notarchived");
+    const std::pair<QString, QString> cases[] = {
+        {QString(), closed}, {Prefix("2012id_"), closed}, {Prefix("2012id_"), kSample}};
+    for (const auto& [prefix, address] : cases) {
+        TempFolder app;
+        for (const QStringList& command :
+             {QStringList{"survey", address},
+              QStringList{"articles", address, "--wait", "0", "--save", "html"}}) {
+            const CliResult result = Cli(app, prefix, command + QStringList{});
+            EXPECT_EQ(result.exitCode, 1) << command.join(' ').toStdString() << result.err;
+            EXPECT_NE(result.out.find("您的百度空间不存在！！"), std::string::npos) << result.out;
+            EXPECT_EQ(result.out.find("保存完毕"), std::string::npos) << result.out;
+        }
+        EXPECT_EQ(app.Files(), QStringList{"blogurl.ini"}) << address.toStdString();
+    }
+}
+
 }  // namespace

@@ -96,6 +96,11 @@ TEST(Delay, StopEndsTheRunAtTheWait) {
     TestPump pump(1.0);
     pump.waitsBeforeStop = 1;
     EXPECT_THROW(Delay(1, QStringLiteral("1000"), pump), platform::RunStopped);
+    // Without waits (pace 0, or a wait of nothing) each wait is still where a stop is seen.
+    TestPump noWaits(0.0);
+    noWaits.waitsBeforeStop = 0;
+    EXPECT_THROW(Delay(1, QStringLiteral("100"), noWaits), platform::RunStopped);
+    EXPECT_THROW(Delay(0, QStringLiteral("100"), pump), platform::RunStopped);
 }
 
 }  // namespace
