@@ -12,9 +12,13 @@ std::string CliUsage() {
            "  music ADDRESS [--download] [--skip-saved]\n"
            "                                 the song list, then optionally the download\n"
            "  css ADDRESS [--save]           the CSS template, then optionally its save\n"
-
            "  board ADDRESS [--save]         the message board, then optionally 留言版.htm\n"
-           "  comments ADDRESS [--save]      the article comments, then optionally 文章评论.htm\n";
+           "  comments ADDRESS [--save]      the article comments, then optionally 文章评论.htm\n"
+           "exit status:\n"
+           "  0    everything asked for was fetched and saved\n"
+           "  1    a page, song or file failed, or the address names no space\n"
+           "  2    bad usage\n"
+           "  130  interrupted (Ctrl-C or SIGTERM)\n";
 }
 
 std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, std::string& error) {
