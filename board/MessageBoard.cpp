@@ -44,8 +44,9 @@ private:
             }
             return;
         }
-        // Page 0 is read once more here; the walk covers pages 0 to messages / 50.
-        for (int k = 0; k <= messages / kMessagesPerPage; ++k) {
+        // Page 0 is read once more here. The last page holding a message is (N - 1) / 50: a
+        // page past it was never linked to, so an archive never captured it.
+        for (int k = 0; k <= (messages - 1) / kMessagesPerPage; ++k) {
             page_ = MessageWalk(fetcher_.Fetch(BoardPageAddress(k)));
             WalkPage();
         }

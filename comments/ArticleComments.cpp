@@ -11,6 +11,9 @@
 #include "comments/CommentWalk.h"
 #include "platform/ReportList.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace {
 
 // A page link of the search page bar: &date=">[2]</a>&nbsp;
@@ -43,38 +46,65 @@ private:
             controls_.SetStatus(QStringLiteral("您的百度空间没有文章评论"));
             return false;
         }
-        const Short last = LastPageNumber(first);
-        controls_.SetStatus(QStringLiteral("您的百度空间约有 ") + QString::number((last + 1) * 10) +
-                            QStringLiteral(" 条文章评论"));
+        const LastPage last = LastPageNumber(first);
+        controls_.SetStatus(QStringLiteral("您的百度空间约有 ") +
+                            QString::number((last.shown + 1) * 10) + QStringLiteral(" 条文章评论"));
         // Page 0 is read once more here.
-        for (int k = 0; k <= last; ++k) {
+        for (int k = 0; k <= last.linked; ++k) {
             WalkResultPage(fetcher_.Fetch(SearchPageAddress(k)));
         }
         return true;
     }
 
-    // The number of the last result page, from the "[尾页]" link or else from the page bar;
-    // 0 when the page gives no number that fits in 16 bits.
-    static Short LastPageNumber(const QString& firstPage) {
+    // The last result page as the first page gives it: the number shown for it, from which
+    // the estimate is made, and its own page number, up to which the walk reads.
+    struct LastPage {
+        Short shown = 0;
+        Short linked = 0;
+    };
+
+    // From the "[尾页]" link, whose page number both counts and addresses the last page, or
+    // else from the page bar; 0 when the page gives no number that fits in 16 bits.
+    static LastPage LastPageNumber(const QString& firstPage) {
         if (firstPage.contains(QStringLiteral("[尾页]"))) {
             const QString link =
                 CutBetween(firstPage, QStringLiteral("[下一页]"), QStringLiteral("[尾页]"));
-            return ToShort(CutBetween(link, QStringLiteral("pageno="), QStringLiteral("&type")))
-                .value_or(0);
+            const Short last =
+                ToShort(CutBetween(link, QStringLiteral("pageno="), QStringLiteral("&type")))
+                    .value_or(0);
+            return {last, last};
         }
-        PageText bar(
+        return LastPageOfBar(
             CutBetween(firstPage, QStringLiteral("search_pagebar"), QStringLiteral("下一页")));
-        Short last = 0;
+    }
+
+    // The bar labels its links from 1, while their addresses number the pages from 0: the
+    // estimate keeps the label, the walk goes to the page the last link leads to.
+    static LastPage LastPageOfBar(const QString& barText) {
+        PageText bar(barText);
+        LastPage last;
         QString number;
         do {
             number = bar.Cut(kPageLinkStart, kPageLinkEnd);
-            bar.DropFront(bar.PositionOf(kPageLinkStart));
+            const int link = bar.PositionOf(kPageLinkStart);
             if (!number.isEmpty()) {
-                last = FitShort(LeadingNumber(number)).value_or(0);
+                last.shown = FitShort(LeadingNumber(number)).value_or(0);
+                last.linked = LinkedPage(bar.Rest().left(std::max(0, link - 1)))
+                                  .value_or(std::max(0, last.shown - 1));
             }
+            bar.DropFront(link);
             // Past the last link the cut would find the last number again without end.
         } while (!number.isEmpty() && bar.Contains(kPageLinkStart));
         return last;
+    }
+
+    // The page number in the address of the link that ends the text, if it carries one.
+    static std::optional<Short> LinkedPage(QStringView beforeLabel) {
+        const qsizetype at = beforeLabel.lastIndexOf(QStringLiteral("pageno="));
+        if (at < 0) {
+            return std::nullopt;
+        }
+        return FitShort(LeadingNumber(beforeLabel.mid(at + 7).toString()));
     }
 
     // Lists the comments of one result page, at least one row. A section that no longer

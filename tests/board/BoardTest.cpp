@@ -116,6 +116,27 @@ TEST_F(BoardTest, PagesWithoutMarkersEndTheirWalksAndFailedPagesAreCounted) {
     EXPECT_TRUE(window_.saveEnabled);
 }
 
+TEST_F(BoardTest, AHundredMessagesThroughTheArchiveAreSavedWhole) {
+    // Nothing links to a page past the last message, so no archive captured one.
+    sim_.SetFault("/boardwren/board/index/2", "status404");
+    const QString archive =
+        QStringLiteral("http://127.0.0.1:%1/web/20120101000000id_/").arg(sim_.Port());
+    const CliResult result = RunCli({"--app-dir", app_.Path(), "--pace", "0", "--replay", archive,
+                                     "--json", "board", "http://hi.baidu.com/boardwren", "--save"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const std::string page = "hi.baidu.com/boardwren/board/index/";
+    EXPECT_EQ(sim_.Requests(),
+              (Log{"hi.baidu.com/boardwren/profile", page + "0", page + "0", page + "1"}));
+    const auto lines = JsonLines(result.out);
+    const auto rows = ListRows(lines, "LVboard");
+    ASSERT_EQ(rows.size(), 100u);
+    EXPECT_EQ(rows.back()[2], "鸟友100");
+    EXPECT_EQ(FinalLabels(lines).at("lblmsg"), "100 条留言全部备份完毕！");
+    const std::string file = app_.Read("boardwren/留言版.htm");
+    EXPECT_NE(file.find(platform::ToAnsi("N0.100\r\n   留言序号：1\r\n")), std::string::npos);
+    EXPECT_EQ(file.find("N0.101"), std::string::npos);
+}
+
 TEST_F(BoardTest, CliListsTheBoardAndSavesIt) {
     const CliResult result = RunCli({"--app-dir", app_.Path(), "--pace", "0", "--json", "board",
                                      "http://hi.baidu.com/busywren", "--save"});

@@ -9,6 +9,7 @@
 #include "TestRecordWindow.h"
 #include "comments/ArticleComments.h"
 #include "platform/Codepage.h"
+#include "platform/Http.h"
 #include "platform/Shell.h"
 
 namespace {
@@ -60,10 +61,18 @@ TEST_F(CommentsTest, LastPageLinkPageBarAndNoComments) {
                                "   评论者：读者1\r\n              <br><br>\r\n"));
     EXPECT_EQ(window_.Status(), "12 条留言全部备份完毕！");
 
-    // The bar's last number counts the pages, so one page past the end is read; its row goes.
-    EXPECT_EQ(Retrieve("smallwren"), "00123");
+    // The bar labels its pages from 1: the estimate counts the labels, the walk ends at the
+    // last page linked, which is all an archive holds.
+    sim_.SetFault(SearchPath("smallwren", 3), "status404");
+    platform::SetReplayPrefix(QStringLiteral("http://127.0.0.1:%1/web/20120101000000id_/")
+                                  .arg(sim_.Port())
+                                  .toStdString());
+    EXPECT_EQ(Retrieve("smallwren"), "0012");
+    platform::SetReplayPrefix({});
     EXPECT_EQ(window_.statuses.first(), "您的百度空间约有 40 条文章评论");
-    EXPECT_EQ(window_.rows.RowCount(), 5);
+    EXPECT_EQ(window_.Status(), "获取完毕，共5条文章评论");
+    EXPECT_TRUE(RunCommentSave(window_));
+    EXPECT_EQ(window_.Status(), "5 条留言全部备份完毕！");
 
     window_.saveEnabled = false;
     EXPECT_EQ(Retrieve("quietwren"), "0");
@@ -77,7 +86,7 @@ TEST_F(CommentsTest, OddFirstPagesEndTheirWalksAndFailedPagesAreCounted) {
         {"[下一页]<a href=\"/sys/search?type=9\">[尾页]", "00"},
         {"[下一页]<a href=\"/sys/search?pageno=99999&type=9\">[尾页]", "00"},
         // Past its last link the bar would yield the last number again and again.
-        {"search_pagebar" + link + "2]</a>&nbsp;" + link + "3]</a>&nbsp;下一页", "00123"},
+        {"search_pagebar" + link + "2]</a>&nbsp;" + link + "3]</a>&nbsp;下一页", "001"},
         // A result without "评论者" would be listed again and again.
         {"文章评论<font size=\"3\">T</font></a><br><font size=-1>x<br><font color>百度一下", "00"},
     };
