@@ -6,7 +6,9 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev libcurl4-openssl-dev
           libsimpleini-dev nlohmann-json3-dev libcpp-httplib-dev libgtest-dev
-          clang-format clang libclang-rt-14-dev xvfb xauth xdotool imagemagick fonts-wqy-microhei libreoffice-writer-nogui curl)
+          clang-format clang libclang-rt-14-dev xvfb xauth xdotool imagemagick fonts-wqy-microhei
+          fonts-arphic-uming libreoffice-writer-nogui curl wget zlib1g-dev chromium lintian
+          appstream desktop-file-utils librsvg2-bin)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
