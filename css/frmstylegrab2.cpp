@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include "app/WindowLook.h"
 #include "css/CssFetch.h"
@@ -12,7 +13,6 @@
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kLf = QStringLiteral("\n");
 
 }  // namespace
 
@@ -58,14 +58,23 @@ QString frmstylegrab2::Address() const {
     return txtblog->text();
 }
 
-// The box keeps lines, not line-break characters; the sheet's lines end in CR LF as the
-// system's text boxes hold them.
+// The box keeps lines, not line-break characters, and hands back non-breaking spaces as
+// blanks: the sheet as fetched is kept beside it, so that the window saves the bytes the
+// command line saves. Once the user has edited the box, its own text counts, every line ending
+// in CR LF as the system's text boxes held them.
 QString frmstylegrab2::CssText() const {
-    return txtcss->toPlainText().replace(kLf, kCrLf);
+    QString shown = txtcss->document()->toRawText();
+    if (shown == shownSheet_) {
+        return sheet_;
+    }
+    return shown.replace(QChar::ParagraphSeparator, kCrLf).replace(QChar::LineSeparator, kCrLf);
 }
 
+// CR LF, a lone CR and a lone LF each start a line of the box.
 void frmstylegrab2::SetCssText(const QString& text) {
-    txtcss->setPlainText(QString(text).replace(kCrLf, kLf));
+    sheet_ = text;
+    txtcss->setPlainText(text);
+    shownSheet_ = txtcss->document()->toRawText();
 }
 
 void frmstylegrab2::SetSaveEnabled(bool enabled) {

@@ -33,4 +33,7 @@ private:
     void SetSaveEnabled(bool enabled) override;
     platform::EventPump& Pump() override { return run_.Pump(); }
     QString AppFolder() const override { return appFolder_; }
+
+    QString sheet_;       // the text last set in txtcss, exactly as it was set
+    QString shownSheet_;  // what the box held right after, to tell the user's edits
 };

@@ -63,6 +63,21 @@ private slots:
         QVERIFY(window.messages.isEmpty());
     }
 
+    // The box shows lines; the file holds the sheet's own line ends, as the command line's does.
+    void lineEndsOfTheSheetReachTheFileUnchanged() {
+        SimFixture sim;
+        sim.Server().SetPage("/jiaoliao/css/item/6a81f2c4e93d0b57.css", "a{b}\nc{d}\r/*x*/");
+        QuietCssWindow window(app_->Path());
+        window.show();
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        QTest::mouseClick(window.cmdget, Qt::LeftButton);
+        QCOMPARE(window.txtcss->blockCount(), 7);
+        QTest::mouseClick(window.cmdsave, Qt::LeftButton);
+        QCOMPARE(app_->Read("jiaoliao/空间模板.css"),
+                 std::string("a{b}\r\n\nc{d}\r\n\r\r\n/*x*/\r\n\r\n"));
+        QVERIFY(window.messages.isEmpty());
+    }
+
     void closingDuringTheFetchStopsItAndIgnoresSecondPresses() {
         SimFixture sim;
         sim.SetFault("/jiaoliao", "stall");
