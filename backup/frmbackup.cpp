@@ -14,7 +14,7 @@
 #include "app/WindowLook.h"
 #include "backup/ArticleCatalogue.h"
 #include "backup/ArticleSave.h"
-#include "platform/Shell.h"
+#include "platform/BrowserAddress.h"
 
 namespace {
 
@@ -142,12 +142,34 @@ bool frmbackup::eventFilter(QObject* watched, QEvent* event) {
     return SpaceWindow::eventFilter(watched, event);
 }
 
+// A one-click run with a format nobody can use would list the whole space for a save of
+// nothing; it is refused before the first request.
 void frmbackup::cmdgetbgm_Click() {
+    if (chcbackup->isChecked() && !HasKnownFormat()) {
+        return;
+    }
     run_.Start([this] { RunArticleCatalogue(*this); });
 }
 
 void frmbackup::cmdsave_Click() {
+    if (!HasKnownFormat()) {
+        return;
+    }
     run_.Start([this] { RunArticleSave(*this); });
+}
+
+bool frmbackup::HasKnownFormat() {
+    const QString format = cmbgs->currentText();
+    if (kSaveFormats.contains(format)) {
+        return true;
+    }
+    if (!run_.IsActive()) {
+        SetStatus(QStringLiteral("未知的保存格式“%1”：请选择 %2 或 %3")
+                      .arg(format,
+                           kSaveFormats.mid(0, kSaveFormats.size() - 1).join(QStringLiteral("、")),
+                           kSaveFormats.last()));
+    }
+    return false;
 }
 
 void frmbackup::chcbackup_Click() {
@@ -156,13 +178,13 @@ void frmbackup::chcbackup_Click() {
 
 void frmbackup::LVarticle_DblClick() {
     if (const auto path = SelectedAddress(*LVarticle, kCategoryAddressColumn)) {
-        platform::OpenAddress(kServiceRoot + *path);
+        platform::OpenInBrowser(kServiceRoot + *path);
     }
 }
 
 void frmbackup::LVnum_DblClick() {
     if (const auto address = SelectedAddress(*LVnum, kArticleAddressColumn)) {
-        platform::OpenAddress(*address);
+        platform::OpenInBrowser(*address);
     }
 }
 

@@ -38,6 +38,9 @@ private:
     void cmdgetbgm_Click();
     void cmdsave_Click();
     void chcbackup_Click();
+    // True when the format box names one of the save formats; otherwise the status says that
+    // the format is unknown.
+    bool HasKnownFormat();
     void LVarticle_DblClick();
     void LVnum_DblClick();
 

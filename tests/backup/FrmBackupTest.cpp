@@ -15,6 +15,7 @@
 #include "app/SpaceAddress.h"
 #include "app/WindowLook.h"
 #include "backup/frmbackup.h"
+#include "platform/Http.h"
 #include "platform/Shell.h"
 
 class FrmBackupTest : public QObject {
@@ -28,7 +29,10 @@ private slots:
             [this](const QString& verb, const QString& target) { opened_ << verb + " " + target; });
     }
 
-    void cleanup() { platform::SetShellHandler({}); }
+    void cleanup() {
+        platform::SetShellHandler({});
+        platform::SetReplayPrefix({});
+    }
 
     void colouredControlsShowTheLavenderBehindTheirCaptions() {
         frmbackup window(app_->Path());
@@ -116,6 +120,45 @@ private slots:
         QTest::mouseDClick(window.LVnum->viewport(), Qt::LeftButton, {}, first.center());
         QCOMPARE(opened_.last(), QStringLiteral("open http://hi.baidu.com/jiaoliao/blog/item/"
                                                 "95042cd6b399fa40.html"));
+
+        // Replaying an archive, the live pages are gone: both lists open the archived copies.
+        opened_.clear();
+        const std::string prefix = "http://127.0.0.1:1/web/2012id_/";
+        platform::SetReplayPrefix(prefix);
+        QTest::mouseDClick(window.LVarticle->viewport(), Qt::LeftButton, {}, below);
+        QTest::mouseDClick(window.LVnum->viewport(), Qt::LeftButton, {}, first.center());
+        QCOMPARE(opened_,
+                 QStringList({"open " + QString::fromStdString(prefix) +
+                                  "http://hi.baidu.com/jiaoliao/blog/category/travel",
+                              "open " + QString::fromStdString(prefix) +
+                                  "http://hi.baidu.com/jiaoliao/blog/item/95042cd6b399fa40.html"}));
+    }
+
+    void anUnknownFormatSavesNothingAndSaysSo() {
+        SimFixture sim;
+        frmbackup window(app_->Path());
+        window.show();
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/quietwren"));
+        window.cmbtime->setEditText(QStringLiteral("0"));
+        window.cmbgs->setEditText(QStringLiteral("HTML"));
+        const QString unknown =
+            QStringLiteral("未知的保存格式“HTML”：请选择 html、txt 或 html & doc");
+
+        // A one-click run is refused before it lists anything.
+        QTest::mouseClick(window.chcbackup, Qt::LeftButton);
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QCOMPARE(window.Label2->text(), unknown);
+        QVERIFY(sim.Requests().empty());
+
+        // So is a press of the save button after a listing.
+        QTest::mouseClick(window.chcbackup, Qt::LeftButton);
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QCOMPARE(window.LVnum->topLevelItemCount(), 1);
+        QTest::mouseClick(window.cmdsave, Qt::LeftButton);
+        QCOMPARE(window.Label2->text(), unknown);
+        QVERIFY(window.cmdsave->isEnabled());
+        QVERIFY(!QFileInfo::exists(app_->Path() + "/quietwren"));
+        QVERIFY(opened_.isEmpty());
     }
 
     void oneClickSavesRightAfterTheCatalogueAndIgnoresSecondPresses() {
