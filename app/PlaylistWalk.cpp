@@ -17,9 +17,12 @@ QString PlaylistWalk::Next() {
 }
 
 bool PlaylistWalk::AnotherEntryFollows() const {
-    const QString next = playlist_.Cut(kSongStart, kSongEnd);
-    if (next.isEmpty() || !playlist_.Contains(kSongStart)) {
+    // Without a further entry the cut would find the address just taken, or an empty text
+    // that it would find again and again.
+    if (!playlist_.Contains(kSongStart)) {
         return false;
     }
-    return playlist_.PositionOf(next) != kTakenAddressPosition;
+    // An entry without an address is an entry all the same; the songs after it are listed.
+    const QString next = playlist_.Cut(kSongStart, kSongEnd);
+    return next.isEmpty() || playlist_.PositionOf(next) != kTakenAddressPosition;
 }

@@ -14,9 +14,9 @@ public:
     // that the address just taken then starts at position 6.
     QString Next();
 
-    // Whether the walk goes on after the entry just taken: not when the cut finds that address
-    // again (no further entry, or the same address repeated), and not when nothing further
-    // could be taken, so that the next Next() always moves on.
+    // Whether the walk goes on after the entry just taken: not when no further entry follows,
+    // and not when the cut finds that address again (the same address repeated); an entry
+    // with an empty address is listed like any other. The next Next() always moves on.
     bool AnotherEntryFollows() const;
 
     // The text of the playlist that remains.

@@ -150,6 +150,10 @@ void SpaceStore::Add(Space space) {
     CheckText(space, space.title, "title");
     CheckArticles(space);
     for (const Song& song : space.songs) {
+        // A playlist entry without an address: listed, nothing to serve.
+        if (song.url.empty()) {
+            continue;
+        }
         const RequestTarget target = ParseTarget(song.url, "");
         const bool gone = song.delivery == SongDelivery::Missing;
         if (song.url.rfind("http://", 0) != 0 || target.host == kServiceHost ||
@@ -182,9 +186,19 @@ void SpaceStore::Add(Space space) {
     songs_.clear();
     for (const auto& [spaceName, stored] : spaces_) {
         for (const Song& song : stored.songs) {
+            if (song.url.empty()) {
+                continue;
+            }
             songs_[SongKey(song.url)] = song;
         }
     }
+}
+
+bool SpaceStore::IsArchived(std::string_view path) const {
+    const std::string_view rest = path.substr(std::min<std::size_t>(1, path.size()));
+    const Space* space = Find(rest.substr(0, rest.find('/')));
+    return space == nullptr || std::find(space->notArchived.begin(), space->notArchived.end(),
+                                         path) == space->notArchived.end();
 }
 
 const Space* SpaceStore::Find(std::string_view name) const {
