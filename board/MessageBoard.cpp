@@ -35,21 +35,37 @@ private:
         count_ = CutBetween(profile, QStringLiteral("留言(<b>"), QStringLiteral("</b>条"));
         const Short messages = ToShort(count_).value_or(0);
         controls_.SetStatus(QStringLiteral("您的百度空间共有") + count_ + QStringLiteral("条留言"));
-        page_ = MessageWalk(fetcher_.Fetch(BoardPageAddress(0)));
+        const QString first = fetcher_.Fetch(BoardPageAddress(0));
         if (messages <= kMessagesPerPage) {
             // All messages are taken from page 0, as many as the profile counts.
-            for (int i = 0; i < messages; ++i) {
-                MessageStep();
-                Progress(QStringLiteral("条留言"));
+            if (messages > 0 && ReadPage(first)) {
+                for (int i = 0; i < messages; ++i) {
+                    MessageStep();
+                    Progress(QStringLiteral("条留言"));
+                }
             }
             return;
         }
         // Page 0 is read once more here. The last page holding a message is (N - 1) / 50: a
         // page past it was never linked to, so an archive never captured it.
         for (int k = 0; k <= (messages - 1) / kMessagesPerPage; ++k) {
-            page_ = MessageWalk(fetcher_.Fetch(BoardPageAddress(k)));
-            WalkPage();
+            if (ReadPage(fetcher_.Fetch(BoardPageAddress(k)))) {
+                WalkPage();
+            }
         }
+    }
+
+    // Starts the walk of a page that the count promised messages on. A page that holds none
+    // (a failed request, a placeholder page in its place) is an unread page, not a message:
+    // returns false after counting it.
+    bool ReadPage(const QString& page) {
+        page_ = MessageWalk(page);
+        if (page_.HoldsAMessage()) {
+            return true;
+        }
+        // A failed request is counted already, as the empty page it reads as.
+        fetcher_.CountUnread(!page.isEmpty());
+        return false;
     }
 
     // Lists the messages of the page text, at least one row. A page text that no longer

@@ -5,8 +5,9 @@ class RecordWindowControls;
 // The "查看留言" run of the message-board window: reads the message count from the profile
 // page and lists every message of the board pages (50 to a page) with its number, author,
 // time and text, pausing 100 ms per row, then reports the count and enables the save. A
-// failed request reads as an empty page and the final status says how many pages could not
-// be read; no page can keep a page walk going. Throws platform::RunStopped when the pump
+// page that fails, or that holds no message where the count promised some, adds no row and
+// is counted as unread; the final status says how many pages could not be read. No page can
+// keep a page walk going. Throws platform::RunStopped when the pump
 // asks the run to stop.
 void RunBoardRetrieval(RecordWindowControls& controls);
 

@@ -30,6 +30,10 @@ BoardMessage MessageWalk::Next() {
     return message;
 }
 
+bool MessageWalk::HoldsAMessage() const {
+    return page_.Contains(kTextStart);
+}
+
 bool MessageWalk::AnotherMessageFollows() const {
     return page_.PositionOf(page_.Cut(kNumberStart, kNumberEnd)) != kNumberPositionPastTheEnd;
 }

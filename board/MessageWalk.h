@@ -23,6 +23,9 @@ public:
     // message's content; without a content marker the text stays as it was.
     BoardMessage Next();
 
+    // Whether a message remains to be taken: its content marker is still in the page text.
+    bool HoldsAMessage() const;
+
     // Whether another message follows the one just taken: not when the number cut finds its
     // result at position 4, as it does past the last message.
     bool AnotherMessageFollows() const;

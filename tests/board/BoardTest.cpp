@@ -79,14 +79,15 @@ TEST_F(BoardTest, BoardsOfFiftyOneAndFiftyMessagesAreListedAndSavedWhole) {
     EXPECT_TRUE(window_.statuses.contains("您的百度空间共有50条留言，正在获取第50条留言"));
 }
 
-TEST_F(BoardTest, PagesWithoutMarkersEndTheirWalksAndFailedPagesAreCounted) {
+TEST_F(BoardTest, PagesWithoutMessagesAreUnreadAndFailedPagesAreCounted) {
     struct Case {
         std::string count, page;
-        int rows, requests;
+        int rows, requests, unread;
     };
-    for (const Case& c : {Case{"abc", "5%\">1</td>", 0, 2}, Case{"3", "none", 3, 2},
-                          Case{"120", "none", 3, 5},  // three pages without a message
-                          Case{"51", "name='cmtcontent'>a</div>name='cmtcontent'>b</div>", 6, 4}}) {
+    for (const Case& c :
+         {Case{"abc", "5%\">1</td>", 0, 2, 0}, Case{"3", "none", 0, 2, 1},
+          Case{"120", "none", 0, 5, 3},  // three pages without a message
+          Case{"51", "name='cmtcontent'>a</div>name='cmtcontent'>b</div>", 6, 4, 0}}) {
         sim_.Server().SetPage("/odd/profile", "留言(<b>" + c.count + "</b>条");
         for (const char* k : {"0", "1", "2"}) {
             sim_.Server().SetPage(std::string("/odd/board/index/") + k, c.page);
@@ -94,14 +95,26 @@ TEST_F(BoardTest, PagesWithoutMarkersEndTheirWalksAndFailedPagesAreCounted) {
         Retrieve("http://hi.baidu.com/odd");
         EXPECT_EQ(window_.rows.RowCount(), c.rows) << c.count;
         EXPECT_EQ(sim_.Requests().size(), static_cast<size_t>(c.requests)) << c.count;
+        EXPECT_EQ(window_.UnreadPages(), c.unread) << c.count;
     }
+
+    // A placeholder where the messages should be lists nothing and keeps the earlier page.
+    Retrieve("http://hi.baidu.com/jiaoliao");
+    ASSERT_TRUE(RunBoardSave(window_));
+    const std::string good = app_.Read("jiaoliao/留言版.htm");
+    sim_.SetFault("/jiaoliao/board/index/0", "placeholder");
+    Retrieve("http://hi.baidu.com/jiaoliao");
+    EXPECT_EQ(window_.rows.RowCount(), 0);
+    EXPECT_EQ(window_.Status(), "获取完毕，共0条留言，其中 1 个页面读取失败");
+    EXPECT_FALSE(RunBoardSave(window_));
+    EXPECT_EQ(app_.Read("jiaoliao/留言版.htm"), good);
 
     sim_.SetFault("/busywren/board/index/1", "refuse");
     Retrieve("http://hi.baidu.com/busywren");
-    EXPECT_EQ(window_.Status(), "获取完毕，共51条留言，其中 1 个页面读取失败");
+    EXPECT_EQ(window_.Status(), "获取完毕，共50条留言，其中 1 个页面读取失败");
     // An incomplete list is saved where nothing was, but never over an earlier page.
     EXPECT_TRUE(RunBoardSave(window_));
-    EXPECT_EQ(window_.Status(), "51 条留言已备份，其中 1 个页面读取失败");
+    EXPECT_EQ(window_.Status(), "50 条留言已备份，其中 1 个页面读取失败");
     const std::string saved = app_.Read("busywren/留言版.htm");
     sim_.SetFault("/busywren/profile", "status500");
     Retrieve("http://hi.baidu.com/busywren");
