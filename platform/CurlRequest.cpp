@@ -11,9 +11,11 @@ namespace {
 
 constexpr long kMaxRedirects = 10;
 constexpr long kConnectTimeoutS = 10;
-// No page or song of the service comes near this; a body that does is hostile and would
-// only eat memory, so the request fails instead.
+// No page of the service comes near this; a body held in memory that does is hostile and
+// would only eat it, so the request fails instead. A song's body goes to a receiver instead.
 constexpr std::size_t kMaxBodyBytes = 64u << 20;
+// Larger pieces for a body that goes to a receiver: fewer calls per song.
+constexpr long kReceiverBufferBytes = 256 * 1024;
 // Addresses come from pages; nothing but the web may be read through them (no file://).
 constexpr const char* kAllowedProtocols = "http,https";
 // How long a transfer waits for the network before it looks at its limits and its abort
@@ -21,7 +23,7 @@ constexpr const char* kAllowedProtocols = "http,https";
 constexpr int kPollMs = 50;
 
 // How long a request may take: a page is small, so a trickle is as good as a stall; a song
-// may be large and come slowly.
+// may be large and come slowly, so it has no total limit (0), only the stall limit.
 struct Limits {
     long totalS;
     long slowBytesPerS;
@@ -29,7 +31,7 @@ struct Limits {
 };
 
 Limits LimitsOf(Payload payload) {
-    return payload == Payload::Page ? Limits{60, 100, 15} : Limits{300, 1024, 30};
+    return payload == Payload::Page ? Limits{60, 100, 15} : Limits{0, 1024, 30};
 }
 
 struct EasyDeleter {
@@ -74,10 +76,13 @@ CURLSH* Cache() {
     return cache == nullptr ? nullptr : cache->Handle();
 }
 
-// Where a transfer's body goes.
+// Where a transfer's body goes: a successful one to the receiver when there is one, anything
+// else into the response.
 struct BodySink {
     CURL* curl = nullptr;
     std::string* body = nullptr;
+    BodyReceiver* receiver = nullptr;
+    bool receiving = false;
 };
 
 // Makes room for the announced length at once, so that a large song is not copied over and
@@ -91,9 +96,35 @@ void ReserveAnnounced(const BodySink& sink) {
     }
 }
 
+bool IsSuccessSoFar(CURL* curl) {
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    return status >= 200 && status < 300;
+}
+
+long long AnnouncedLength(CURL* curl) {
+    curl_off_t length = -1;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    return length < 0 ? -1 : static_cast<long long>(length);
+}
+
+// Hands a piece of a successful body to the receiver; false fails the request.
+bool PassOn(BodySink& sink, const char* data, size_t bytes) {
+    if (!sink.receiving) {
+        sink.receiving = true;
+        if (!sink.receiver->Begin(AnnouncedLength(sink.curl))) {
+            return false;
+        }
+    }
+    return sink.receiver->Receive(data, bytes);
+}
+
 size_t CollectBody(char* data, size_t size, size_t count, void* userData) {
     const size_t bytes = size * count;
-    const auto* sink = static_cast<const BodySink*>(userData);
+    auto* sink = static_cast<BodySink*>(userData);
+    if (sink->receiver != nullptr && (sink->receiving || IsSuccessSoFar(sink->curl))) {
+        return PassOn(*sink, data, bytes) ? bytes : 0;
+    }
     std::string* body = sink->body;
     if (body->size() + bytes > kMaxBodyBytes) {
         return 0;
@@ -125,7 +156,9 @@ bool Configure(CURL* curl, const std::string& address, Payload payload, BodySink
            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.slowForS) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits.totalS) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CollectBody) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink) == CURLE_OK;
+           curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink) == CURLE_OK &&
+           (sink.receiver == nullptr ||
+            curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiverBufferBytes) == CURLE_OK);
 }
 
 // The thread's own multi handle, kept between its transfers: making one opens a pair of
@@ -173,8 +206,7 @@ std::string ContentType(CURL* curl) {
 }
 
 std::string ContentLength(CURL* curl) {
-    curl_off_t length = -1;
-    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    const long long length = AnnouncedLength(curl);
     return length < 0 ? std::string() : std::to_string(length);
 }
 
@@ -204,8 +236,8 @@ void AbortSignal::Attach(void* transfer) {
     transfer_ = transfer;
 }
 
-std::optional<Attempt> PerformOnce(const std::string& address, Payload payload,
-                                   AbortSignal& abort) {
+std::optional<Attempt> PerformOnce(const std::string& address, Payload payload, AbortSignal& abort,
+                                   BodyReceiver* receiver) {
     // curl reads the address up to the first zero; a cut address would fetch another page.
     CURLSH* cache = Cache();
     if (address.find('\0') != std::string::npos || cache == nullptr) {
@@ -218,7 +250,7 @@ std::optional<Attempt> PerformOnce(const std::string& address, Payload payload,
     Attempt attempt;
     HttpResponse& response = attempt.response;
     CURL* curl = handle.get();
-    BodySink sink{curl, &response.body};
+    BodySink sink{curl, &response.body, receiver};
     if (!Configure(curl, address, payload, sink, cache) || Run(curl, abort) != CURLE_OK) {
         return std::nullopt;
     }

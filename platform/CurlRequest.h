@@ -44,8 +44,9 @@ struct Attempt {
 };
 
 // Sends one GET of the address (no retries) and waits for the whole answer, within the
-// limits of its kind. Connections are kept and shared between requests. Returns nothing
-// when the request fails or is aborted.
-std::optional<Attempt> PerformOnce(const std::string& address, Payload payload, AbortSignal& abort);
+// limits of its kind; a successful body goes to the receiver when one is given. Connections
+// are kept and shared between requests. Returns nothing when the request fails or is aborted.
+std::optional<Attempt> PerformOnce(const std::string& address, Payload payload, AbortSignal& abort,
+                                   BodyReceiver* receiver = nullptr);
 
 }  // namespace platform

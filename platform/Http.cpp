@@ -81,13 +81,32 @@ TransferThreads& Threads() {
     return *threads;
 }
 
+// The address without a user name and password before its host ("http://user:pw@host/"):
+// an address cut from a page must not make the program send credentials anywhere, nor, behind
+// a replay prefix, spell them out in the archive's address.
+std::string WithoutUserInfo(std::string address) {
+    const std::size_t scheme = address.find("://");
+    if (scheme == std::string::npos) {
+        return address;
+    }
+    const std::size_t host = scheme + 3;
+    const std::size_t authorityEnd = address.find_first_of("/?#", host);
+    const std::size_t at = address.rfind(
+        '@', authorityEnd == std::string::npos ? std::string::npos : authorityEnd - 1);
+    if (at == std::string::npos || at < host) {
+        return address;
+    }
+    return address.erase(host, at + 1 - host);
+}
+
 // One request with its retries: a busy server is waited out, and with a replay prefix an
 // error status is the archive's own page.
-std::optional<HttpResponse> Perform(const std::string& address, Payload payload,
-                                    AbortSignal& abort) {
+std::optional<HttpResponse> Perform(const std::string& address, Payload payload, AbortSignal& abort,
+                                    BodyReceiver* receiver = nullptr) {
     const std::string prefix = ReplayPrefix();
+    const std::string target = prefix + WithoutUserInfo(address);
     for (int tries = 1;; ++tries) {
-        std::optional<Attempt> attempt = PerformOnce(prefix + address, payload, abort);
+        std::optional<Attempt> attempt = PerformOnce(target, payload, abort, receiver);
         if (!attempt) {
             return std::nullopt;
         }
@@ -148,17 +167,24 @@ struct HttpTransfer::State {
     std::optional<HttpResponse> response;
 };
 
-HttpTransfer::HttpTransfer(std::string address, Payload payload)
+HttpTransfer::HttpTransfer(std::string address, Payload payload,
+                           std::shared_ptr<BodyReceiver> receiver)
     : state_(std::make_shared<State>()) {
-    Threads().Start([state = state_, address = std::move(address), payload] {
-        std::optional<HttpResponse> response = Perform(address, payload, state->abort);
-        {
-            std::lock_guard lock(state->mutex);
-            state->response = std::move(response);
-            state->done = true;
-        }
-        state->ended.notify_all();
-    });
+    Threads().Start(
+        [state = state_, address = std::move(address), payload, receiver = std::move(receiver)] {
+            std::optional<HttpResponse> response =
+                Perform(address, payload, state->abort, receiver.get());
+            // Before the transfer counts as done: whoever waits for it finds the receiver finished.
+            if (receiver) {
+                receiver->End(response);
+            }
+            {
+                std::lock_guard lock(state->mutex);
+                state->response = std::move(response);
+                state->done = true;
+            }
+            state->ended.notify_all();
+        });
 }
 
 HttpTransfer::~HttpTransfer() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,9 +26,24 @@ struct HttpResponse {
 };
 
 // What a request fetches, which sets how long it may take: a page fails when it has not
-// arrived within 60 s or comes slower than 100 bytes a second for 15 s; a song may take
-// 300 s and fails below 1 KB a second for 30 s.
+// arrived within 60 s or comes slower than 100 bytes a second for 15 s; a song may be large
+// and take as long as it keeps coming, but fails below 1 KB a second for 30 s.
 enum class Payload { Page, Song };
+
+// Takes the body of a successful answer as it arrives, on the transfer's own thread, so that
+// the body is never held in memory; an error answer's body is still kept in the response.
+class BodyReceiver {
+public:
+    virtual ~BodyReceiver() = default;
+    // The first piece of a successful answer is coming; announcedLength is its
+    // "Content-Length", or -1 when it announced none. Returns false to fail the request.
+    virtual bool Begin(long long announcedLength) = 0;
+    // The next piece of that body. Returns false to fail the request.
+    virtual bool Receive(const char* data, std::size_t size) = 0;
+    // The request has ended, with its answer (whose body is empty when it went to Receive),
+    // or with nothing when it failed or was aborted. Called once, last.
+    virtual void End(const std::optional<HttpResponse>& response) = 0;
+};
 
 // Sends every later request for an address A to prefix + A instead, e.g. to a web archive's
 // replay service ("http://web.archive.org/web/2012id_/"); the empty prefix sends A itself.
@@ -51,8 +67,9 @@ private:
     EventPump* previous_;
 };
 
-// Performs one GET of the address, with no extra headers and the proxy that the environment
-// names, and returns the raw body whatever the status (but see SetReplayPrefix). A busy
+// Performs one GET of the address, with no extra headers, no user name or password (one
+// written in the address is left out) and the proxy that the environment names, and returns
+// the raw body whatever the status (but see SetReplayPrefix). A busy
 // server's 429 or 503 with "Retry-After" is waited out, at most 120 s, and tried again, three
 // tries in all. Returns nothing when the request fails: bad address, refused connection, a
 // server that is too slow (see Payload), a body cut short or one larger than 64 MiB. Throws
@@ -66,7 +83,9 @@ std::optional<HttpResponse> HttpGetResponse(const std::string& address);
 // goes. Starts at once; destroying the transfer aborts it if it is still under way.
 class HttpTransfer {
 public:
-    explicit HttpTransfer(std::string address, Payload payload = Payload::Page);
+    // With a receiver, the body of a successful answer goes to it instead of the response.
+    explicit HttpTransfer(std::string address, Payload payload = Payload::Page,
+                          std::shared_ptr<BodyReceiver> receiver = nullptr);
     ~HttpTransfer();
     HttpTransfer(const HttpTransfer&) = delete;
     HttpTransfer& operator=(const HttpTransfer&) = delete;
