@@ -5,6 +5,7 @@
 #include "app/SafeNames.h"
 #include "app/moddelay.h"
 #include "music/MusicWindowControls.h"
+#include "music/SongNames.h"
 #include "music/SongTransfer.h"
 #include "platform/FileSystem.h"
 #include "platform/ReportList.h"
@@ -14,25 +15,27 @@ namespace {
 // How often the loop looks again for a song that is still arriving after its two seconds.
 constexpr int kPollMs = 10;
 
-// The text after the last "/" of the address, made fit to be a file name of the song folder.
-QString SongFileName(const QString& address) {
-    const QString name = SafeName(address.mid(address.lastIndexOf(QChar('/')) + 1));
-    // An address ending in "/" names no file; the song still needs one.
-    return name.isEmpty() ? QStringLiteral("_") : name;
-}
-
-QString SongPath(const QString& folder, const QString& address) {
-    return folder + platform::kPathSeparator + SongFileName(address);
+QString SongPath(const QString& folder, const QString& fileName) {
+    return folder + platform::kPathSeparator + fileName;
 }
 
 // Prepares the song folder and the destination, then starts the song's transfer.
 std::unique_ptr<SongTransfer> StartMusicDownload(MusicWindowControls& controls,
-                                                 const QString& address, const QString& folder) {
+                                                 const QString& address, const QString& folder,
+                                                 const QString& fileName) {
     if (!platform::PathExists(folder)) {
         platform::CreateFolder(folder);
     }
-    controls.SetDestination(SongPath(folder, address));
+    controls.SetDestination(SongPath(folder, fileName));
     return std::make_unique<SongTransfer>(controls, address);
+}
+
+QStringList SongAddresses(MusicWindowControls& controls) {
+    QStringList addresses;
+    for (int i = 1; i <= controls.Songs().RowCount(); ++i) {
+        addresses << controls.Songs().Cell(i, 1);
+    }
+    return addresses;
 }
 
 QString SongCount(MusicWindowControls& controls) {
@@ -61,16 +64,20 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
     }
     const QString songFolder = spaceFolder + QStringLiteral("背景音乐");
     DownloadOutcome outcome;
-    const int count = controls.Songs().RowCount();
-    for (int i = 1; i <= count; ++i) {
-        const QString address = controls.Songs().Cell(i, 1);
-        if (controls.SkipSaved() && platform::IsNonEmptyFile(SongPath(songFolder, address))) {
+    // The names are given for the whole list at once, so that each song's file is its own
+    // and is the same one on every run.
+    const QStringList addresses = SongAddresses(controls);
+    const QStringList fileNames = SongFileNames(addresses);
+    for (int i = 1; i <= addresses.size(); ++i) {
+        const QString& address = addresses[i - 1];
+        const QString& fileName = fileNames[i - 1];
+        if (controls.SkipSaved() && platform::IsNonEmptyFile(SongPath(songFolder, fileName))) {
             ++outcome.skipped;
             continue;
         }
         controls.SetSongStatus(SongCount(controls) + QStringLiteral("正在下载第 ") +
                                QString::number(i) + QStringLiteral(" 首歌曲"));
-        const auto song = StartMusicDownload(controls, address, songFolder);
+        const auto song = StartMusicDownload(controls, address, songFolder, fileName);
         WaitForSong(*song);
         ++outcome.songs;
         outcome.failed += song->Saved() ? 0 : 1;
