@@ -1,29 +1,27 @@
 #include "music/SongTransfer.h"
 
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
 #include <limits>
-#include <string>
+#include <optional>
 
 #include "app/modgetdata.h"
 #include "music/MusicWindowControls.h"
-#include "platform/FileSystem.h"
-#include "platform/Http.h"
+#include "platform/HttpDownload.h"
 
 namespace {
 
-// The body is handed to the file in pieces this large, with window events handled after each.
-constexpr std::size_t kPieceBytes = 1024;
+// The progress is shown at most this often: setting the texts for every piece would cost
+// more than writing it.
+constexpr std::chrono::milliseconds kShowEvery{50};
 
-// A whole number held in 32 bits, rounded as the progress arithmetic rounds (half to even).
-std::optional<std::int32_t> Round32(double value) {
+// A whole number, rounded as the progress arithmetic rounds (half to even). Held in 64 bits,
+// so that a song beyond 21 MB still shows its percentage.
+std::optional<long long> RoundWhole(double value) {
     const double rounded = std::nearbyint(value);
-    if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
-          rounded <= std::numeric_limits<std::int32_t>::max())) {
+    if (!(std::fabs(rounded) < 9e18)) {
         return std::nullopt;
     }
-    return static_cast<std::int32_t>(rounded);
+    return static_cast<long long>(rounded);
 }
 
 // A single-precision number as its shortest text of at most 7 significant digits.
@@ -35,29 +33,26 @@ QString Kilobytes(float bytes) {
     return SingleText(bytes / 1024.0f);
 }
 
-// The expected length: the announced one, or without an announcement the body's own.
-void SetExpectedLength(MusicWindowControls& controls, const platform::HttpResponse& response) {
-    if (response.contentLength.empty()) {
-        controls.SetProgressMax(static_cast<float>(response.body.size()));
-        return;
-    }
-    const auto length = Round32(std::strtod(response.contentLength.c_str(), nullptr));
-    // The bar takes no maximum at or below its minimum of 0.
-    if (length && *length > 0) {
-        controls.SetProgressMax(static_cast<float>(*length));
+// The expected length: the announced one, or without an announcement what has come so far.
+void SetExpectedLength(MusicWindowControls& controls, long long announced, long long written) {
+    if (announced < 0) {
+        controls.SetProgressMax(static_cast<float>(written));
+    } else if (announced > 0) {
+        // The bar takes no maximum at or below its minimum of 0.
+        controls.SetProgressMax(static_cast<float>(announced));
     }
 }
 
 // Shows the bytes written; the bar refuses a value beyond its maximum, and then the bar and
 // the texts keep what they showed.
-void ShowProgress(MusicWindowControls& controls, qint64 written) {
+void ShowProgress(MusicWindowControls& controls, long long written) {
     const auto value = static_cast<float>(written);
     if (value > controls.ProgressMax()) {
         return;
     }
     controls.SetProgressValue(value);
-    const auto hundredfold = Round32(static_cast<double>(value) * 100);
-    const auto max = Round32(controls.ProgressMax());
+    const auto hundredfold = RoundWhole(static_cast<double>(value) * 100);
+    const auto max = RoundWhole(controls.ProgressMax());
     if (!hundredfold || !max || *max == 0) {
         return;
     }
@@ -66,51 +61,26 @@ void ShowProgress(MusicWindowControls& controls, qint64 written) {
                                 QStringLiteral(" Kb"));
 }
 
-// Writes the body to the destination piece by piece. Returns false when the file could not be
-// written in full; an earlier file there then stays as it was.
-bool WriteSong(MusicWindowControls& controls, platform::EventPump& pump,
-               const platform::HttpResponse& response) {
-    platform::ReplacingFile file(controls.Destination());
-    if (!file.Open()) {
-        return false;
-    }
-    SetExpectedLength(controls, response);
-    const std::string& body = response.body;
-    for (std::size_t offset = 0; offset < body.size();) {
-        const std::size_t piece = std::min(kPieceBytes, body.size() - offset);
-        if (!file.Write(body.data() + offset, static_cast<qint64>(piece))) {
-            return false;
-        }
-        offset += piece;
-        pump.PumpFor(0);
-        if (pump.StopRequested()) {
-            throw platform::RunStopped{};
-        }
-        ShowProgress(controls, file.Position());
-    }
-    if (!file.Commit()) {
-        return false;
-    }
-    controls.SetProgressCaption(QStringLiteral("下载完成，文件大小：") +
-                                Kilobytes(controls.ProgressValue()) + QStringLiteral(" Kb"));
-    return true;
-}
-
 }  // namespace
 
 SongTransfer::SongTransfer(MusicWindowControls& controls, const QString& address)
     : controls_(controls),
       windowPump_(controls.Pump()),
-      transfer_(std::make_unique<platform::HttpTransfer>(AddressOnTheWire(address),
-                                                         platform::Payload::Song)) {}
+      download_(std::make_unique<platform::HttpDownload>(AddressOnTheWire(address),
+                                                         controls.Destination())) {}
 
-// Aborts a transfer still under way, as closing the window does.
+// Aborts a transfer still under way, as closing the window does; it leaves no file.
 SongTransfer::~SongTransfer() = default;
 
 void SongTransfer::PumpFor(int maxMs) {
     windowPump_.PumpFor(maxMs);
-    if (!finished_ && transfer_->Done()) {
+    if (finished_) {
+        return;
+    }
+    if (download_->Done()) {
         Complete();
+    } else {
+        ShowArrived();
     }
 }
 
@@ -122,14 +92,30 @@ double SongTransfer::Pace() const {
     return windowPump_.Pace();
 }
 
-void SongTransfer::Complete() {
-    // Marked first: the write below handles window events, and must not start again.
-    finished_ = true;
-    const std::optional<platform::HttpResponse> response = transfer_->TakeResponse();
-    // An error page or an empty answer is not the song; like a refused or cut-off transfer
-    // it leaves no file.
-    if (!response || !response->IsPage()) {
+// From the song's first byte on, so that the previous song's final size does not stay up
+// while this one comes.
+void SongTransfer::ShowArrived() {
+    const long long written = download_->BytesWritten();
+    const auto now = std::chrono::steady_clock::now();
+    if (written == 0 || (shownAny_ && now - lastShown_ < kShowEvery)) {
         return;
     }
-    saved_ = WriteSong(controls_, windowPump_, *response);
+    SetExpectedLength(controls_, download_->AnnouncedLength(), written);
+    ShowProgress(controls_, written);
+    shownAny_ = true;
+    lastShown_ = now;
+}
+
+void SongTransfer::Complete() {
+    finished_ = true;
+    saved_ = download_->Saved();
+    // A song that failed leaves what its progress showed last; the final line is for a file.
+    if (!saved_) {
+        return;
+    }
+    const long long written = download_->BytesWritten();
+    SetExpectedLength(controls_, download_->AnnouncedLength(), written);
+    ShowProgress(controls_, written);
+    controls_.SetProgressCaption(QStringLiteral("下载完成，文件大小：") +
+                                 Kilobytes(controls_.ProgressValue()) + QStringLiteral(" Kb"));
 }
