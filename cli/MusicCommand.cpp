@@ -63,9 +63,7 @@ int RunMusicCommand(CliRun& run) {
         return kBadUsage;
     }
     HeadlessMusicWindow window(run, skipSaved);
-    RunPlaylistRetrieval(window);
-    if (download) {
-        RunMusicDownload(window);
-    }
-    return 0;
+    const bool listed = RunPlaylistRetrieval(window);
+    const bool saved = !download || RunMusicDownload(window).failed == 0;
+    return listed && saved ? 0 : kRunFailed;
 }

@@ -1,8 +1,11 @@
 #include "music/Playlist.h"
 
+#include <optional>
+
+#include "app/PageFetcher.h"
+#include "app/PlaylistFetch.h"
 #include "app/PlaylistRows.h"
 #include "app/SpaceAddress.h"
-#include "app/modgetdata.h"
 #include "music/MusicWindowControls.h"
 #include "platform/ReportList.h"
 
@@ -14,20 +17,24 @@ const QString kPlaylistMark = QStringLiteral("Version=");
 
 }  // namespace
 
-void RunPlaylistRetrieval(MusicWindowControls& controls) {
+bool RunPlaylistRetrieval(MusicWindowControls& controls) {
     controls.Songs().Clear();
     controls.SetDownloadEnabled(false);
     if (!controls.Address().contains(kScheme)) {
         controls.SetAddress(kScheme + controls.Address());
     }
     const QString address = controls.Address();
+    PageFetcher pages;
     if (IsUsableAddress(address)) {
-        const QString playlist = GetPageOrEmpty(address + QStringLiteral("/music/music.pls"));
-        if (playlist.contains(kPlaylistMark)) {
-            ListPlaylist(playlist, controls.Songs(), controls.Pump());
+        const std::optional<QString> playlist = FetchPlaylist(address);
+        pages.CountUnread(!playlist);
+        if (playlist && playlist->contains(kPlaylistMark)) {
+            ListPlaylist(*playlist, controls.Songs(), controls.Pump());
         }
     }
+    // An unread playlist must not pass for a space without songs.
     controls.SetSongStatus(QStringLiteral("共 ") + QString::number(controls.Songs().RowCount()) +
-                           QStringLiteral(" 歌曲"));
+                           QStringLiteral(" 歌曲") + pages.FailureNote());
     controls.SetDownloadEnabled(true);
+    return pages.FailedCount() == 0;
 }

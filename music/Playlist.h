@@ -4,6 +4,8 @@ class MusicWindowControls;
 
 // The "获取背景音乐" run: reads the playlist of the space at the address and lists one row per
 // song address, pausing 100 ms per row, then shows the song count and enables the download.
-// A failed request or a page that is no playlist lists nothing. Throws platform::RunStopped
-// when the pump asks the run to stop.
-void RunPlaylistRetrieval(MusicWindowControls& controls);
+// A page that is no playlist (a space without songs) lists nothing. A playlist that could not
+// be read (FetchPlaylist) lists nothing either, and the count then ends in
+// "，其中 1 个页面读取失败"; returns false in that case. Throws platform::RunStopped when the
+// pump asks the run to stop.
+bool RunPlaylistRetrieval(MusicWindowControls& controls);
