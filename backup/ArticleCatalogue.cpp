@@ -1,8 +1,10 @@
 #include "backup/ArticleCatalogue.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 
 #include "app/CategoryWalk.h"
 #include "app/PageFetcher.h"
@@ -11,6 +13,7 @@
 #include "app/SpaceExistence.h"
 #include "app/modcut.h"
 #include "app/moddelay.h"
+#include "backup/ArchiveIndex.h"
 #include "backup/ArticleSave.h"
 #include "backup/ArticleWindowControls.h"
 #include "backup/CategoryPager.h"
@@ -20,6 +23,32 @@
 namespace {
 
 constexpr int kMaxShort = 32767;
+
+// The source cell of a row found through the archive's index rather than the catalogue.
+const QString kFromIndex = QStringLiteral("存档索引");
+constexpr int kSourceCell = 5;
+
+// Characters of a title that no file name may hold, as the catalogue rewrites them.
+QString CleanTitle(QString title) {
+    return title.replace(QStringLiteral(":"), QStringLiteral("："))
+        .replace(QStringLiteral("?"), QStringLiteral(" "))
+        .replace(QStringLiteral("&#39;"), QStringLiteral("'"))
+        .replace(QStringLiteral("&#92;"), QStringLiteral(" "))
+        .replace(QStringLiteral("/"), QStringLiteral(" "));
+}
+
+// The id of an article row's address: what lies between "/blog/item/" and ".html".
+QString ArticleIdOf(const QString& address) {
+    return CutBetween(address, QStringLiteral("/blog/item/"), QStringLiteral(".html"));
+}
+
+// The category an article page names after "类别：", without the markup around it.
+QString CategoryOnArticlePage(const QString& page) {
+    QString name = CutBetween(page, QStringLiteral("类别："), QStringLiteral("</div>"));
+    name = name.left(name.indexOf(QStringLiteral("<span")));
+    name.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    return name.trimmed();
+}
 
 // One run's working values; they live for the whole run, so a step that fails leaves
 // what an earlier step put there.
@@ -44,9 +73,10 @@ public:
                       QStringLiteral("篇文章");
             controls_.SetStatus(summary);
             ListArticles();
+            AddArticlesFromIndex();
         }
         if (total_ != 0) {
-            const int found = controls_.Articles().RowCount();
+            const int found = controls_.Articles().RowCount() - fromIndex_;
             summary = QStringLiteral("你的空间共") + QString::number(categoryCount_) +
                       QStringLiteral("文章分类，共获取") + QString::number(found) +
                       QStringLiteral("篇文章！！，成功获取率为") +
@@ -54,14 +84,15 @@ public:
             controls_.SetStatus(summary);
         }
         // Pages that could not be read would otherwise pass for an empty or smaller space.
-        if (fetcher_.FailedCount() > 0) {
-            controls_.SetStatus(summary + fetcher_.FailureNote());
+        if (fetcher_.FailedCount() > 0 || fromIndex_ > 0 || indexFailed_) {
+            controls_.SetStatus(summary + fetcher_.FailureNote() + IndexNote());
         }
         if (controls_.OneClickBackup()) {
             RunArticleSave(controls_);
         }
         controls_.SetSaveEnabled(true);
-        return {.unreadPages = fetcher_.FailedCount()};
+        return {.unreadPages = fetcher_.FailedCount() + (indexFailed_ ? 1 : 0),
+                .fromIndex = fromIndex_};
     }
 
 private:
@@ -154,11 +185,7 @@ private:
             } else {
                 title_ = entry.title;
             }
-            title_.replace(QStringLiteral(":"), QStringLiteral("："))
-                .replace(QStringLiteral("?"), QStringLiteral(" "))
-                .replace(QStringLiteral("&#39;"), QStringLiteral("'"))
-                .replace(QStringLiteral("&#92;"), QStringLiteral(" "))
-                .replace(QStringLiteral("/"), QStringLiteral(" "));
+            title_ = CleanTitle(title_);
             rows.SetCell(row, 1, title_);
             Wait();
             rows.SetCell(row, 2, controls_.Categories().Cell(category, 1));
@@ -171,6 +198,66 @@ private:
             controls_.SetStatus(QStringLiteral("正在获取第") + QString::number(found) + middle +
                                 rows.Cell(found, 1) + QStringLiteral("》"));
         }
+    }
+
+    // Archives capture article pages far more often than the listing pages that link them:
+    // the archive's index names the articles a missing listing page hid.
+    void AddArticlesFromIndex() {
+        const std::optional<QString> endpoint = ArchiveIndexEndpoint();
+        if (!endpoint) {
+            return;
+        }
+        std::set<QString> listed;
+        for (int row = 1; row <= controls_.Articles().RowCount(); ++row) {
+            listed.insert(ArticleIdOf(controls_.Articles().Cell(row, 4)));
+        }
+        Wait();
+        const IndexedArticles indexed =
+            ListIndexedArticles(*endpoint, SpaceName(controls_.Address()), [this] { Wait(); });
+        indexFailed_ = indexed.failed;
+        for (const QString& id : indexed.ids) {
+            if (!listed.contains(id)) {
+                Wait();
+                AddIndexedArticle(id);
+            }
+        }
+    }
+
+    // Lists an article the index named with the title, category and date its own page gives;
+    // a page that cannot be read is counted and listed not.
+    void AddIndexedArticle(const QString& id) {
+        const QString address = SpacePageAddress(
+            controls_.Address(), QStringLiteral("/blog/item/") + id + QStringLiteral(".html"));
+        const QString page = fetcher_.Fetch(address);
+        if (!page.contains(QStringLiteral("查看文章"))) {
+            return;
+        }
+        platform::ReportList& rows = controls_.Articles();
+        const int row = rows.AddNumberedRow();
+        TitleFromArticlePage(page);
+        title_ = CleanTitle(title_);
+        rows.SetCell(row, 1, title_);
+        rows.SetCell(row, 2, CategoryOnArticlePage(page));
+        rows.SetCell(
+            row, 3,
+            CutBetween(page, QStringLiteral("<div class=\"date\">"), QStringLiteral("</div>")));
+        rows.SetCell(row, 4, address);
+        rows.SetCell(row, kSourceCell, kFromIndex);
+        ++fromIndex_;
+        controls_.SetStatus(QStringLiteral("正在从存档索引获取第") + QString::number(fromIndex_) +
+                            QStringLiteral("篇，标题为《") + title_ + QStringLiteral("》"));
+    }
+
+    QString IndexNote() const {
+        QString note;
+        if (fromIndex_ > 0) {
+            note += QStringLiteral("，另从存档索引找到 ") + QString::number(fromIndex_) +
+                    QStringLiteral(" 篇");
+        }
+        if (indexFailed_) {
+            note += QStringLiteral("，存档索引读取失败");
+        }
+        return note;
     }
 
     // The page title runs from "<title>" to the first "_" of the page; when that "_" does
@@ -191,6 +278,8 @@ private:
     Short total_ = 0;
     PagerValues pager_;
     QString title_;
+    int fromIndex_ = 0;
+    bool indexFailed_ = false;
 };
 
 }  // namespace

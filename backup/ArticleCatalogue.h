@@ -8,6 +8,7 @@ class ArticleWindowControls;
 struct CatalogueOutcome {
     bool spaceMissing = false;  // the address names no space: nothing was listed or saved
     int unreadPages = 0;        // pages that could not be read, told in the final status
+    int fromIndex = 0;          // articles listed from the archive's index, not the catalogue
 };
 
 // The "获取文章" run: lists the space's categories from its blog page with their article

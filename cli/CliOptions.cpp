@@ -3,8 +3,12 @@
 #include <cmath>
 
 std::string CliUsage() {
-    return "usage: pagewren-cli [--app-dir DIR] [--pace FACTOR] [--json] [--replay PREFIX] "
-           "COMMAND ADDRESS [OPTIONS]\n"
+    return "usage: pagewren-cli [--app-dir DIR] [--pace FACTOR] [--json] [--replay PREFIX]\n"
+           "                   [--cdx URL] [--no-index] COMMAND ADDRESS [OPTIONS]\n"
+           "  --replay PREFIX  ask a web archive: every address goes to PREFIX + address\n"
+           "  --cdx URL        the archive's capture index (CDX server); by default derived\n"
+           "                   from PREFIX for Wayback (/web/TIME/) and pywb (/COLL/TIME/)\n"
+           "  --no-index       do not ask the index for articles the catalogue missed\n"
            "commands:\n"
            "  survey ADDRESS                 the main window's survey\n"
            "  articles ADDRESS [--wait MS] [--save html|txt|\"html & doc\"] [--skip-saved]\n"

@@ -10,6 +10,7 @@
 
 #include "app/Captions.h"
 #include "app/ReplayOption.h"
+#include "backup/ArchiveIndex.h"
 #include "cli/ArticlesCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
@@ -95,6 +96,9 @@ int main(int argc, char* argv[]) {
     }
     if (!TakeReplayOption(arguments)) {
         return BadUsage("--replay needs a prefix");
+    }
+    if (!TakeArchiveIndexOptions(arguments)) {
+        return BadUsage("--cdx needs the address of an archive's capture index");
     }
     std::string error;
     auto options = ParseCliOptions(arguments, error);

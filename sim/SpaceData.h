@@ -77,6 +77,7 @@ struct Space {
     std::vector<Comment> comments;
     StyleSheet css;
     bool closed = false;  // the service closed it: its pages send the reader to the error page
+    std::vector<std::string> notArchived;  // paths of its pages that the archive never captured
 };
 
 }  // namespace spacesim

@@ -1,6 +1,7 @@
 #include "sim/SpaceServer.h"
 
 #include "sim/ArchiveFace.h"
+#include "sim/CdxIndex.h"
 #include "sim/Cp936.h"
 #include "sim/FaultResponder.h"
 #include "sim/RequestTarget.h"
@@ -19,6 +20,8 @@ namespace spacesim {
 namespace {
 
 constexpr const char* kControlPrefix = "/__sim/";
+// Where the archive face answers its capture index, as the Wayback Machine does.
+constexpr const char* kCdxPath = "/cdx/search/cdx";
 constexpr const char* kTextType = "text/plain; charset=utf-8";
 
 // Idle keep-alive connections and half-sent requests hold a worker, and Stop waits for every
@@ -55,6 +58,9 @@ struct SpaceServer::Impl {
     };
 
     void Handle(const httplib::Request& request, httplib::Response& response);
+    // Whether the archive holds the page or song: not when a 404 fault took it away or its
+    // space names it among the pages never captured.
+    bool IsCaptured(const RequestTarget& target) const;
     void HandleArchived(const ArchiveRequest& archived, const httplib::Request& request,
                         httplib::Response& response);
     Reply Held(const RequestTarget& target) const;
@@ -95,6 +101,15 @@ void SpaceServer::Impl::Handle(const httplib::Request& request, httplib::Respons
         Control(target, response);
         return;
     }
+    if (target.host == kServiceHost && target.path == kCdxPath) {
+        Log(target.LogLine());
+        SendReply(CdxReply(spaces, target,
+                           [this](const std::string& path) {
+                               return IsCaptured(ParseTarget("http://hi.baidu.com" + path, {}));
+                           }),
+                  request, response);
+        return;
+    }
     Log(target.LogLine());
     if (const std::optional<int> wait = TakeBusyTurn(target)) {
         SendBusy(*wait, request, response);
@@ -112,7 +127,7 @@ void SpaceServer::Impl::HandleArchived(const ArchiveRequest& archived,
     const std::optional<int> wait = TakeBusyTurn(target);
     const Reply held = Held(target);
     const std::optional<Fault> fault = Lookup(faults, target);
-    const bool captured = held.status != 404 && held.status != 502 && fault != Fault::Status404;
+    const bool captured = held.status != 404 && held.status != 502 && IsCaptured(target);
     const std::string time{kDefaultCaptureTime};
     const bool redirect = !wait && captured && archived.time != time;
     Log(redirect ? ArchiveLogLine(archived, target.LogLine()) : target.LogLine());
@@ -132,6 +147,11 @@ void SpaceServer::Impl::HandleArchived(const ArchiveRequest& archived,
         Serve(fault, archived.originalBytes ? held : WithBanner(held, archived, time), request,
               response);
     }
+}
+
+bool SpaceServer::Impl::IsCaptured(const RequestTarget& target) const {
+    return Lookup(faults, target) != Fault::Status404 &&
+           (target.host != kServiceHost || spaces.IsArchived(target.path));
 }
 
 Reply SpaceServer::Impl::Held(const RequestTarget& target) const {

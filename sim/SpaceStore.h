@@ -51,6 +51,13 @@ public:
     // Whether any song of any space lives on this host.
     bool IsSongHost(std::string_view host) const;
 
+    // Whether the archive captured the service's page at this path (a space may name pages it
+    // never did).
+    bool IsArchived(std::string_view path) const;
+
+    // Every space, by name.
+    const std::map<std::string, Space, std::less<>>& Spaces() const { return spaces_; }
+
 private:
     // Articles by id, the first of the listing order when ids repeat; keys and values point
     // into the stored space.

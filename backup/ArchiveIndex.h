@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+// Takes "--cdx URL" and "--no-index" out of the arguments (PAGEWREN_CDX in the environment
+// names the endpoint too; the option wins). Returns false when --cdx has no value.
+bool TakeArchiveIndexOptions(QStringList& arguments);
+
+// The capture index (CDX server) of the archive behind the replay prefix: the one named with
+// --cdx, or else the one of a known layout, "http://HOST/web/TIME/" (the Internet Archive's
+// Wayback Machine, spacesim's archive face) giving "http://HOST/cdx/search/cdx" and
+// "http://HOST/COLLECTION/TIME/" (pywb) giving "http://HOST/COLLECTION/cdx". Nothing without
+// a prefix (the service itself had no index), with --no-index, or for another layout.
+std::optional<QString> ArchiveIndexEndpoint();
+
+// The ids of the article pages ("/NAME/blog/item/ID.html") that the index holds a capture of
+// with success, each once, in index order.
+struct IndexedArticles {
+    QStringList ids;
+    bool failed = false;  // an index page could not be read or understood: the list is partial
+};
+
+// Asks the index at the endpoint, a page of at most 1000 captures at a time, for the article
+// pages of the space, calling wait before each request after the first. Index requests go to
+// the endpoint itself, not through the replay prefix.
+IndexedArticles ListIndexedArticles(const QString& endpoint, const QString& spaceName,
+                                    const std::function<void()>& wait);

@@ -1,0 +1,132 @@
+#include "sim/CdxIndex.h"
+
+#include "sim/BlogPages.h"
+#include "sim/RequestTarget.h"
+#include "sim/SpaceStore.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <vector>
+
+namespace spacesim {
+
+namespace {
+
+using nlohmann::json;
+
+constexpr const char* kCaptureTime = "20120101000000";
+
+// The paths of a space's pages that a crawl following its links would have captured.
+std::vector<std::string> SpacePaths(const Space& space) {
+    const std::string root = "/" + space.name;
+    std::vector<std::string> paths = {root, root + "/blog", root + "/profile"};
+    for (const Category& category : space.categories) {
+        const std::string address = CategoryAddress(space, category);
+        paths.push_back(address);
+        const int count = static_cast<int>(category.articles.size());
+        for (int page = 1; page <= (count - 1) / space.perPage; ++page) {
+            paths.push_back(address + "/index/" + std::to_string(page));
+        }
+        for (const Article& article : category.articles) {
+            paths.push_back(root + "/blog/item/" + article.id + ".html");
+        }
+    }
+    return paths;
+}
+
+// The SURT form the index sorts by: "com,baidu,hi)/name/blog".
+std::string UrlKey(const std::string& path) {
+    return "com,baidu,hi)" + path;
+}
+
+json Field(const std::string& name, const std::string& path) {
+    if (name == "urlkey") {
+        return UrlKey(path);
+    }
+    if (name == "timestamp") {
+        return kCaptureTime;
+    }
+    if (name == "original") {
+        return "http://hi.baidu.com" + path;
+    }
+    if (name == "mimetype") {
+        return "text/html";
+    }
+    if (name == "statuscode") {
+        return "200";
+    }
+    return "-";
+}
+
+std::vector<std::string> Fields(const RequestTarget& target) {
+    std::vector<std::string> fields;
+    std::string list = target.Param("fl");
+    if (list.empty()) {
+        list = "urlkey,timestamp,original,mimetype,statuscode,digest,length";
+    }
+    for (std::size_t start = 0; start <= list.size();) {
+        const std::size_t comma = std::min(list.find(',', start), list.size());
+        fields.push_back(list.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return fields;
+}
+
+std::vector<std::string> MatchingPaths(const SpaceStore& store, const RequestTarget& target,
+                                       const CaptureTest& captured) {
+    std::string wanted = target.Param("url");
+    if (wanted.starts_with("http://")) {
+        wanted.erase(0, 7);
+    }
+    const bool prefix = target.Param("matchType") == "prefix";
+    std::vector<std::string> paths;
+    for (const auto& [name, space] : store.Spaces()) {
+        if (space.closed) {
+            continue;
+        }
+        for (const std::string& path : SpacePaths(space)) {
+            const std::string address = "hi.baidu.com" + path;
+            const bool matches = prefix ? address.starts_with(wanted) : address == wanted;
+            if (matches && captured(path)) {
+                paths.push_back(path);
+            }
+        }
+    }
+    std::sort(paths.begin(), paths.end());
+    paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
+    return paths;
+}
+
+}  // namespace
+
+Reply CdxReply(const SpaceStore& store, const RequestTarget& target, const CaptureTest& captured) {
+    if (target.Param("output") != "json") {
+        return {400, "text/plain", "only output=json is offered\n"};
+    }
+    const std::vector<std::string> paths = MatchingPaths(store, target, captured);
+    // The resume key is the urlkey of the last row sent: the next page starts after it.
+    const std::string resume = target.Param("resumeKey");
+    auto first = std::upper_bound(
+        paths.begin(), paths.end(), resume,
+        [](const std::string& key, const std::string& path) { return key < UrlKey(path); });
+    const std::optional<int> limit = PlainNumber(target.Param("limit"));
+    const auto end = limit && *limit < paths.end() - first ? first + *limit : paths.end();
+
+    const std::vector<std::string> fields = Fields(target);
+    json rows = json::array({fields});
+    for (auto it = first; it != end; ++it) {
+        json row = json::array();
+        for (const std::string& field : fields) {
+            row.push_back(Field(field, *it));
+        }
+        rows.push_back(std::move(row));
+    }
+    if (end != paths.end() && end != first && target.Param("showResumeKey") == "true") {
+        rows.push_back(json::array());
+        rows.push_back(json::array({UrlKey(*(end - 1))}));
+    }
+    return {200, "application/json", rows.dump() + "\n"};
+}
+
+}  // namespace spacesim
