@@ -11,7 +11,7 @@
 #include "app/WindowLook.h"
 #include "music/MusicDownload.h"
 #include "music/Playlist.h"
-#include "platform/Shell.h"
+#include "platform/BrowserAddress.h"
 
 namespace {
 
@@ -95,7 +95,7 @@ void frmmusic::cmdget_Click() {
 void frmmusic::LVmusic_DblClick() {
     const QList<QTreeWidgetItem*> selected = LVmusic->selectedItems();
     if (!selected.isEmpty()) {
-        platform::OpenAddress(selected.first()->text(kSongAddressColumn));
+        platform::OpenInBrowser(selected.first()->text(kSongAddressColumn));
     }
 }
 

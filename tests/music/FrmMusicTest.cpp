@@ -13,6 +13,7 @@
 #include "app/SpaceAddress.h"
 #include "app/WindowLook.h"
 #include "music/frmmusic.h"
+#include "platform/Http.h"
 #include "platform/Shell.h"
 
 class FrmMusicTest : public QObject {
@@ -48,6 +49,12 @@ private slots:
         window.LVmusic->setCurrentItem(window.LVmusic->topLevelItem(1));
         QTest::mouseDClick(window.LVmusic->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
         QCOMPARE(opened, QStringList{"http://music.pagewren.test/songs/2.mp3"});
+        // Through an archive the live address is long gone: the archived copy is opened.
+        platform::SetReplayPrefix("http://archive.test/web/2012/");
+        QTest::mouseDClick(window.LVmusic->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
+        platform::SetReplayPrefix({});
+        QCOMPARE(opened.last(),
+                 "http://archive.test/web/2012/http://music.pagewren.test/songs/2.mp3");
         platform::SetShellHandler({});
 
         window.show();
@@ -65,6 +72,26 @@ private slots:
         QCOMPARE(sim.Requests().size(), size_t{4});
     }
 
+    void onlyWebAddressesAreOpened() {
+        SimFixture sim;
+        sim.Server().SetPage(
+            "/odd/music/music.pls",
+            "Version=<ref href=\"file:///etc/passwd\" /><ref href=\"calc.exe\" />"
+            "<ref href=\"javascript:alert(1)\" /><ref href=\"HTTPS://m.test/a.mp3\" />");
+        QStringList opened;
+        platform::SetShellHandler([&](const QString&, const QString& target) { opened << target; });
+        SaveSpaceAddress(app_->Path(), QStringLiteral("http://hi.baidu.com/odd"));
+        frmmusic window(app_->Path());
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QCOMPARE(window.LVmusic->topLevelItemCount(), 4);
+        for (int row = 0; row < 4; ++row) {
+            window.LVmusic->setCurrentItem(window.LVmusic->topLevelItem(row));
+            QTest::mouseDClick(window.LVmusic->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        }
+        platform::SetShellHandler({});
+        QCOMPARE(opened, QStringList{"HTTPS://m.test/a.mp3"});
+    }
+
     void closingMidDownloadLeavesNoPartialFile() {
         SimFixture sim;
         sim.SetFault("music.pagewren.test/songs/2.mp3", "stall");
@@ -72,10 +99,16 @@ private slots:
         QPointer<frmmusic> window = new frmmusic(app_->Path());
         window->show();
         QTest::mouseClick(window->cmdgetbgm, Qt::LeftButton);
-        // Closed while the second song hangs in its transfer.
-        QTimer::singleShot(3000, window, [&] { window->close(); });
+        // Closed while the second song hangs in its transfer, half of it come.
+        QString progress;
+        QTimer::singleShot(3000, window, [&] {
+            progress = window->Label1->text();
+            window->close();
+        });
         QTest::mouseClick(window->cmdget, Qt::LeftButton);
         QTRY_VERIFY(window.isNull());
+        // The song under way shows its own progress, not the first song's final size.
+        QCOMPARE(progress, QStringLiteral("下载进度50%，已下载：75 Kb"));
         const QDir songs(app_->Path() + "/jiaoliao/背景音乐");
         QCOMPARE(songs.entryList(QDir::Files), QStringList{"1.mp3"});
     }
