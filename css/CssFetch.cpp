@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/SpaceAddress.h"
+#include "app/SpaceExistence.h"
 #include "app/modgetdata.h"
 #include "css/CssLayout.h"
 #include "css/CssWindowControls.h"
@@ -32,7 +33,12 @@ std::optional<QString> NameTail(const QString& address) {
     if (bytes > kLargest16Bit) {
         return std::nullopt;
     }
-    return address.right(bytes - kServiceRoot.size());
+    QString tail = address.right(bytes - kServiceRoot.size());
+    // An address copied from a browser may end in "/": the space is the same.
+    while (tail.size() > 1 && tail.endsWith(QChar('/'))) {
+        tail.chop(1);
+    }
+    return tail;
 }
 
 // The sheet address is the service root followed by the tail: only a tail that begins a path
@@ -66,13 +72,12 @@ bool IsSheetName(const QString& name) {
     return name != QStringLiteral(".") && name != QStringLiteral("..");
 }
 
-// The home page at the address as typed, decoded by the character set its answer declares.
-std::optional<QString> HomePage(const QString& address, platform::EventPump& pump) {
-    const auto response = platform::HttpGetWhilePumping(AddressOnTheWire(address), pump);
-    if (!response || !response->IsPage()) {
+// The page of an answer worth reading, decoded by the character set the answer declares.
+std::optional<QString> PageOf(const platform::HttpResponse& response) {
+    if (!response.IsPage()) {
         return std::nullopt;
     }
-    return platform::FromCharset(response->body, platform::CharsetOf(response->contentType));
+    return platform::FromCharset(response.body, platform::CharsetOf(response.contentType));
 }
 
 // The name of the style sheet the page links for the tail: the text between the first
@@ -98,6 +103,18 @@ bool Fail(CssWindowControls& controls, const QString& message = kFailureMessage)
     return false;
 }
 
+// What to say of an answered home page that links no sheet. The home page carries nothing
+// every space's carries; the blog page does, so it tells a space without a sheet (or with an
+// odd page) from an address that names no space.
+QString NoSheetMessage(const QString& address) {
+    if (SpaceName(address).isEmpty()) {
+        return kFailureMessage;
+    }
+    const SpacePageAnswer blog =
+        FetchSpacePage(SpacePageAddress(address, QStringLiteral("/blog")), &IsSpaceBlogPage);
+    return blog.verdict == SpacePageVerdict::NotTheSpace ? kMissingSpaceCaption : kFailureMessage;
+}
+
 }  // namespace
 
 bool RunCssFetch(CssWindowControls& controls) {
@@ -107,10 +124,14 @@ bool RunCssFetch(CssWindowControls& controls) {
     if (!tail || !IsPathOnTheService(*tail)) {
         return Fail(controls);
     }
-    const std::optional<QString> page = HomePage(address, controls.Pump());
+    const auto home = platform::HttpGetWhilePumping(AddressOnTheWire(address), controls.Pump());
+    if (!home) {
+        return Fail(controls);
+    }
+    const std::optional<QString> page = PageOf(*home);
     const std::optional<QString> name = page ? SheetName(*page, *tail) : std::nullopt;
     if (!name) {
-        return Fail(controls);
+        return Fail(controls, NoSheetMessage(address));
     }
     const std::optional<QString> sheet =
         GetPageToKeep(kServiceRoot + *tail + kSheetFolder + *name + kSheetExtension);

@@ -7,6 +7,8 @@ class CssWindowControls;
 // out and enables the save. Returns false, after the error message box and with the box and
 // the save left as they were (save disabled), when the address is unusable, a request fails
 // or is answered with an error status, the page holds no link that stays on the service, or
-// the sheet is longer than kLargestSheet. Throws platform::RunStopped when the pump asks the
-// run to stop while the home page loads or the sheet is laid out.
+// the sheet is longer than kLargestSheet; the message is "您的百度空间不存在！！" when the
+// home page links no sheet and the space's blog page shows that the address names no space.
+// A trailing "/" of the address is left out of the sheet's address. Throws platform::RunStopped
+// when the pump asks the run to stop while a page loads or the sheet is laid out.
 bool RunCssFetch(CssWindowControls& controls);

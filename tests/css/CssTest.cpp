@@ -119,7 +119,10 @@ TEST_F(CssTest, FailuresShowTheMessageAndKeepTheBox) {
     ExpectFetchFails(kSample, "sheet name off the sheet folder");
     ServeHomePage(10, "/jiaoliao/css/item/");
     ExpectFetchFails(kSample, "no .css after the link");
-    EXPECT_EQ(sim_.Requests().size(), 2u);
+    // No sheet is asked for; the blog page shows that the space is there.
+    EXPECT_EQ(sim_.Requests(),
+              (std::vector<std::string>{"hi.baidu.com/jiaoliao", "hi.baidu.com/jiaoliao/blog",
+                                        "hi.baidu.com/jiaoliao", "hi.baidu.com/jiaoliao/blog"}));
 
     // 24 characters of markup and "http://hi.baidu.com" come before the tail.
     const std::string link = "http://hi.baidu.com/jiaoliao/css/item/6a81f2c4e93d0b57.css";
@@ -134,6 +137,31 @@ TEST_F(CssTest, FailuresShowTheMessageAndKeepTheBox) {
     sim_.Server().SetPage("/jiaoliao/css/item/6a81f2c4e93d0b57.css",
                           std::string(kLargestSheet + 1, '}'));
     ExpectFetchFails(kSample, "sheet too long", kTooLarge);
+}
+
+// An address that names no space: the service's 404, a closed space sent to the service's
+// error page (also as the archive captured it), an archive's "not archived" page answered 200.
+TEST_F(CssTest, AddressWithoutASpaceSaysSoAndExits1) {
+    const QString archive = QStringLiteral("http://127.0.0.1:%1/web/2012id_/").arg(sim_.Port());
+    sim_.SetFault("/jiaoliao", "notarchived");
+    sim_.SetFault("/jiaoliao/blog", "notarchived");
+    const std::pair<QString, QString> cases[] = {
+        {QString(), QStringLiteral("http://hi.baidu.com/nosuchwren")},
+        {QString(), QStringLiteral("http://hi.baidu.com/closedwren")},
+        {archive, QStringLiteral("http://hi.baidu.com/closedwren")},
+        {archive, kSample}};
+    for (const auto& [prefix, address] : cases) {
+        QStringList arguments{"--app-dir", app_.Path(), "--pace", "0", "--json"};
+        if (!prefix.isEmpty()) {
+            arguments << "--replay" << prefix;
+        }
+        const CliResult result = RunCli(arguments + QStringList{"css", address, "--save"});
+        EXPECT_EQ(result.exitCode, 1) << address.toStdString() << result.err;
+        EXPECT_EQ(JsonLines(result.out).front(),
+                  (nlohmann::json{{"message", "您的百度空间不存在！！"}, {"title", "错误提示"}}))
+            << address.toStdString() << " " << prefix.toStdString();
+    }
+    EXPECT_TRUE(app_.Files().empty());
 }
 
 TEST(CssLayoutTest, OnePassLaysOutAsTheThreeReplacementsAndAStopEndsIt) {
@@ -190,9 +218,12 @@ TEST_F(CssTest, CliReportsTheBoxAndTheMessagesAsJsonAndExits1OnAFailure) {
         EXPECT_EQ(result.exitCode, exitCode) << address << result.err;
         return JsonLines(result.out);
     };
-    // The box is shown as each step changes it; its last line is what it ends with.
-    EXPECT_EQ(run("http://hi.baidu.com/jiaoliao", 0).back(),
-              (nlohmann::json{{"label", "txtcss"}, {"text", kSampleLaidOut}}));
+    // The box is shown as each step changes it; its last line is what it ends with. An
+    // address copied from a browser with a trailing "/" names the same sheet.
+    for (const char* address : {"http://hi.baidu.com/jiaoliao", "http://hi.baidu.com/jiaoliao/"}) {
+        EXPECT_EQ(run(address, 0).back(),
+                  (nlohmann::json{{"label", "txtcss"}, {"text", kSampleLaidOut}}));
+    }
     EXPECT_FALSE(app_.Read("jiaoliao/空间模板.css").empty());
 
     EXPECT_EQ(run("http://hi.baidu.com/quietwren", 1),
