@@ -17,8 +17,9 @@ BUILD_DIR=build-sanitize BUILD_TYPE=Debug scripts/setup.sh -DPAGEWREN_WERROR=ON 
 # New inputs go to a scratch folder; the corpus in the repository is only read.
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DPAGEWREN_FUZZ=ON -DPAGEWREN_WERROR=ON >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target fuzz_cut fuzz_walks
-for target in fuzz_cut fuzz_walks; do
+fuzz_targets=(fuzz_cut fuzz_walks fuzz_css_layout)
+cmake --build build-fuzz -j"$(nproc)" --target "${fuzz_targets[@]}"
+for target in "${fuzz_targets[@]}"; do
     mkdir -p "build-fuzz/corpus/$target"
     "build-fuzz/tests/fuzz/$target" -max_total_time=30 -timeout=10 -print_final_stats=1 \
         "build-fuzz/corpus/$target" "tests/fuzz/corpus/$target"
