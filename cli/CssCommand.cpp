@@ -9,9 +9,6 @@
 
 namespace {
 
-// The exit code when the sheet could not be fetched or saved.
-constexpr int kSomethingFailed = 1;
-
 // The CSS window's controls as plain values; message boxes are shown in the order they come.
 class HeadlessCssWindow : public CssWindowControls {
 public:
@@ -51,11 +48,11 @@ int RunCssCommand(CliRun& run) {
     }
     HeadlessCssWindow window(run);
     if (!RunCssFetch(window)) {
-        return kSomethingFailed;
+        return kRunFailed;
     }
     // The save button is pressed only when the fetch has enabled it.
     if (save && window.SaveEnabled() && !RunCssSave(window)) {
-        return kSomethingFailed;
+        return kRunFailed;
     }
     return 0;
 }
