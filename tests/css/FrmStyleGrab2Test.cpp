@@ -78,6 +78,22 @@ private slots:
         QVERIFY(window.messages.isEmpty());
     }
 
+    void aClosedSpaceIsNamedAsSuchAndATrailingSlashIsTheSameSpace() {
+        SimFixture sim;
+        QuietCssWindow window(app_->Path());
+        window.show();
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/closedwren"));
+        QTest::mouseClick(window.cmdget, Qt::LeftButton);
+        QCOMPARE(window.messages, QStringList{"错误提示: 您的百度空间不存在！！"});
+        QVERIFY(!window.cmdsave->isEnabled());
+
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/smallwren/"));
+        QTest::mouseClick(window.cmdget, Qt::LeftButton);
+        QVERIFY(window.cmdsave->isEnabled());
+        QVERIFY(window.txtcss->toPlainText().startsWith(QStringLiteral("body{color:#333}")));
+        QCOMPARE(window.messages.size(), 1);
+    }
+
     void closingDuringTheFetchStopsItAndIgnoresSecondPresses() {
         SimFixture sim;
         sim.SetFault("/jiaoliao", "stall");
