@@ -95,15 +95,21 @@ double SongTransfer::Pace() const {
 // From the song's first byte on, so that the previous song's final size does not stay up
 // while this one comes.
 void SongTransfer::ShowArrived() {
-    const long long written = download_->BytesWritten();
     const auto now = std::chrono::steady_clock::now();
-    if (written == 0 || (shownAny_ && now - lastShown_ < kShowEvery)) {
+    if (shownBytes_ > 0 && now - lastShown_ < kShowEvery) {
+        return;
+    }
+    Show(download_->BytesWritten());
+    lastShown_ = now;
+}
+
+void SongTransfer::Show(long long written) {
+    if (written == shownBytes_) {
         return;
     }
     SetExpectedLength(controls_, download_->AnnouncedLength(), written);
     ShowProgress(controls_, written);
-    shownAny_ = true;
-    lastShown_ = now;
+    shownBytes_ = written;
 }
 
 void SongTransfer::Complete() {
@@ -113,9 +119,7 @@ void SongTransfer::Complete() {
     if (!saved_) {
         return;
     }
-    const long long written = download_->BytesWritten();
-    SetExpectedLength(controls_, download_->AnnouncedLength(), written);
-    ShowProgress(controls_, written);
+    Show(download_->BytesWritten());
     controls_.SetProgressCaption(QStringLiteral("下载完成，文件大小：") +
                                  Kilobytes(controls_.ProgressValue()) + QStringLiteral(" Kb"));
 }

@@ -32,13 +32,14 @@ public:
 
 private:
     void ShowArrived();
+    void Show(long long written);
     void Complete();
 
     MusicWindowControls& controls_;
     platform::EventPump& windowPump_;
     std::unique_ptr<platform::HttpDownload> download_;
     std::chrono::steady_clock::time_point lastShown_;
-    bool shownAny_ = false;
+    long long shownBytes_ = 0;
     bool finished_ = false;
     bool saved_ = false;
 };
