@@ -1,7 +1,10 @@
 #include "app/RecordFileSave.h"
 
+#include <optional>
+
 #include "app/RecordWindowControls.h"
 #include "app/SafeNames.h"
+#include "app/SpaceExistence.h"
 #include "app/moddelay.h"
 #include "platform/AnsiTextFile.h"
 #include "platform/EventPump.h"
@@ -43,20 +46,42 @@ QString EndStatus(RecordWindowControls& controls, const RecordFileLayout& layout
     return RowCountText(controls) + QStringLiteral(" 条留言全部备份完毕！");
 }
 
+// Why the list of the last retrieval must not be written, or nothing when it may be.
+std::optional<QString> Refusal(const RecordWindowControls::Retrieval& retrieval,
+                               const QString& folder, const QString& fileName) {
+    if (retrieval.spaceMissing) {
+        return kMissingSpaceCaption;
+    }
+    if (retrieval.unreadPages == 0) {
+        return std::nullopt;
+    }
+    const QString failed = QStringLiteral("备份失败：有 ") +
+                           QString::number(retrieval.unreadPages) +
+                           QStringLiteral(" 个页面读取失败，");
+    if (platform::IsNonEmptyFile(folder + fileName)) {
+        return failed + QStringLiteral("原有的") + fileName + QStringLiteral("未被替换");
+    }
+    // A list from a retrieval that read no page holds nothing worth a file.
+    if (retrieval.readPages == 0) {
+        return failed + QStringLiteral("未写入") + fileName;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& layout) {
     const QString folder = SpaceFolderPath(controls.AppFolder(), controls.Address());
+    const RecordWindowControls::Retrieval retrieval = controls.LastRetrieval();
+    if (const std::optional<QString> refusal = Refusal(retrieval, folder, layout.fileName)) {
+        controls.SetStatus(*refusal);
+        if (platform::PathExists(folder)) {
+            platform::OpenFolder(folder);
+        }
+        return false;
+    }
     if (!platform::PathExists(folder)) {
         platform::CreateFolder(folder);
-    }
-    const int unread = controls.UnreadPages();
-    if (unread > 0 && platform::IsNonEmptyFile(folder + layout.fileName)) {
-        controls.SetStatus(QStringLiteral("备份失败：有 ") + QString::number(unread) +
-                           QStringLiteral(" 个页面读取失败，原有的") + layout.fileName +
-                           QStringLiteral("未被替换"));
-        platform::OpenFolder(folder);
-        return false;
     }
     platform::AnsiTextFile file(folder + layout.fileName);
     // The count is taken once: rows added meanwhile are not written. Every row is written,
@@ -66,7 +91,7 @@ bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& l
         WriteRecord(controls, layout, row, file);
     }
     const bool saved = file.Commit();
-    controls.SetStatus(EndStatus(controls, layout, saved, unread));
+    controls.SetStatus(EndStatus(controls, layout, saved, retrieval.unreadPages));
     platform::OpenFolder(folder);
     return saved;
 }

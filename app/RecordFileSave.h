@@ -17,7 +17,8 @@ struct RecordFileLayout {
 // "<br><br>") into the file in the space folder, in code page 936 with CR LF, pausing 100 ms
 // per record, then reports the end and opens the space folder. The earlier file is replaced
 // only once every record is written, and never by a list that pages missing from the last
-// retrieval left incomplete. When the list is not saved for that reason, or the folder or
-// the file cannot be written, the status says so and false is returned. Throws platform::RunStopped
+// retrieval left incomplete; nothing is written for a retrieval that found no space or read
+// no page. When the list is not saved for such a reason, or the folder or the file cannot be
+// written, the status says so and false is returned. Throws platform::RunStopped
 // when the pump asks the run to stop, leaving the earlier file whole.
 bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& layout);

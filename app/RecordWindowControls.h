@@ -21,11 +21,15 @@ public:
     virtual platform::EventPump& Pump() = 0;
     virtual QString AppFolder() const = 0;  // where the space folders are made
 
-    // How many pages the last retrieval could not read. Its list is incomplete when any, and
-    // a save of it must not replace an earlier file.
-    int UnreadPages() const { return unreadPages_; }
-    void SetUnreadPages(int count) { unreadPages_ = count; }
+    // What the last retrieval found, for the save that follows it.
+    struct Retrieval {
+        bool spaceMissing = false;  // the address names no space
+        int readPages = 0;
+        int unreadPages = 0;  // any makes its list incomplete: no save may replace an earlier file
+    };
+    const Retrieval& LastRetrieval() const { return lastRetrieval_; }
+    void SetLastRetrieval(const Retrieval& retrieval) { lastRetrieval_ = retrieval; }
 
 private:
-    int unreadPages_ = 0;
+    Retrieval lastRetrieval_;
 };

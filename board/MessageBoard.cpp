@@ -5,6 +5,7 @@
 #include "app/RecordFileSave.h"
 #include "app/RecordWindowControls.h"
 #include "app/SpaceAddress.h"
+#include "app/SpaceExistence.h"
 #include "app/modcut.h"
 #include "app/moddelay.h"
 #include "board/MessageWalk.h"
@@ -19,23 +20,35 @@ public:
 
     void Run() {
         controls_.Records().Clear();
-        controls_.SetUnreadPages(0);
-        if (IsUsableAddress(controls_.Address())) {
-            ReadBoard();
+        controls_.SetLastRetrieval({});
+        if (IsUsableAddress(controls_.Address()) && !ReadBoard()) {
+            // Nothing of a space to list, nor to save over an earlier page.
+            controls_.SetStatus(kMissingSpaceCaption);
+            controls_.SetLastRetrieval({.spaceMissing = true});
+            controls_.SetSaveEnabled(false);
+            return;
         }
         controls_.SetStatus(QStringLiteral("获取完毕，共") + RowCountText() +
                             QStringLiteral("条留言") + fetcher_.FailureNote());
-        controls_.SetUnreadPages(fetcher_.FailedCount());
+        controls_.SetLastRetrieval({.readPages = requested_ - fetcher_.FailedCount(),
+                                    .unreadPages = fetcher_.FailedCount()});
         controls_.SetSaveEnabled(true);
     }
 
 private:
-    void ReadBoard() {
-        const QString profile = fetcher_.Fetch(controls_.Address() + QStringLiteral("/profile"));
-        count_ = CutBetween(profile, QStringLiteral("留言(<b>"), QStringLiteral("</b>条"));
+    // Returns false when the profile page shows that the address names no space.
+    bool ReadBoard() {
+        ++requested_;
+        const SpacePageAnswer profile = FetchSpacePage(
+            SpacePageAddress(controls_.Address(), QStringLiteral("/profile")), &IsSpaceProfilePage);
+        if (profile.verdict == SpacePageVerdict::NotTheSpace) {
+            return false;
+        }
+        fetcher_.CountUnread(profile.verdict == SpacePageVerdict::Unread);
+        count_ = CutBetween(profile.text, QStringLiteral("留言(<b>"), QStringLiteral("</b>条"));
         const Short messages = ToShort(count_).value_or(0);
         controls_.SetStatus(QStringLiteral("您的百度空间共有") + count_ + QStringLiteral("条留言"));
-        const QString first = fetcher_.Fetch(BoardPageAddress(0));
+        const QString first = FetchBoardPage(0);
         if (messages <= kMessagesPerPage) {
             // All messages are taken from page 0, as many as the profile counts.
             if (messages > 0 && ReadPage(first)) {
@@ -44,15 +57,16 @@ private:
                     Progress(QStringLiteral("条留言"));
                 }
             }
-            return;
+            return true;
         }
         // Page 0 is read once more here. The last page holding a message is (N - 1) / 50: a
         // page past it was never linked to, so an archive never captured it.
         for (int k = 0; k <= (messages - 1) / kMessagesPerPage; ++k) {
-            if (ReadPage(fetcher_.Fetch(BoardPageAddress(k)))) {
+            if (ReadPage(FetchBoardPage(k))) {
                 WalkPage();
             }
         }
+        return true;
     }
 
     // Starts the walk of a page that the count promised messages on. A page that holds none
@@ -98,15 +112,18 @@ private:
         Delay(1, QStringLiteral("100"), controls_.Pump());
     }
 
-    QString BoardPageAddress(int k) const {
-        return controls_.Address() + QStringLiteral("/board/index/") + QString::number(k) +
-               QStringLiteral("#comment");
+    QString FetchBoardPage(int k) {
+        ++requested_;
+        return fetcher_.Fetch(
+            SpacePageAddress(controls_.Address(), QStringLiteral("/board/index/")) +
+            QString::number(k) + QStringLiteral("#comment"));
     }
 
     QString RowCountText() const { return QString::number(controls_.Records().RowCount()); }
 
     RecordWindowControls& controls_;
     PageFetcher fetcher_;
+    int requested_ = 0;
     QString count_;
     MessageWalk page_;
 };

@@ -49,10 +49,12 @@ int RunRecordsCommand(CliRun& run) {
     HeadlessRecordWindow window(run,
                                 board ? QStringLiteral("LVboard") : QStringLiteral("LVcritique"));
     board ? RunBoardRetrieval(window) : RunCommentRetrieval(window);
+    const RecordWindowControls::Retrieval& retrieval = window.LastRetrieval();
     bool saved = true;
     // As in the window, a retrieval that ends early leaves the save button disabled.
     if (save && window.SaveEnabled()) {
         saved = board ? RunBoardSave(window) : RunCommentSave(window);
     }
-    return saved ? 0 : 1;
+    const bool failed = !saved || retrieval.spaceMissing || retrieval.unreadPages > 0;
+    return failed ? kRunFailed : 0;
 }

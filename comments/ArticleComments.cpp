@@ -6,6 +6,7 @@
 #include "app/RecordFileSave.h"
 #include "app/RecordWindowControls.h"
 #include "app/SpaceAddress.h"
+#include "app/SpaceExistence.h"
 #include "app/modcut.h"
 #include "app/moddelay.h"
 #include "comments/CommentWalk.h"
@@ -26,34 +27,61 @@ public:
 
     void Run() {
         controls_.Records().Clear();
-        controls_.SetUnreadPages(0);
-        if (IsUsableAddress(controls_.Address()) && !ReadComments()) {
-            return;
+        controls_.SetLastRetrieval({});
+        if (IsUsableAddress(controls_.Address())) {
+            const std::optional<Outcome> early = ReadComments();
+            if (early == Outcome::NoComments) {
+                controls_.SetStatus(QStringLiteral("您的百度空间没有文章评论"));
+                return;
+            }
+            if (early == Outcome::NoSpace) {
+                // Nothing of a space to list, nor to save over an earlier page.
+                controls_.SetStatus(kMissingSpaceCaption);
+                controls_.SetLastRetrieval({.spaceMissing = true});
+                controls_.SetSaveEnabled(false);
+                return;
+            }
         }
         RemoveUntitledRows();
         controls_.SetStatus(QStringLiteral("获取完毕，共") + RowCountText() +
                             QStringLiteral("条文章评论") + fetcher_.FailureNote());
-        controls_.SetUnreadPages(fetcher_.FailedCount());
+        controls_.SetLastRetrieval({.readPages = requested_ - fetcher_.FailedCount(),
+                                    .unreadPages = fetcher_.FailedCount()});
         controls_.SetSaveEnabled(true);
     }
 
 private:
-    // Returns false when the space has no comments, which ends the run at once.
-    bool ReadComments() {
+    // How a retrieval ends before its walk.
+    enum class Outcome { NoComments, NoSpace };
+
+    // Returns how the retrieval ended early, or nothing when it walked the result pages.
+    std::optional<Outcome> ReadComments() {
         spaceName_ = SpaceName(controls_.Address());
-        const QString first = fetcher_.Fetch(SearchPageAddress(0));
+        ++requested_;
+        const SpacePageAnswer answer = FetchSpacePage(SearchPageAddress(0), &IsSearchPage);
+        if (answer.verdict == SpacePageVerdict::NotTheSpace) {
+            return Outcome::NoSpace;
+        }
+        fetcher_.CountUnread(answer.verdict == SpacePageVerdict::Unread);
+        const QString& first = answer.text;
         if (first.contains(QStringLiteral("暂无评论"))) {
-            controls_.SetStatus(QStringLiteral("您的百度空间没有文章评论"));
-            return false;
+            return Outcome::NoComments;
         }
         const LastPage last = LastPageNumber(first);
         controls_.SetStatus(QStringLiteral("您的百度空间约有 ") +
                             QString::number((last.shown + 1) * 10) + QStringLiteral(" 条文章评论"));
         // Page 0 is read once more here.
         for (int k = 0; k <= last.linked; ++k) {
+            ++requested_;
             WalkResultPage(fetcher_.Fetch(SearchPageAddress(k)));
         }
-        return true;
+        return std::nullopt;
+    }
+
+    // A page of the comment search, with results or with none; anything else in its place
+    // (the service's error page, an archive's "not archived" page) names no space.
+    static bool IsSearchPage(const QString& page) {
+        return page.contains(QStringLiteral("暂无评论")) || IsCommentSearchPage(page);
     }
 
     // The last result page as the first page gives it: the number shown for it, from which
@@ -151,6 +179,7 @@ private:
 
     RecordWindowControls& controls_;
     PageFetcher fetcher_;
+    int requested_ = 0;
     QString spaceName_;
 };
 

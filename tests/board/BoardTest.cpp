@@ -72,7 +72,7 @@ TEST_F(BoardTest, BoardsOfFiftyOneAndFiftyMessagesAreListedAndSavedWhole) {
     EXPECT_FALSE(RunBoardSave(window_));
     EXPECT_EQ(window_.Status(), "备份失败：无法写入留言版.htm");
 
-    sim_.Server().SetPage("/busywren/profile", "留言(<b>50</b>条");
+    sim_.Server().SetPage("/busywren/profile", "个人档案 留言(<b>50</b>条");
     Retrieve("http://hi.baidu.com/busywren");
     EXPECT_EQ(sim_.Requests(), (Log{"hi.baidu.com/busywren/profile", kBusyPage + "0"}));
     EXPECT_EQ(window_.rows.RowCount(), 50);
@@ -88,14 +88,14 @@ TEST_F(BoardTest, PagesWithoutMessagesAreUnreadAndFailedPagesAreCounted) {
          {Case{"abc", "5%\">1</td>", 0, 2, 0}, Case{"3", "none", 0, 2, 1},
           Case{"120", "none", 0, 5, 3},  // three pages without a message
           Case{"51", "name='cmtcontent'>a</div>name='cmtcontent'>b</div>", 6, 4, 0}}) {
-        sim_.Server().SetPage("/odd/profile", "留言(<b>" + c.count + "</b>条");
+        sim_.Server().SetPage("/odd/profile", "个人档案 留言(<b>" + c.count + "</b>条");
         for (const char* k : {"0", "1", "2"}) {
             sim_.Server().SetPage(std::string("/odd/board/index/") + k, c.page);
         }
         Retrieve("http://hi.baidu.com/odd");
         EXPECT_EQ(window_.rows.RowCount(), c.rows) << c.count;
         EXPECT_EQ(sim_.Requests().size(), static_cast<size_t>(c.requests)) << c.count;
-        EXPECT_EQ(window_.UnreadPages(), c.unread) << c.count;
+        EXPECT_EQ(window_.LastRetrieval().unreadPages, c.unread) << c.count;
     }
 
     // A placeholder where the messages should be lists nothing and keeps the earlier page.
@@ -148,6 +148,35 @@ TEST_F(BoardTest, AHundredMessagesThroughTheArchiveAreSavedWhole) {
     const std::string file = app_.Read("boardwren/留言版.htm");
     EXPECT_NE(file.find(platform::ToAnsi("N0.100\r\n   留言序号：1\r\n")), std::string::npos);
     EXPECT_EQ(file.find("N0.101"), std::string::npos);
+}
+
+// The service's redirect of a closed space, its capture in an archive, an archive's "not
+// archived" page, and a board of which no page could be read: no file, exit status 1.
+TEST_F(BoardTest, NoSpaceOrNoPageReadWritesNothingAndFails) {
+    const QString archive =
+        QStringLiteral("http://127.0.0.1:%1/web/20120101000000id_/").arg(sim_.Port());
+    sim_.SetFault("/jiaoliao/profile", "notarchived");
+    sim_.SetFault("/busywren/profile", "refuse");
+    sim_.SetFault("/busywren/board/index/0", "status500");
+    const std::tuple<QString, const char*, const char*> cases[] = {
+        {QString(), "closedwren", "您的百度空间不存在！！"},
+        {archive, "closedwren", "您的百度空间不存在！！"},
+        {archive, "jiaoliao", "您的百度空间不存在！！"},
+        {QString(), "busywren", "备份失败：有 2 个页面读取失败，未写入留言版.htm"},
+    };
+    for (const auto& [prefix, space, status] : cases) {
+        TempFolder app;
+        QStringList arguments{"--app-dir", app.Path(), "--pace", "0", "--json"};
+        if (!prefix.isEmpty()) {
+            arguments << "--replay" << prefix;
+        }
+        const CliResult result =
+            RunCli(arguments +
+                   QStringList{"board", QStringLiteral("http://hi.baidu.com/") + space, "--save"});
+        EXPECT_EQ(result.exitCode, 1) << space;
+        EXPECT_EQ(FinalLabels(JsonLines(result.out)).at("lblmsg"), status) << space;
+        EXPECT_EQ(app.Files(), QStringList{}) << space;
+    }
 }
 
 TEST_F(BoardTest, CliListsTheBoardAndSavesIt) {

@@ -91,7 +91,8 @@ TEST_F(CommentsTest, OddFirstPagesEndTheirWalksAndFailedPagesAreCounted) {
         {"文章评论<font size=\"3\">T</font></a><br><font size=-1>x<br><font color>百度一下", "00"},
     };
     for (const auto& [page, requested] : cases) {
-        sim_.Server().SetPage(SearchPath("odd", 0), page);
+        // Every search page has its result tab and its search button.
+        sim_.Server().SetPage(SearchPath("odd", 0), page + "文章评论 百度一下");
         EXPECT_EQ(Retrieve("odd"), requested) << page;
     }
     EXPECT_EQ(window_.rows.Rows(), (std::vector<QStringList>{{"1", "T", "x", ""}}));
@@ -99,6 +100,37 @@ TEST_F(CommentsTest, OddFirstPagesEndTheirWalksAndFailedPagesAreCounted) {
     sim_.SetFault(SearchPath("jiaoliao", 1), "status500");
     Retrieve("jiaoliao");
     EXPECT_EQ(window_.Status(), "获取完毕，共11条文章评论，其中 1 个页面读取失败");
+}
+
+// The service's redirect of a closed space, its capture in an archive, an archive's "not
+// archived" page in place of the search page, and a search of which no page could be read:
+// no file, exit status 1.
+TEST_F(CommentsTest, NoSpaceOrNoPageReadWritesNothingAndFails) {
+    const QString archive =
+        QStringLiteral("http://127.0.0.1:%1/web/20120101000000id_/").arg(sim_.Port());
+    sim_.SetFault(SearchPath("jiaoliao", 0), "notarchived");
+    const std::tuple<QString, const char*, const char*> cases[] = {
+        {QString(), "closedwren", "您的百度空间不存在！！"},
+        {archive, "closedwren", "您的百度空间不存在！！"},
+        {archive, "jiaoliao", "您的百度空间不存在！！"},
+        {QString(), "busywren", "备份失败：有 2 个页面读取失败，未写入文章评论.htm"},
+    };
+    for (const auto& [prefix, space, status] : cases) {
+        if (std::string(space) == "busywren") {
+            sim_.SetFault("/sys/search", "refuse");
+        }
+        TempFolder app;
+        QStringList arguments{"--app-dir", app.Path(), "--pace", "0", "--json"};
+        if (!prefix.isEmpty()) {
+            arguments << "--replay" << prefix;
+        }
+        const CliResult result = RunCli(
+            arguments +
+            QStringList{"comments", QStringLiteral("http://hi.baidu.com/") + space, "--save"});
+        EXPECT_EQ(result.exitCode, 1) << space;
+        EXPECT_EQ(FinalLabels(JsonLines(result.out)).at("lblmsg"), status) << space;
+        EXPECT_EQ(app.Files(), QStringList{}) << space;
+    }
 }
 
 TEST_F(CommentsTest, CliSavesOnlyWhenTheRetrievalEnablesTheSave) {
