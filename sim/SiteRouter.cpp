@@ -104,7 +104,7 @@ Reply Route(const SpaceStore& store, const RequestTarget& target) {
     if (target.host != kServiceHost) {
         const Song* song = store.FindSong(target.host + target.path);
         if (song != nullptr && song->delivery != SongDelivery::Missing) {
-            return {200, "audio/mpeg", SongBytes(*song), song->delivery};
+            return {200, "audio/mpeg", {}, song->delivery, {}, song};
         }
         return ErrorReply(store.IsSongHost(target.host) ? 404 : 502);
     }

@@ -16,6 +16,9 @@ struct Reply {
     std::string body;
     SongDelivery delivery = SongDelivery::Whole;  // how a song's body goes out
     std::string location = {};                    // where a redirect sends the client
+    // A song whose bytes are made as they go out (body is then empty), so that a song of any
+    // size costs the simulator no memory.
+    const Song* song = nullptr;
 };
 
 // The content type of every page: code page 936 under the name the service used for it.

@@ -4,6 +4,7 @@
 #include "sim/CdxIndex.h"
 #include "sim/Cp936.h"
 #include "sim/FaultResponder.h"
+#include "sim/MusicPages.h"
 #include "sim/RequestTarget.h"
 #include "sim/SiteRouter.h"
 #include "sim/StopSignal.h"
@@ -45,6 +46,50 @@ auto Find(Table& table, const RequestTarget& target) {
         }
     }
     return table.end();
+}
+
+constexpr std::size_t kSongPieceBytes = 64 * 1024;
+
+// A song's bytes go out as they are made; a fault, which cuts or delays them, needs them whole.
+Reply WithWholeBody(Reply reply) {
+    if (reply.song != nullptr) {
+        reply.body = SongBytes(*reply.song);
+        reply.song = nullptr;
+    }
+    return reply;
+}
+
+// Hands the library the song's next piece, at most `length` bytes; the library asks for the
+// pieces in order.
+bool SendSongPiece(SongStream& stream, std::size_t offset, std::size_t length,
+                   httplib::DataSink& sink) {
+    char piece[kSongPieceBytes];
+    if (offset != stream.Position()) {
+        return false;
+    }
+    const std::size_t count = stream.Read(piece, std::min(length, sizeof(piece)));
+    if (count == 0) {
+        sink.done();
+        return true;
+    }
+    return sink.write(piece, count);
+}
+
+void SendSong(const Reply& reply, httplib::Response& response) {
+    auto stream = std::make_shared<SongStream>(*reply.song);
+    if (reply.delivery == SongDelivery::Chunked) {
+        // Chunks leave the length unannounced, as some song hosts did.
+        response.set_chunked_content_provider(
+            reply.contentType, [stream](std::size_t offset, httplib::DataSink& sink) {
+                return SendSongPiece(*stream, offset, kSongPieceBytes, sink);
+            });
+        return;
+    }
+    response.set_content_provider(
+        reply.song->bytes, reply.contentType,
+        [stream](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            return SendSongPiece(*stream, offset, length, sink);
+        });
 }
 
 }  // namespace
@@ -164,7 +209,7 @@ Reply SpaceServer::Impl::Held(const RequestTarget& target) const {
 void SpaceServer::Impl::Serve(const std::optional<Fault>& fault, const Reply& reply,
                               const httplib::Request& request, httplib::Response& response) {
     if (fault) {
-        RespondWithFault(*fault, reply, request, response, stop);
+        RespondWithFault(*fault, WithWholeBody(reply), request, response, stop);
         return;
     }
     SendReply(reply, request, response);
@@ -197,12 +242,16 @@ void SpaceServer::Impl::Log(std::string line) {
 void SpaceServer::Impl::SendReply(const Reply& reply, const httplib::Request& request,
                                   httplib::Response& response) {
     if (reply.delivery == SongDelivery::Slow) {
-        RespondWithFault(Fault::Slow, reply, request, response, stop);
+        RespondWithFault(Fault::Slow, WithWholeBody(reply), request, response, stop);
         return;
     }
     response.status = reply.status;
     if (!reply.location.empty()) {
         response.set_header("Location", reply.location);
+    }
+    if (reply.song != nullptr) {
+        SendSong(reply, response);
+        return;
     }
     if (reply.delivery == SongDelivery::Chunked) {
         // Chunks leave the length unannounced, as some song hosts did.

@@ -13,6 +13,10 @@ namespace spacesim {
 
 namespace {
 
+// Songs are made as they go out, so they may be as large as long mixes were; the bound only
+// catches a mistyped size.
+constexpr std::size_t kMaxSongBytes = std::size_t{4} << 30;
+
 // The "host/path" a request for the song arrives as. Addresses with Chinese characters stand
 // in the file as UTF-8, which is also what a request's code page 936 escapes decode to.
 std::string SongKey(const std::string& url) {
@@ -157,9 +161,10 @@ void SpaceStore::Add(Space space) {
         const RequestTarget target = ParseTarget(song.url, "");
         const bool gone = song.delivery == SongDelivery::Missing;
         if (song.url.rfind("http://", 0) != 0 || target.host == kServiceHost ||
-            (song.bytes == 0 && !gone) || song.bytes > 60'000'000) {
+            (song.bytes == 0 && !gone) || song.bytes > kMaxSongBytes) {
             Fail(space, "song \"" + song.url + "\" needs a http:// address off " +
-                            std::string(kServiceHost) + " and 1 to 60000000 bytes");
+                            std::string(kServiceHost) + " and 1 to " +
+                            std::to_string(kMaxSongBytes) + " bytes");
         }
         CheckText(space, song.title, "song title");
     }
