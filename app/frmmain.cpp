@@ -32,6 +32,7 @@ frmmain::frmmain(const QString& appFolder, QWidget* parent)
       categories_(*LVarticle),
       songs_(*LVmusic) {
     BuildControls();
+    setToolTip(BackupFolderNote(appFolder_));
     // Window load: the hidden lists first, then the address.
     SetReportColumns(*LVarticle, {{"No", 500}, {"类别", 2000}, {"文章数", 900}, {"网址", 8250}});
     SetReportColumns(*LVmusic, {{"No", 600}, {"歌曲地址", 10000}});

@@ -10,6 +10,7 @@
 
 #include "app/Captions.h"
 #include "app/ReplayOption.h"
+#include "app/SafeNames.h"
 #include "backup/ArchiveIndex.h"
 #include "cli/ArticlesCommand.h"
 #include "cli/CliOptions.h"
@@ -22,6 +23,7 @@
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
+#include "platform/Program.h"
 #include "platform/Shell.h"
 
 namespace {
@@ -82,6 +84,15 @@ void AdviseOnPace(const CliOptions& options) {
     }
 }
 
+// Says where the files went, once a command that saves has ended.
+void SayWhereSavesWent(const CliOptions& options) {
+    if (!options.json && (options.commandOptions.contains(QStringLiteral("--save")) ||
+                          options.commandOptions.contains(QStringLiteral("--download")))) {
+        std::cerr << "pagewren-cli: saved beneath "
+                  << SpaceFolderPath(options.appFolder, options.address).toStdString() << "\n";
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -91,7 +102,12 @@ int main(int argc, char* argv[]) {
     }
     if (arguments.size() == 1 &&
         (arguments[0] == QLatin1String("--help") || arguments[0] == QLatin1String("-h"))) {
-        std::cout << CliUsage();
+        std::cout << CliUsage() << "files (blogurl.ini and the backups) go beneath "
+                  << platform::ApplicationFolder().toStdString() << " unless --app-dir says\n";
+        return 0;
+    }
+    if (arguments.size() == 1 && arguments[0] == QLatin1String("--version")) {
+        std::cout << "pagewren-cli " PAGEWREN_VERSION "\n";
         return 0;
     }
     if (!TakeReplayOption(arguments)) {
@@ -106,7 +122,8 @@ int main(int argc, char* argv[]) {
         return BadUsage(error);
     }
     if (options->appFolder.isEmpty()) {
-        options->appFolder = platform::ProgramFolder();
+        options->appFolder = platform::ApplicationFolder();
+        platform::MakeApplicationFolder(options->appFolder);
     }
     if (!platform::PathExists(options->appFolder)) {
         return BadUsage("no such folder: " + options->appFolder.toStdString());
@@ -138,5 +155,6 @@ int main(int argc, char* argv[]) {
         return BadUsage(run.error);
     }
     std::cout << report.Finish() << std::flush;
+    SayWhereSavesWent(*options);
     return code;
 }

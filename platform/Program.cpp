@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -14,6 +16,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "platform/FileSystem.h"
 
 extern char** environ;
 
@@ -103,6 +107,13 @@ void KillGroupsOnInterrupt() {
     });
 }
 
+// Installed programs live beneath these, which no backup may join: a root user could write
+// there, but the package manager owns them and a user's files would be lost with the package.
+bool IsSystemProgramFolder(const QString& folder) {
+    const QString clean = QDir::cleanPath(folder) + QLatin1Char('/');
+    return clean.startsWith(QLatin1String("/usr/")) || clean.startsWith(QLatin1String("/opt/"));
+}
+
 std::vector<std::string> CommandWords(const QString& program, const QStringList& arguments) {
     std::vector<std::string> words{QFile::encodeName(program).toStdString()};
     for (const QString& argument : arguments) {
@@ -176,6 +187,25 @@ void BackgroundProgram::Kill() {
     while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
     ForgetGroup(pid_);
+}
+
+QString ApplicationFolder() {
+    return ApplicationFolderFor(ProgramFolder());
+}
+
+QString ApplicationFolderFor(const QString& programFolder) {
+    if (!IsSystemProgramFolder(programFolder) &&
+        ::access(QFile::encodeName(programFolder).constData(), W_OK | X_OK) == 0) {
+        return programFolder;
+    }
+    // A visible folder among the user's documents: backups are files the user opens, copies
+    // and keeps, not data of the program's own.
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+           QStringLiteral("/Pagewren");
+}
+
+bool MakeApplicationFolder(const QString& folder) {
+    return QDir().mkpath(folder);
 }
 
 ProgramRun RunProgram(const QString& program, const QStringList& arguments, int timeoutMs,

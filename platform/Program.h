@@ -44,6 +44,18 @@ private:
     std::optional<ProgramRun> ended_;
 };
 
+// The folder beneath which the program keeps blogurl.ini and every backup: the folder that
+// holds the program when the user may write to it and it is none of the folders the system
+// keeps installed programs in (/usr, /opt); otherwise "Pagewren" in the user's documents
+// folder. Makes nothing.
+QString ApplicationFolder();
+
+// The same choice for a program kept in programFolder.
+QString ApplicationFolderFor(const QString& programFolder);
+
+// Makes the folder and its missing parents; false when it could not be made.
+bool MakeApplicationFolder(const QString& folder);
+
 // Called again and again while the program runs, with the milliseconds it may take.
 using WhileWaiting = std::function<void(int sliceMs)>;
 

@@ -24,3 +24,4 @@ for target in "${fuzz_targets[@]}"; do
     "build-fuzz/tests/fuzz/$target" -max_total_time=30 -timeout=10 -print_final_stats=1 \
         "build-fuzz/corpus/$target" "tests/fuzz/corpus/$target"
 done
+BUILD_DIR=build scripts/package_test.sh

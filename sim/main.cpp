@@ -5,6 +5,7 @@
 #include "sim/SpaceServer.h"
 
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -15,7 +16,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: spacesim [--port N] [--data DIR] [--generate NAME=ARTICLES]... "
-    "[--fault PATH=MODE]... [--busy PATH=N[:S]]...\n"
+    "[--fault PATH=MODE]... [--busy PATH=N[:S]]... | --version\n"
     "  --port N      port on 127.0.0.1 (default 0: a free port)\n"
     "  --data DIR    folder of space files (default: the sample spaces)\n"
     "  --generate    add a generated space with that many articles\n"
@@ -31,9 +32,22 @@ struct BusySpell {
     int retryAfterSeconds = 1;
 };
 
+// The sample spaces: installed beside the program in share/pagewren/spaces, or else the
+// sources' own folder, for a program run from its build.
+std::string SampleSpaces() {
+    std::error_code error;
+    const std::filesystem::path installed =
+        std::filesystem::read_symlink("/proc/self/exe", error).parent_path().parent_path() /
+        "share/pagewren/spaces";
+    if (!error && std::filesystem::is_directory(installed, error)) {
+        return installed.string();
+    }
+    return spacesim::SpaceStore::DefaultFolder().string();
+}
+
 struct Options {
     int port = 0;
-    std::string data = spacesim::SpaceStore::DefaultFolder().string();
+    std::string data = SampleSpaces();
     std::vector<std::pair<std::string, int>> generated;
     std::vector<std::pair<std::string, spacesim::Fault>> faults;
     std::vector<std::pair<std::string, BusySpell>> busy;
@@ -91,7 +105,11 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string_view(argv[1]) == "--help") {
-        std::cout << kUsage;
+        std::cout << kUsage << "sample spaces: " << SampleSpaces() << "\n";
+        return 0;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::cout << "spacesim " PAGEWREN_VERSION "\n";
         return 0;
     }
     const std::optional<Options> options = ParseOptions(argc, argv);
