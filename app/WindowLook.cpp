@@ -1,6 +1,7 @@
 #include "app/WindowLook.h"
 
 #include <QColor>
+#include <QDir>
 #include <QFont>
 #include <QHeaderView>
 #include <QIcon>
@@ -27,14 +28,20 @@ QString WindowTitle() {
     return QStringLiteral("Pagewren — 回放：") + QString::fromStdString(prefix);
 }
 
+QString BackupFolderNote(const QString& appFolder) {
+    return QStringLiteral("备份保存在：") + QDir::toNativeSeparators(appFolder);
+}
+
 QIcon ProgramIcon() {
     return QIcon(QStringLiteral(":/pagewren.png"));
 }
 
 QFont SongTiFont(double pointSize, bool bold) {
     QFont font;
-    // 宋体 is rarely installed outside Windows; the fallbacks are common CJK fonts.
+    // 宋体 is rarely installed outside Windows, and fontconfig stands a Latin face in for it;
+    // a Song face keeps the look, a sans face only the characters.
     font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
+                      QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Serif CJK SC"),
                       QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
                       QStringLiteral("Droid Sans Fallback")});
     font.setPointSizeF(pointSize);

@@ -21,12 +21,16 @@ void PlaceTwips(QWidget& control, int left, int top, int width, int height);
 // The lavender background shared by the windows, their labels and boxes.
 QColor WindowBackground();
 
-// "宋体" at the given size, falling back to a font that shows Chinese when it is missing.
+// "宋体" at the given size; where it is missing, a Song face of the system (AR PL UMing from
+// fonts-arphic-uming, Noto Serif CJK), and only then a face that shows Chinese at all.
 QFont SongTiFont(double pointSize, bool bold = false);
 
 // The title bar text of every window: the tool, or with a replay prefix set the prefix, so
 // that the user always knows where the pages come from.
 QString WindowTitle();
+
+// The tip of the main window: where blogurl.ini and the backups go.
+QString BackupFolderNote(const QString& appFolder);
 
 // The bird shown in the title bar of every window.
 QIcon ProgramIcon();

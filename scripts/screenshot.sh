@@ -17,7 +17,9 @@ xvfb-run --auto-servernum --server-args="-screen 0 700x420x24" bash -c '
     # Without a window manager the window sits at the origin; "立即检测" is at (600, 20).
     xdotool mousemove 600 20 click 1
     sleep 3
-    import -window root -crop 662x383+0+0 "$2"
+    # The window as it lies on the screen, and nothing of the black screen around it.
+    eval "$(xdotool search --name "^Pagewren final beta$" getwindowgeometry --shell)"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$2"
     kill $app
 ' _ "$app_dir" "$out"
 rm -rf "$app_dir"

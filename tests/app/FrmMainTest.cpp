@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -31,6 +32,10 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Pagewren final beta"));
         QCOMPARE(window.txtblog->text(), kDefaultSpaceAddress);
         QVERIFY(!window.windowIcon().isNull());
+        // 宋体 is missing outside Windows: a Song face stands in for it, not a sans one.
+        const QString face = QFontInfo(window.lblarticle->font()).family();
+        QVERIFY2(face == QStringLiteral("SimSun") || face.startsWith(QStringLiteral("AR PL UMing")),
+                 qPrintable(face));
         // The two result lists lie below the client area, out of the user's sight.
         QVERIFY(window.LVarticle->geometry().top() >= window.height());
         QVERIFY(window.LVmusic->geometry().top() >= window.height());
