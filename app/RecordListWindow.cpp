@@ -20,7 +20,6 @@ RecordListWindow::RecordListWindow(const QString& appFolder, const Layout& layou
     records_.Clear();
     SetReportColumns(*recordList, layout.columns);
     cmdsave->setEnabled(false);
-    // A second press while a run goes is ignored by the run itself.
     connect(fetchButton, &QPushButton::clicked, this,
             [this] { StartRun(&RecordListWindow::Retrieve); });
     connect(cmdsave, &QPushButton::clicked, this, [this] { StartRun(&RecordListWindow::Save); });
@@ -42,7 +41,17 @@ void RecordListWindow::Place(const Layout& layout) {
 }
 
 void RecordListWindow::StartRun(void (RecordListWindow::*run)(RecordWindowControls&)) {
+    if (run_.IsActive()) {
+        return;
+    }
+    // Presses during a run would be ignored, so the buttons say so; the save button comes
+    // back as the run left it.
+    saveWanted_ = cmdsave->isEnabled();
+    fetchButton->setEnabled(false);
+    cmdsave->setEnabled(false);
     run_.Start([this, run] { (this->*run)(*this); });
+    fetchButton->setEnabled(true);
+    cmdsave->setEnabled(saveWanted_);
 }
 
 QString RecordListWindow::Address() const {
@@ -54,5 +63,8 @@ void RecordListWindow::SetStatus(const QString& text) {
 }
 
 void RecordListWindow::SetSaveEnabled(bool enabled) {
-    cmdsave->setEnabled(enabled);
+    saveWanted_ = enabled;
+    if (!run_.IsActive()) {
+        cmdsave->setEnabled(enabled);
+    }
 }

@@ -46,6 +46,7 @@ protected:
 
 private:
     void Place(const Layout& layout);
+    // Runs one of the window's runs unless one is going, with both buttons disabled meanwhile.
     void StartRun(void (RecordListWindow::*run)(RecordWindowControls&));
 
     // RecordWindowControls
@@ -57,4 +58,5 @@ private:
     QString AppFolder() const override { return appFolder_; }
 
     TreeWidgetList records_;
+    bool saveWanted_ = false;  // what the runs asked of cmdsave, shown once no run goes
 };

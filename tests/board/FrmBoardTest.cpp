@@ -23,7 +23,7 @@ private slots:
     }
     void cleanup() { platform::SetShellHandler({}); }
 
-    void opensLaidOutAndIgnoresPressesDuringARetrieval() {
+    void opensLaidOutAndDisablesItsButtonsDuringARetrieval() {
         SimFixture sim;
         TempFolder app;
         SaveSpaceAddress(app.Path(), QStringLiteral("http://hi.baidu.com"));
@@ -39,15 +39,26 @@ private slots:
         QVERIFY(window.cmdsave->isEnabled());
 
         window.txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        bool disabledDuringTheRun = false;
         QTimer::singleShot(300, &window, [&] {
+            disabledDuringTheRun = !window.cmdboard->isEnabled() && !window.cmdsave->isEnabled();
             QTest::mouseClick(window.cmdboard, Qt::LeftButton);
             QTest::mouseClick(window.cmdsave, Qt::LeftButton);
         });
         QTest::mouseClick(window.cmdboard, Qt::LeftButton);
+        QVERIFY(disabledDuringTheRun);
+        QVERIFY(window.cmdboard->isEnabled() && window.cmdsave->isEnabled());
         QCOMPARE(window.LVboard->topLevelItemCount(), 23);
         QCOMPARE(window.lblmsg->text(), QStringLiteral("获取完毕，共23条留言"));
         QCOMPARE(sim.Requests().size(), size_t{2});
         QVERIFY(!QFile::exists(app.Path() + "/jiaoliao/留言版.htm"));
+
+        // A closed space: said so, nothing left to save.
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/closedwren/"));
+        QTest::mouseClick(window.cmdboard, Qt::LeftButton);
+        QCOMPARE(window.lblmsg->text(), QStringLiteral("您的百度空间不存在！！"));
+        QCOMPARE(window.LVboard->topLevelItemCount(), 0);
+        QVERIFY(window.cmdboard->isEnabled() && !window.cmdsave->isEnabled());
     }
 
     void closingDuringARetrievalStopsIt() {

@@ -29,7 +29,15 @@ private slots:
         window->txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
         QTest::mouseClick(window->cmdcritique, Qt::LeftButton);
         QCOMPARE(window->lblmsg->text(), QStringLiteral("获取完毕，共14条文章评论"));
+        // Both buttons are disabled while the save runs, and come back after it.
+        bool disabledDuringTheSave = false;
+        QTimer::singleShot(300, window, [&] {
+            disabledDuringTheSave =
+                !window->cmdcritique->isEnabled() && !window->cmdsave->isEnabled();
+        });
         QTest::mouseClick(window->cmdsave, Qt::LeftButton);
+        QVERIFY(disabledDuringTheSave);
+        QVERIFY(window->cmdcritique->isEnabled() && window->cmdsave->isEnabled());
         QCOMPARE(window->lblmsg->text(), QStringLiteral("14 条留言全部备份完毕！"));
         const std::string earlier = app.Read("jiaoliao/文章评论.htm");
         QVERIFY(!earlier.empty());
