@@ -32,15 +32,17 @@ installed() {
 
 cleanup() {
     local status=$?
-    if [ -n "${sim_pid:-}" ]; then
+    local sim_pid
+    sim_pid=$(sed -n 's/^pid //p' "$scratch/sim.log" 2>/dev/null)
+    if [ -n "$sim_pid" ]; then
         $sudo kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
+        wait 2>/dev/null || true
     fi
     if installed; then
         $sudo dpkg -r pagewren >/dev/null || true
     fi
     if id "$user" >/dev/null 2>&1; then
-        $sudo userdel -r "$user" 2>/dev/null || true
+        $sudo userdel -r "$user" >/dev/null 2>&1 || echo "package test: user $user is left" >&2
     fi
     $sudo rm -rf "$scratch"
     exit "$status"
@@ -77,8 +79,9 @@ fi
 # A user of the machine: the programs lie in /usr/bin, which is not theirs to write.
 id "$user" >/dev/null 2>&1 && $sudo userdel -r "$user"
 $sudo useradd --create-home --home-dir "$scratch/home" --shell /bin/sh "$user"
-as_user spacesim --port 0 >"$scratch/sim.log" 2>&1 &
-sim_pid=$!
+# The simulator says its own process id first, for the cleanup: the background job's would be
+# runuser's, or a shell's around it.
+as_user sh -c 'echo "pid $$"; exec spacesim --port 0' >"$scratch/sim.log" 2>&1 &
 for _ in $(seq 100); do
     port=$(sed -n 's/^spacesim listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$scratch/sim.log")
     [ -n "$port" ] && break
