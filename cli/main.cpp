@@ -18,6 +18,7 @@
 #include "cli/CliRun.h"
 #include "cli/CssCommand.h"
 #include "cli/MusicCommand.h"
+#include "cli/ReadCommand.h"
 #include "cli/RecordsCommand.h"
 #include "cli/SurveyCommand.h"
 #include "platform/EventPump.h"
@@ -39,6 +40,7 @@ const std::map<std::string, Command> kCommands = {
     {"survey", &RunSurveyCommand}, {"articles", &RunArticlesCommand},
     {"music", &RunMusicCommand},   {"css", &RunCssCommand},
     {"board", &RunRecordsCommand}, {"comments", &RunRecordsCommand},
+    {"read", &RunReadCommand},
 };
 
 std::atomic<bool> interrupted{false};

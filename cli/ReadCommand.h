@@ -1,0 +1,10 @@
+#pragma once
+
+struct CliRun;
+
+// Writes the reading copy of the space at the address from what its folder beneath the
+// application folder holds, without any request, and reports the start page's path as the
+// label "startPage". Returns the exit code: 0 when it was written, 1 when the space has no
+// folder or the copy could not be written (a message box says which), 2 with error set on
+// bad usage.
+int RunReadCommand(CliRun& run);

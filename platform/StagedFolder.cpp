@@ -1,0 +1,141 @@
+#include "platform/StagedFolder.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <atomic>
+#include <cerrno>
+
+namespace platform {
+namespace {
+
+const QChar kPassingMark = QChar('~');
+
+std::string Native(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// Whether the process that named a passing folder is gone, or is this one (whose earlier
+// folders of that name were dropped or failed).
+bool LeftBehind(const QString& digits) {
+    bool number = false;
+    const pid_t pid = static_cast<pid_t>(digits.toInt(&number));
+    if (!number || pid <= 0) {
+        return false;
+    }
+    return pid == ::getpid() || (::kill(pid, 0) != 0 && errno == ESRCH);
+}
+
+bool RemoveTree(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink()) {
+        return QDir(path).removeRecursively();
+    }
+    return QFile::remove(path);
+}
+
+}  // namespace
+
+std::vector<FolderEntry> ListFolder(const QString& path) {
+    std::vector<FolderEntry> entries;
+    const QFileInfoList infos = QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                         QDir::System | QDir::NoDotAndDotDot);
+    entries.reserve(static_cast<std::size_t>(infos.size()));
+    for (const QFileInfo& info : infos) {
+        entries.push_back({info.fileName(), info.isDir(), info.lastModified().toMSecsSinceEpoch()});
+    }
+    return entries;
+}
+
+std::optional<std::string> ReadFileBytes(const QString& path, qint64 maxBytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > maxBytes) {
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    return bytes.toStdString();
+}
+
+StagedFolder::StagedFolder(const QString& destination) : destination_(destination) {
+    static std::atomic<unsigned> counter{0};
+    staged_ = destination + kPassingMark + QString::number(::getpid()) + QChar('-') +
+              QString::number(counter.fetch_add(1));
+}
+
+StagedFolder::~StagedFolder() {
+    if (open_) {
+        RemoveTree(staged_);
+    }
+}
+
+void StagedFolder::RemoveLeftovers() const {
+    const QFileInfo destination(destination_);
+    const QString prefix = destination.fileName() + kPassingMark;
+    for (const FolderEntry& entry : ListFolder(destination.path())) {
+        if (!entry.name.startsWith(prefix)) {
+            continue;
+        }
+        const QString rest = entry.name.mid(prefix.size());
+        if (LeftBehind(rest.section(QChar('-'), 0, 0))) {
+            RemoveTree(destination.path() + QChar('/') + entry.name);
+        }
+    }
+}
+
+bool StagedFolder::Open() {
+    RemoveLeftovers();
+    open_ = QDir().mkdir(staged_);
+    return open_;
+}
+
+bool StagedFolder::WriteFile(const QString& name, std::string_view bytes) {
+    QFile file(staged_ + QChar('/') + name);
+    const bool written = open_ && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                         file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+                             static_cast<qint64>(bytes.size()) &&
+                         file.flush();
+    failed_ = failed_ || !written;
+    return written;
+}
+
+bool StagedFolder::Commit() {
+    if (!open_ || failed_) {
+        return false;
+    }
+    const std::string staged = Native(staged_);
+    const std::string destination = Native(destination_);
+    if (!QFileInfo::exists(destination_)) {
+        open_ = ::rename(staged.c_str(), destination.c_str()) != 0;
+        return !open_;
+    }
+    if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, destination.c_str(), RENAME_EXCHANGE) ==
+        0) {
+        // The passing name now holds the earlier folder, removed with this object.
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+    // A file system without the swap: the earlier folder goes aside for the moment.
+    const QString aside = staged_ + QStringLiteral("-old");
+    if (::rename(destination.c_str(), Native(aside).c_str()) != 0) {
+        return false;
+    }
+    if (::rename(staged.c_str(), destination.c_str()) != 0) {
+        ::rename(Native(aside).c_str(), destination.c_str());
+        return false;
+    }
+    open_ = false;
+    RemoveTree(aside);
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// One entry of a folder: its name, whether it is a folder, and when it was last written
+// (milliseconds since the epoch).
+struct FolderEntry {
+    QString name;
+    bool isFolder = false;
+    qint64 modifiedMs = 0;
+};
+
+// The entries of the folder, without "." and "..", in no particular order; empty when the
+// folder cannot be read.
+std::vector<FolderEntry> ListFolder(const QString& path);
+
+// The bytes of the file, or nothing when it cannot be read or holds more than maxBytes.
+std::optional<std::string> ReadFileBytes(const QString& path, qint64 maxBytes);
+
+// A folder built under a passing name beside its destination (the destination's name, "~"
+// and the process number) and put in the destination's place whole by Commit, so that the
+// destination always holds either the earlier folder or the new one, never a mix. Dropped
+// uncommitted, it removes what it wrote. Only for a destination whose name belongs to this
+// program alone: opening it removes the passing folders of that name that ended runs left.
+class StagedFolder {
+public:
+    explicit StagedFolder(const QString& destination);
+    ~StagedFolder();
+    StagedFolder(const StagedFolder&) = delete;
+    StagedFolder& operator=(const StagedFolder&) = delete;
+
+    // Makes the passing folder. Returns false when it cannot be made.
+    bool Open();
+
+    // Writes a file of that name into the passing folder. Returns false when it could not
+    // be written in full; Commit then refuses.
+    bool WriteFile(const QString& name, std::string_view bytes);
+
+    // Puts the passing folder in the destination's place (swapping the two where the file
+    // system can, else moving the earlier one aside first) and removes the earlier one.
+    // Returns false, leaving the earlier folder in place, when that fails.
+    bool Commit();
+
+private:
+    void RemoveLeftovers() const;
+
+    QString destination_;
+    QString staged_;
+    bool open_ = false;
+    bool failed_ = false;
+};
+
+}  // namespace platform

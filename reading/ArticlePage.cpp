@@ -1,0 +1,108 @@
+#include "reading/ArticlePage.h"
+
+#include <QStringList>
+
+#include "app/modcut.h"
+#include "reading/HtmlText.h"
+#include "reading/PageShell.h"
+#include "reading/SpaceContents.h"
+
+namespace {
+
+const QString kTitleLabel = QStringLiteral("标题：");
+const QString kCategoryLabel = QStringLiteral("类别：");
+const QString kDateLabel = QStringLiteral("时间：");
+const QString kContentLabel = QStringLiteral("内容：");
+// The article page's date box, where the text save cuts the date.
+const QString kDateMarker = QStringLiteral("date\">");
+
+QString AfterLabel(const QString& line, const QString& label) {
+    return line.startsWith(label) ? line.mid(label.size()) : QString();
+}
+
+QString Link(const QString& href, const QString& caption, const QString& rel = {}) {
+    return QStringLiteral("<a href=\"") + EscapeHtml(href) + QStringLiteral("\"") +
+           (rel.isEmpty() ? QString() : QStringLiteral(" rel=\"") + rel + QStringLiteral("\"")) +
+           QStringLiteral(">") + EscapeHtml(caption) + QStringLiteral("</a>");
+}
+
+QString Navigation(const ArticlePageParts& parts) {
+    QString nav = QStringLiteral("<nav class=\"pagewren-nav\">") +
+                  Link(QStringLiteral("../index.html"), QStringLiteral("返回目录"));
+    if (!parts.previous.href.isEmpty()) {
+        nav += Link(parts.previous.href, QStringLiteral("上一篇：") + parts.previous.caption,
+                    QStringLiteral("prev"));
+    }
+    if (!parts.next.href.isEmpty()) {
+        nav += Link(parts.next.href, QStringLiteral("下一篇：") + parts.next.caption,
+                    QStringLiteral("next"));
+    }
+    return nav + QStringLiteral("</nav>\n");
+}
+
+// The article as the service's page framed it: the fragment was cut between the heading
+// "查看文章" and the label "类别", so putting both back closes what it opened.
+QString SavedArticle(const ReadingArticle& article, const ArticlePageParts& parts) {
+    const QString frame =
+        QStringLiteral("<div id=\"m_blog\" class=\"modbox\"><div class=\"tit\">查看文章");
+    if (!parts.savedMarkup.isEmpty()) {
+        return frame + parts.savedMarkup + QStringLiteral("类别：") + EscapeHtml(parts.category) +
+               QStringLiteral("</div></div>\n");
+    }
+    const QString body = parts.readable ? EscapeHtml(parts.savedText.content)
+                                        : QStringLiteral("（无法读取保存的文件）");
+    return frame + QStringLiteral("</div><div class=\"tit2\">") + EscapeHtml(article.title) +
+           QStringLiteral("</div><div class=\"date\">") + EscapeHtml(article.date) +
+           QStringLiteral("</div><div id=\"blog_text\" class=\"cnt pagewren-text\">") + body +
+           QStringLiteral("</div><div class=\"opt\">类别：") + EscapeHtml(parts.category) +
+           QStringLiteral("</div></div>\n");
+}
+
+QString About(const ReadingArticle& article, const ArticlePageParts& parts) {
+    QString about = QStringLiteral("<p class=\"pagewren-about\">类别：") +
+                    EscapeHtml(parts.category) + QStringLiteral("　发表时间：") +
+                    EscapeHtml(article.date);
+    if (!article.address.isEmpty()) {
+        about += QStringLiteral("　原网址：") + WebLink(article.address, article.address);
+    }
+    if (!article.from.isEmpty()) {
+        about += QStringLiteral("　取自存档：") + WebLink(article.from, article.from);
+    }
+    about += QStringLiteral("<br>保存的文件：");
+    for (const QString& file : {article.html, article.txt, article.doc}) {
+        if (!file.isEmpty()) {
+            about += Link(QStringLiteral("../") + RelativeLink(file), file.section('/', -1)) +
+                     QStringLiteral("　");
+        }
+    }
+    return about + QStringLiteral("</p>\n");
+}
+
+}  // namespace
+
+SavedText ParseSavedText(const QString& text) {
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
+    SavedText saved;
+    saved.title = AfterLabel(lines.value(0), kTitleLabel);
+    saved.category = AfterLabel(lines.value(1), kCategoryLabel);
+    saved.date = AfterLabel(lines.value(2), kDateLabel);
+    // Line breaks inside the content were written as they stood.
+    QString content = AfterLabel(lines.mid(3).join(QStringLiteral("\r\n")), kContentLabel);
+    if (content.endsWith(QStringLiteral("\r\n"))) {
+        content.chop(2);
+    }
+    saved.content = content;
+    return saved;
+}
+
+QString SavedMarkupDate(const QString& markup) {
+    return markup.contains(kDateMarker) ? CutBetween(markup, kDateMarker, QStringLiteral("</div>"))
+                                        : QString();
+}
+
+QString ArticlePage(const ReadingArticle& article, const ArticlePageParts& parts) {
+    return PageStart(article.title + QStringLiteral(" - ") + parts.spaceName, parts.styleSheet,
+                     QStringLiteral("pagewren-article")) +
+           Navigation(parts) + SavedArticle(article, parts) + About(article, parts) +
+           Navigation(parts) + PageEnd();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+struct ReadingArticle;
+
+// The four labelled lines of a saved ".txt" article; a label that is missing reads as empty.
+// The content runs to the end of the file.
+struct SavedText {
+    QString title;
+    QString category;
+    QString date;
+    QString content;
+};
+
+// Reads the lines of a saved ".txt" article.
+SavedText ParseSavedText(const QString& text);
+
+// The date in a saved ".html" fragment, cut where the text save cuts it; empty when the
+// fragment holds none.
+QString SavedMarkupDate(const QString& markup);
+
+// A link from one reading page to another; an empty href means there is none.
+struct PageLink {
+    QString href;
+    QString caption;
+};
+
+// What an article's reading page shows besides the article's own cells.
+struct ArticlePageParts {
+    QString spaceName;
+    QString category;
+    QString savedMarkup;    // the ".html" fragment, when the article has one that could be read
+    SavedText savedText;    // the ".txt" lines, used when there is no fragment
+    bool readable = false;  // false when no saved file could be read
+    PageLink previous;
+    PageLink next;
+    QString styleSheet;  // the space's CSS in the reading folder, or empty
+};
+
+// The article's reading page, in its own folder beside the start page's: the saved fragment
+// as markup inside the frame the service's page gave it (so that the space's CSS finds its
+// places), or the text file's content as text; title, date, category and addresses escaped;
+// links to the previous and next article, the saved files and the start page.
+QString ArticlePage(const ReadingArticle& article, const ArticlePageParts& parts);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// The text made fit to stand as text or as a quoted attribute value in a page: "&", "<",
+// ">", '"' and "'" become references, so that no text cut from a page becomes markup.
+QString EscapeHtml(const QString& text);
+
+// A relative link to a file from its path ("/" between names): each name percent-encoded,
+// so that blanks, "#", "?", "%" and any other character in a saved name stay part of it.
+QString RelativeLink(const QString& path);
+
+// The address when it is a web address ("http://" or "https://", any case); otherwise the
+// empty text, so that no address cut from a page becomes a link that runs anything.
+QString WebAddress(const QString& address);
+
+// An escaped link to the web address with the text as its caption, or the escaped text
+// alone when the address is not a web address.
+QString WebLink(const QString& address, const QString& text);

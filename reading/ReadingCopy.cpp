@@ -1,0 +1,172 @@
+#include "reading/ReadingCopy.h"
+
+#include <optional>
+
+#include "platform/Codepage.h"
+#include "platform/FileSystem.h"
+#include "platform/StagedFolder.h"
+#include "reading/ArticlePage.h"
+#include "reading/HtmlText.h"
+#include "reading/ReadingNames.h"
+#include "reading/RecordPage.h"
+#include "reading/SaveRecord.h"
+#include "reading/SpaceContents.h"
+#include "reading/StartPage.h"
+
+namespace {
+
+// Far above any saved article or page; a larger file is linked, not read.
+constexpr qint64 kMaxSavedFileBytes = 64LL * 1024 * 1024;
+
+// A text file the saves wrote (code page 936), without its last line end.
+std::optional<QString> ReadSavedText(const QString& path) {
+    const std::optional<std::string> bytes = platform::ReadFileBytes(path, kMaxSavedFileBytes);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    QString text = platform::FromAnsi(*bytes);
+    if (text.endsWith(QStringLiteral("\r\n"))) {
+        text.chop(2);
+    }
+    return text;
+}
+
+struct PagedArticle {
+    ReadingArticle* article;
+    const QString* category;
+};
+
+class CopyWriter {
+public:
+    CopyWriter(const QString& spaceFolder, SpaceContents& contents, platform::StagedFolder& staged)
+        : spaceFolder_(spaceFolder), contents_(contents), staged_(staged) {}
+
+    bool Write(StartPageParts& start) {
+        start.readingFolder = RelativeLink(kReadingFolderName);
+        if (contents_.css.present && WriteStyleSheet()) {
+            styleSheet_ = RelativeLink(kCssFileName);
+            start.styleSheet = start.readingFolder + QChar('/') + styleSheet_;
+        }
+        AssignPages();
+        for (std::size_t i = 0; i < paged_.size(); ++i) {
+            WriteArticle(i);
+        }
+        start.boardRecords =
+            WriteRecords(contents_.board, QStringLiteral("留言版"), kBoardPageName);
+        start.commentRecords =
+            WriteRecords(contents_.comments, QStringLiteral("文章评论"), kCommentPageName);
+        return staged_.Commit();
+    }
+
+    int ArticlePages() const { return static_cast<int>(paged_.size()); }
+
+private:
+    void AssignPages() {
+        for (ReadingCategory& category : contents_.categories) {
+            for (ReadingArticle& article : category.articles) {
+                if (!article.html.isEmpty() || !article.txt.isEmpty()) {
+                    article.page = QString::number(paged_.size() + 1) + QStringLiteral(".html");
+                    paged_.push_back({&article, &category.name});
+                }
+            }
+        }
+    }
+
+    PageLink LinkTo(std::size_t i) const {
+        return i < paged_.size() ? PageLink{paged_[i].article->page, paged_[i].article->title}
+                                 : PageLink{};
+    }
+
+    void WriteArticle(std::size_t i) {
+        ReadingArticle& article = *paged_[i].article;
+        ArticlePageParts parts;
+        parts.spaceName = SpaceName();
+        parts.category = *paged_[i].category;
+        parts.styleSheet = styleSheet_;
+        parts.previous = i > 0 ? LinkTo(i - 1) : PageLink{};
+        parts.next = LinkTo(i + 1);
+        ReadBody(article, parts);
+        staged_.WriteFile(article.page, ArticlePage(article, parts).toUtf8().toStdString());
+    }
+
+    // The fragment when it holds anything, else the text file; a date missing from the
+    // record is taken from what was read.
+    void ReadBody(ReadingArticle& article, ArticlePageParts& parts) const {
+        if (!article.html.isEmpty()) {
+            const std::optional<QString> markup = ReadSavedText(spaceFolder_ + article.html);
+            parts.readable = markup.has_value();
+            parts.savedMarkup = markup.value_or(QString());
+            if (article.date.isEmpty()) {
+                article.date = SavedMarkupDate(parts.savedMarkup);
+            }
+        }
+        if (parts.savedMarkup.isEmpty() && !article.txt.isEmpty()) {
+            const std::optional<QString> text = ReadSavedText(spaceFolder_ + article.txt);
+            parts.readable = text.has_value();
+            parts.savedText = ParseSavedText(text.value_or(QString()));
+            if (article.date.isEmpty()) {
+                article.date = parts.savedText.date;
+            }
+        }
+    }
+
+    // The sheet in UTF-8, which the reading pages are in, declared first so that a
+    // browser reads its Chinese font names right.
+    bool WriteStyleSheet() {
+        const std::optional<QString> sheet = ReadSavedText(spaceFolder_ + kCssFileName);
+        return sheet && staged_.WriteFile(kCssFileName, "@charset \"utf-8\";\n" +
+                                                            sheet->toUtf8().toStdString() + "\n");
+    }
+
+    // Returns the number of records, or -1 when the page is not there or cannot be read.
+    int WriteRecords(const ReadingFile& file, const QString& title, const QString& pageName) {
+        if (!file.present) {
+            return -1;
+        }
+        const std::optional<QString> text = ReadSavedText(spaceFolder_ + file.name);
+        if (!text) {
+            return -1;
+        }
+        const std::vector<SavedRecord> records = ParseSavedRecords(*text);
+        staged_.WriteFile(
+            pageName, RecordPage(title, file.name, records, styleSheet_).toUtf8().toStdString());
+        return static_cast<int>(records.size());
+    }
+
+    QString SpaceName() const { return spaceFolder_.section(QChar('/'), -2, -2); }
+
+    const QString spaceFolder_;
+    SpaceContents& contents_;
+    platform::StagedFolder& staged_;
+    QString styleSheet_;
+    std::vector<PagedArticle> paged_;
+};
+
+bool WriteStartPage(const QString& path, const QString& page) {
+    const std::string bytes = page.toUtf8().toStdString();
+    platform::ReplacingFile file(path);
+    return file.Open() && file.Write(bytes.data(), static_cast<qint64>(bytes.size())) &&
+           file.Commit();
+}
+
+}  // namespace
+
+ReadingCopyOutcome WriteReadingCopy(const QString& spaceFolder, const QString& address) {
+    ReadingCopyOutcome outcome;
+    if (!platform::PathExists(spaceFolder)) {
+        return outcome;
+    }
+    SpaceContents contents = GatherSpace(spaceFolder, address, LoadSaveRecord(spaceFolder));
+    platform::StagedFolder staged(spaceFolder + kReadingFolderName);
+    if (!staged.Open()) {
+        return outcome;
+    }
+    CopyWriter writer(spaceFolder, contents, staged);
+    StartPageParts start;
+    if (!writer.Write(start)) {
+        return outcome;
+    }
+    outcome.articlePages = writer.ArticlePages();
+    outcome.written = WriteStartPage(spaceFolder + kStartPageName, StartPage(contents, start));
+    return outcome;
+}

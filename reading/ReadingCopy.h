@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// How writing a reading copy went: whether every page was written, and how many article
+// pages there are.
+struct ReadingCopyOutcome {
+    bool written = false;
+    int articlePages = 0;
+};
+
+// Writes the reading copy of the space into its folder (ending in a separator) from the
+// files there and the save record: the reading folder, built aside and put in place whole,
+// then the start page. Reads no page from the network. When the folder is missing or a page
+// cannot be written, nothing is replaced and `written` is false.
+ReadingCopyOutcome WriteReadingCopy(const QString& spaceFolder, const QString& address);

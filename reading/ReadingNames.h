@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// The start page of the reading copy, in the space folder.
+inline const QString kStartPageName = QStringLiteral("index.html");
+
+// The folder of the reading pages in the space folder: "阅读版" followed by DEL (U+007F).
+// Category folders are named by SafeName, which makes every DEL "_", so no category can
+// take this name, and the folder is replaced whole without touching a saved article.
+inline const QString kReadingFolderName = QStringLiteral("阅读版") + QChar(0x7F);
+
+// The space's CSS template, as saved in the space folder and as copied into the reading
+// folder (converted to UTF-8).
+inline const QString kCssFileName = QStringLiteral("空间模板.css");
+
+// The saved board and comment pages in the space folder.
+inline const QString kBoardFileName = QStringLiteral("留言版.htm");
+inline const QString kCommentFileName = QStringLiteral("文章评论.htm");
+
+// Their reading pages in the reading folder.
+inline const QString kBoardPageName = QStringLiteral("留言版.html");
+inline const QString kCommentPageName = QStringLiteral("文章评论.html");

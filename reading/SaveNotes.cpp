@@ -1,0 +1,116 @@
+#include "reading/SaveNotes.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "app/SafeNames.h"
+#include "backup/ArticlePaths.h"
+#include "platform/FileSystem.h"
+#include "platform/Http.h"
+#include "platform/ReportList.h"
+#include "reading/ReadingCopy.h"
+#include "reading/SpaceContents.h"
+
+namespace {
+
+// The archived address a request for the address went to; empty without a replay prefix.
+QString ArchivedAddress(const QString& address) {
+    const QString prefix = QString::fromStdString(platform::ReplayPrefix());
+    return prefix.isEmpty() ? QString() : prefix + address;
+}
+
+QStringList Extensions(const QString& format) {
+    if (format == QLatin1String("html")) {
+        return {QStringLiteral(".html")};
+    }
+    if (format == QLatin1String("html & doc")) {
+        return {QStringLiteral(".html"), QStringLiteral(".html.doc")};
+    }
+    if (format == QLatin1String("txt")) {
+        return {QStringLiteral(".txt")};
+    }
+    return {};
+}
+
+// Loads the record, lets the change have it, stores it and writes the reading copy.
+bool Note(const QString& appFolder, const QString& address,
+          const std::function<void(SaveRecord&)>& change) {
+    const QString spaceFolder = SpaceFolderPath(appFolder, address);
+    if (SpaceFolderName(address).isEmpty() || !platform::PathExists(spaceFolder)) {
+        return false;
+    }
+    SaveRecord record = LoadSaveRecord(spaceFolder).value_or(SaveRecord{});
+    record.address = address;
+    change(record);
+    const bool stored = StoreSaveRecord(spaceFolder, record);
+    return WriteReadingCopy(spaceFolder, address).written && stored;
+}
+
+// A saved row whose first file is not there did not get saved after all (its write failed).
+RowOutcome Checked(RowOutcome outcome, const QString& spaceFolder, const QString& firstFile) {
+    if (outcome == RowOutcome::Saved && !platform::IsNonEmptyFile(spaceFolder + firstFile)) {
+        return RowOutcome::Failed;
+    }
+    return outcome;
+}
+
+}  // namespace
+
+bool NoteArticleSave(const QString& appFolder, const QString& address, const QString& format,
+                     const platform::ReportList& articles,
+                     const std::vector<RowOutcome>& outcomes) {
+    const QStringList extensions = Extensions(format);
+    if (extensions.isEmpty()) {
+        return false;
+    }
+    const QString spaceFolder = SpaceFolderPath(appFolder, address);
+    return Note(appFolder, address, [&](SaveRecord& record) {
+        RecordedArticleSave save{QDateTime::currentDateTime(),
+                                 format,
+                                 QString::fromStdString(platform::ReplayPrefix()),
+                                 {}};
+        for (int row = 1; row <= static_cast<int>(outcomes.size()); ++row) {
+            RecordedArticle article{row,
+                                    articles.Cell(row, 1),
+                                    articles.Cell(row, 2),
+                                    articles.Cell(row, 3),
+                                    articles.Cell(row, 4),
+                                    ArchivedAddress(articles.Cell(row, 4)),
+                                    {},
+                                    outcomes[static_cast<std::size_t>(row - 1)]};
+            for (const QString& extension : extensions) {
+                article.files << SafeName(article.category) + QChar('/') +
+                                     ArticleFileName(row, article.title, extension);
+            }
+            article.outcome = Checked(article.outcome, spaceFolder, article.files.first());
+            save.rows.push_back(std::move(article));
+        }
+        record.articles = std::move(save);
+    });
+}
+
+bool NoteSongDownload(const QString& appFolder, const QString& address,
+                      const QStringList& songAddresses, const QStringList& fileNames,
+                      const std::vector<RowOutcome>& outcomes) {
+    const QString spaceFolder = SpaceFolderPath(appFolder, address);
+    return Note(appFolder, address, [&](SaveRecord& record) {
+        RecordedSongDownload download{
+            QDateTime::currentDateTime(), QString::fromStdString(platform::ReplayPrefix()), {}};
+        const qsizetype count = std::min<qsizetype>(
+            {songAddresses.size(), fileNames.size(), static_cast<qsizetype>(outcomes.size())});
+        for (qsizetype i = 0; i < count; ++i) {
+            const QString file = kSongFolderName + QChar('/') + fileNames[i];
+            download.rows.push_back(
+                {songAddresses[i], ArchivedAddress(songAddresses[i]), file,
+                 Checked(outcomes[static_cast<std::size_t>(i)], spaceFolder, file)});
+        }
+        record.songs = std::move(download);
+    });
+}
+
+bool NoteFileSave(const QString& appFolder, const QString& address, const FileSaveNote& note) {
+    return Note(appFolder, address, [&](SaveRecord& record) {
+        record.files[note.fileName] = {QDateTime::currentDateTime(), note.saved, note.records,
+                                       note.unreadPages, note.labels};
+    });
+}

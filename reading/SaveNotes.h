@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "reading/SaveRecord.h"
+
+namespace platform {
+class ReportList;
+}
+
+// The calls every save makes at its end: each notes its run in the save record of the space
+// folder and writes the reading copy anew. They change none of the save's own files, status
+// texts or outcome; nothing is written for an address without a space folder name or when
+// the space folder is missing. Each returns false when the record or the copy could not be
+// written (the earlier ones then stay whole).
+
+// After an article save in one of the three formats: rows 1 to outcomes.size() of the list
+// (title, category, date, address) with what became of each; any other format notes nothing.
+bool NoteArticleSave(const QString& appFolder, const QString& address, const QString& format,
+                     const platform::ReportList& articles, const std::vector<RowOutcome>& outcomes);
+
+// After a song download: each song's address and file name (in the song folder) with what
+// became of it.
+bool NoteSongDownload(const QString& appFolder, const QString& address,
+                      const QStringList& songAddresses, const QStringList& fileNames,
+                      const std::vector<RowOutcome>& outcomes);
+
+// After the save of a part kept as one file in the space folder (the CSS template, the board
+// or comment page): whether it was saved, and for a page of records how many it holds, how
+// many pages of the list could not be read and the labels of a record's lines.
+struct FileSaveNote {
+    QString fileName;
+    bool saved = false;
+    int records = -1;
+    int unreadPages = 0;
+    QStringList labels;
+};
+bool NoteFileSave(const QString& appFolder, const QString& address, const FileSaveNote& note);

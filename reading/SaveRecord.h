@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <optional>
+#include <vector>
+
+// What became of one row of a save.
+enum class RowOutcome { Saved, Failed, Skipped };
+
+// One article row of the last article save.
+struct RecordedArticle {
+    int row = 0;
+    QString title;
+    QString category;
+    QString date;
+    QString address;
+    QString from;       // the archived address it was requested at; empty without a prefix
+    QStringList files;  // relative to the space folder
+    RowOutcome outcome = RowOutcome::Saved;
+};
+
+// One song of the last download.
+struct RecordedSong {
+    QString address;
+    QString from;
+    QString file;  // relative to the space folder
+    RowOutcome outcome = RowOutcome::Saved;
+};
+
+// The last article save: when, in which format, through which replay prefix, and its rows.
+struct RecordedArticleSave {
+    QDateTime savedAt;
+    QString format;
+    QString replay;
+    std::vector<RecordedArticle> rows;
+};
+
+// The last song download.
+struct RecordedSongDownload {
+    QDateTime savedAt;
+    QString replay;
+    std::vector<RecordedSong> rows;
+};
+
+// The last save of a part kept as one file (the CSS template, the board and comment pages).
+struct RecordedFileSave {
+    QDateTime savedAt;
+    bool saved = false;
+    int records = -1;  // the records written; -1 for a file without records
+    int unreadPages = 0;
+    QStringList labels;  // the labels of a record's lines
+};
+
+// The save record Pagewren keeps in the space folder: the last run of each part.
+struct SaveRecord {
+    QString address;
+    std::optional<RecordedArticleSave> articles;
+    std::optional<RecordedSongDownload> songs;
+    std::map<QString, RecordedFileSave> files;  // by file name
+};
+
+// The record's file name in the space folder.
+extern const QString kSaveRecordName;
+
+// The record kept in the space folder, or nothing when there is none or it cannot be read
+// (a space saved by an earlier version, a damaged file).
+std::optional<SaveRecord> LoadSaveRecord(const QString& spaceFolder);
+
+// Writes the record into the space folder, replacing the earlier one whole. Returns false
+// when it could not be written.
+bool StoreSaveRecord(const QString& spaceFolder, const SaveRecord& record);

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "reading/SaveRecord.h"
+
+// What the saves say of a row; files alone say nothing.
+enum class KnownOutcome { Unrecorded, Saved, Failed, Skipped };
+
+// One saved (or failed) article as the reading copy shows it. Paths are relative to the
+// space folder and empty when that file is not there.
+struct ReadingArticle {
+    int row = 0;
+    QString title;
+    QString date;
+    QString address;
+    QString from;
+    QString html;
+    QString txt;
+    QString doc;
+    QString page;  // its reading page in the reading folder; empty when nothing was saved
+    KnownOutcome outcome = KnownOutcome::Unrecorded;
+};
+
+// A category folder with its articles, in the catalogue's order.
+struct ReadingCategory {
+    QString name;
+    std::vector<ReadingArticle> articles;
+};
+
+// A song: its address when known, its file when it is there.
+struct ReadingSong {
+    QString address;
+    QString from;
+    QString file;
+    KnownOutcome outcome = KnownOutcome::Unrecorded;
+};
+
+// A part kept as one file in the space folder (the CSS template, the board or comment page).
+struct ReadingFile {
+    QString name;
+    bool present = false;
+    QDateTime savedAt;  // invalid when never saved
+    std::optional<RecordedFileSave> lastSave;
+};
+
+// Everything the reading copy is built from: the files of the space folder, with what the
+// save record adds (dates, addresses, rows that failed) where there is one.
+struct SpaceContents {
+    QString address;
+    bool recorded = false;
+    std::vector<ReadingCategory> categories;
+    QDateTime articlesSavedAt;
+    std::vector<ReadingSong> songs;
+    QDateTime songsSavedAt;
+    ReadingFile css;
+    ReadingFile board;
+    ReadingFile comments;
+};
+
+// The folder the songs are saved in, beneath the space folder.
+extern const QString kSongFolderName;
+
+// Reads the space folder's listing and the record. Category folders are those holding
+// article files ("<row> <title>.html", ".txt", ".html.doc"); the record's rows come first in
+// its order, then the files it does not name by row number. Folders that no save makes
+// (the reading copy, passing names) are left out.
+SpaceContents GatherSpace(const QString& spaceFolder, const QString& address,
+                          const std::optional<SaveRecord>& record);

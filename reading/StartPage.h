@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+struct SpaceContents;
+
+// What the start page needs beyond the space's contents: where the reading pages are, and
+// the records found in the board and comment pages (-1 for a page that is not there).
+struct StartPageParts {
+    QString readingFolder;  // the link to the reading folder, percent-encoded
+    QString styleSheet;     // the space's CSS in the reading folder, or empty
+    int boardRecords = -1;
+    int commentRecords = -1;
+};
+
+// The start page of the reading copy, in the space folder: the address and when each part
+// was last saved; what the last runs could not fetch or save, plainly marked; the categories
+// in the catalogue's order with their articles (title, date, reading page, saved files);
+// the songs, playable where downloaded; the board and comment pages with their counts.
+// Every text cut from a page is escaped.
+QString StartPage(const SpaceContents& contents, const StartPageParts& parts);

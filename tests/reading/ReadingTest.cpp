@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <map>
+
+#include "CliRunner.h"
+#include "HeadlessChromium.h"
+#include "SimFixture.h"
+#include "TempFolder.h"
+#include "app/SafeNames.h"
+#include "platform/Codepage.h"
+#include "reading/ReadingNames.h"
+
+namespace {
+
+const QString kSample = QStringLiteral("http://hi.baidu.com/jiaoliao");
+
+bool Has(const std::string& text, const QString& part) {
+    return text.find(part.toStdString()) != std::string::npos;
+}
+
+// Every file the saves wrote, with its bytes: the space folder less the reading copy.
+std::map<QString, std::string> SavedFiles(const TempFolder& app) {
+    std::map<QString, std::string> files;
+    for (const QString& path : app.Files()) {
+        if (!path.contains(kReadingFolderName) && !path.endsWith(kStartPageName)) {
+            files[path] = app.Read(path);
+        }
+    }
+    return files;
+}
+
+// The links of a page (href and src) that lead to no file; web addresses are not followed.
+QStringList BrokenLinks(const QString& page) {
+    QFile file(page);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
+    const QString html = QString::fromUtf8(file.readAll());
+    static const QRegularExpression link(QStringLiteral("(?:href|src)=\"([^\"]*)\""));
+    QStringList broken;
+    for (const QRegularExpressionMatch& match : link.globalMatch(html)) {
+        const QString target =
+            match.captured(1).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        if (target.startsWith(QStringLiteral("http"))) {
+            continue;
+        }
+        const QString path =
+            QFileInfo(page).path() + "/" + QUrl::fromPercentEncoding(target.toUtf8());
+        if (target.isEmpty() || !QFileInfo::exists(path)) {
+            broken << target;
+        }
+    }
+    return broken;
+}
+
+class ReadingTest : public ::testing::Test {
+protected:
+    CliResult Cli(const QStringList& command) {
+        return RunCli(QStringList{"--app-dir", app_.Path(), "--pace", "0"} + command);
+    }
+    QString Space() const { return app_.Path() + QStringLiteral("/jiaoliao/"); }
+    QString Reading() const { return Space() + kReadingFolderName + "/"; }
+
+    TempFolder app_;
+};
+
+// The sample space saved in all three formats with its songs, CSS, board and comments, then
+// read in Chromium from file:// without any server.
+TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
+    if (HeadlessChromium::Program().isEmpty()) {
+        GTEST_SKIP() << "chromium is not installed";
+    }
+    SimFixture sim;
+    for (const QStringList& save :
+         {QStringList{"articles", kSample, "--wait", "0", "--save", "html & doc"},
+          QStringList{"articles", kSample, "--wait", "0", "--save", "txt"},
+          QStringList{"music", kSample, "--download"}, QStringList{"css", kSample, "--save"},
+          QStringList{"board", kSample, "--save"}, QStringList{"comments", kSample, "--save"}}) {
+        const CliResult result = Cli(save);
+        ASSERT_EQ(result.exitCode, 0) << save.join(' ').toStdString() << result.err;
+    }
+    const std::map<QString, std::string> saved = SavedFiles(app_);
+    const auto requests = sim.Requests().size();
+    const CliResult read = Cli({"read", kSample});
+    ASSERT_EQ(read.exitCode, 0) << read.err << read.out;
+    EXPECT_TRUE(Has(read.out, Space() + kStartPageName)) << read.out;
+    EXPECT_EQ(sim.Requests().size(), requests) << "the reading copy asks for nothing";
+    EXPECT_EQ(SavedFiles(app_), saved) << "no saved file changes";
+
+    QStringList pages{Space() + kStartPageName};
+    QDirIterator reading(Reading(), {"*.html"}, QDir::Files);
+    while (reading.hasNext()) {
+        pages << reading.next();
+    }
+    EXPECT_EQ(pages.size(), 1 + 17 + 2) << pages.join('\n').toStdString();
+    for (const QString& page : pages) {
+        EXPECT_EQ(BrokenLinks(page), QStringList()) << page.toStdString();
+    }
+
+    const HeadlessChromium chromium;
+    const std::string start = chromium.DumpDom(Space() + kStartPageName);
+    for (const char* text : {"春天来了：去公园走走", "2008-05-18 09:12", "What's next  书单 计划",
+                             "旅途见闻", "读书笔记", "23 条留言", "14 条评论", "背景音乐/1.mp3",
+                             "背景音乐/3.mp3", "http://hi.baidu.com/jiaoliao"}) {
+        EXPECT_TRUE(Has(start, QString::fromUtf8(text))) << text;
+    }
+    EXPECT_EQ(QString::fromStdString(start).count(QStringLiteral("<audio controls")), 3);
+
+    const std::string first = chromium.DumpDom(Reading() + "1.html");
+    for (const char* text :
+         {"<title>春天来了：去公园走走 - jiaoliao</title>", "今天天气很好，我们去公园走了走。",
+          "类别：生活随笔", "rel=\"next\" href=\"2.html\"", "href=\"../index.html\""}) {
+        EXPECT_TRUE(Has(first, QString::fromUtf8(text))) << text << "\n" << first;
+    }
+    EXPECT_FALSE(Has(first, QStringLiteral("rel=\"prev\"")));
+    const std::string board = chromium.DumpDom(Reading() + kBoardPageName);
+    EXPECT_TRUE(Has(board, QStringLiteral("<dd>访客1</dd>"))) << board;
+    EXPECT_TRUE(Has(board, QStringLiteral("空间很漂亮。")));
+
+    // The space's sheet colours the page: body{background:#f3eefa}.
+    const QImage shot = chromium.Screenshot(Reading() + "1.html", 400, 300);
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_EQ(shot.pixelColor(5, 5).name(), QStringLiteral("#f3eefa"));
+}
+
+// A space saved by an earlier version: files only, among them names a page could make hostile,
+// beside a reading copy of an earlier run.
+TEST_F(ReadingTest, FilesAloneMakeACopyWithEveryTextEscapedAndTheEarlierCopyReplaced) {
+    EXPECT_NE(SafeName(kReadingFolderName), kReadingFolderName) << "a category could take it";
+    const QString hostileCategory = QStringLiteral("\"><img src=x onerror=alert(1)>");
+    const QString hostileTitle = QStringLiteral("<script>alert(2)<\\script>");
+    QDir().mkpath(Space() + "生活随笔");
+    QDir().mkpath(Space() + hostileCategory);
+    QDir().mkpath(Reading());
+    QDir().mkpath(Space() + kReadingFolderName + "~999999999-0");
+    app_.Write("jiaoliao/生活随笔/1 春天.txt",
+               platform::ToAnsi("标题：春天\r\n类别：生活随笔\r\n时间：2008-05-18 09:12\r\n"
+                                "内容：花都开了 <b>\r\n"));
+    app_.Write("jiaoliao/" + hostileCategory + "/2 " + hostileTitle + ".html",
+               platform::ToAnsi("</div><div class=\"tit2\">x</div><div class=\"date\">2009-01-02"
+                                "</div><div id=\"blog_text\" class=\"cnt\"  >正文</div>\r\n"));
+    app_.Write("jiaoliao/" + kReadingFolderName + "/99.html", "an earlier copy's page");
+
+    const CliResult read = Cli({"read", kSample + "/"});
+    ASSERT_EQ(read.exitCode, 0) << read.err << read.out;
+    EXPECT_EQ(QDir(Space()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 3)
+        << "the passing folder of a run that ended is gone";
+    EXPECT_FALSE(QFile::exists(Reading() + "99.html"));
+    EXPECT_EQ(QDir(Reading()).entryList(QDir::Files), (QStringList{"1.html", "2.html"}));
+
+    const QString start = QString::fromUtf8(app_.Read("jiaoliao/" + kStartPageName));
+    EXPECT_TRUE(start.contains("没有保存记录"));
+    EXPECT_TRUE(start.contains("2008-05-18 09:12"));
+    EXPECT_TRUE(start.contains("2009-01-02")) << "the date is cut from the fragment";
+    EXPECT_TRUE(start.contains("&lt;script&gt;alert(2)&lt;\\script&gt;"));
+    EXPECT_TRUE(start.contains("&quot;&gt;&lt;img src=x onerror=alert(1)&gt;"));
+    EXPECT_FALSE(start.contains("<script>") || start.contains("<img src=x"));
+    EXPECT_TRUE(QString::fromUtf8(app_.Read("jiaoliao/" + kReadingFolderName + "/1.html"))
+                    .contains("花都开了 &lt;b&gt;"));
+    if (!HeadlessChromium::Program().isEmpty()) {
+        const std::string dom = HeadlessChromium().DumpDom(Space() + kStartPageName);
+        EXPECT_TRUE(Has(dom, QStringLiteral("&lt;script&gt;alert(2)"))) << dom;
+        EXPECT_FALSE(Has(dom, QStringLiteral("<img src=\"x\""))) << dom;
+    }
+
+    EXPECT_EQ(Cli({"read", "http://hi.baidu.com/nowhere"}).exitCode, 1);
+    EXPECT_EQ(Cli({"read", kSample, "--save"}).exitCode, 2);
+}
+
+}  // namespace
