@@ -32,6 +32,8 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Pagewren final beta"));
         QCOMPARE(window.txtblog->text(), kDefaultSpaceAddress);
         QVERIFY(!window.windowIcon().isNull());
+        // The tip over the window says where the backups go.
+        QVERIFY(window.toolTip().contains(app_->Path()));
         // 宋体 is missing outside Windows: a Song face stands in for it, not a sans one.
         const QString face = QFontInfo(window.lblarticle->font()).family();
         QVERIFY2(face == QStringLiteral("SimSun") || face.startsWith(QStringLiteral("AR PL UMing")),
