@@ -9,6 +9,7 @@
 
 #include "platform/CurlRequest.h"
 #include "platform/EventPump.h"
+#include "platform/WarcReplay.h"
 
 namespace platform {
 namespace {
@@ -104,6 +105,9 @@ std::string WithoutUserInfo(std::string address) {
 std::optional<HttpResponse> Perform(const std::string& address, Payload payload, AbortSignal& abort,
                                     BodyReceiver* receiver = nullptr) {
     const std::string prefix = ReplayPrefix();
+    if (IsWarcPrefix(prefix)) {
+        return AnswerFromWarc(prefix, address, receiver, abort);
+    }
     const std::string target = prefix + WithoutUserInfo(address);
     for (int tries = 1;; ++tries) {
         std::optional<Attempt> attempt = PerformOnce(target, payload, abort, receiver);

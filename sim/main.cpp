@@ -3,6 +3,7 @@
 #include "sim/RequestTarget.h"
 #include "sim/SpaceGenerator.h"
 #include "sim/SpaceServer.h"
+#include "sim/WarcWriter.h"
 
 #include <csignal>
 #include <filesystem>
@@ -16,13 +17,14 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: spacesim [--port N] [--data DIR] [--generate NAME=ARTICLES]... "
-    "[--fault PATH=MODE]... [--busy PATH=N[:S]]... | --version\n"
+    "[--fault PATH=MODE]... [--busy PATH=N[:S]]... [--write-warc FILE SPACE] | --version\n"
     "  --port N      port on 127.0.0.1 (default 0: a free port)\n"
     "  --data DIR    folder of space files (default: the sample spaces)\n"
     "  --generate    add a generated space with that many articles\n"
     "  --fault       misbehave on a path: status404 status500 refuse reset slow stall "
     "truncate empty moved placeholder\n"
     "  --busy        answer a path's first N requests 429 with Retry-After S (default 1)\n"
+    "  --write-warc  write the space's pages as WARC (gzip per record if FILE ends .gz), exit\n"
     "archive face: /web/TIME/ADDRESS (with banner), /web/TIMEid_/ADDRESS (original bytes);\n"
     "  it holds one capture, at 20120101000000, and redirects any other time there\n";
 
@@ -51,6 +53,7 @@ struct Options {
     std::vector<std::pair<std::string, int>> generated;
     std::vector<std::pair<std::string, spacesim::Fault>> faults;
     std::vector<std::pair<std::string, BusySpell>> busy;
+    std::optional<std::pair<std::string, std::string>> warc;  // the file to write, the space
 };
 
 // Splits "left=right" at its last "=", since fault paths may carry a query with "=" in it.
@@ -94,6 +97,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             options.faults.emplace_back(pair->first, *spacesim::ParseFault(pair->second));
         } else if (name == "--busy" && pair && ParseBusySpell(pair->second)) {
             options.busy.emplace_back(pair->first, *ParseBusySpell(pair->second));
+        } else if (name == "--write-warc" && i + 1 < argc) {
+            options.warc.emplace(value, argv[++i]);
         } else {
             return std::nullopt;
         }
@@ -122,6 +127,13 @@ int main(int argc, char** argv) {
         spacesim::SpaceStore spaces = spacesim::SpaceStore::FromFolder(options->data);
         for (const auto& [name, articles] : options->generated) {
             spaces.Add(spacesim::GenerateSpace(name, articles));
+        }
+        if (options->warc) {
+            const auto& [file, space] = *options->warc;
+            const std::size_t records = spacesim::WriteSpaceWarcFile(spaces, space, file);
+            std::cout << "spacesim: wrote " << records << " records of " << space << " to " << file
+                      << "\n";
+            return 0;
         }
         server.emplace(std::move(spaces));
     } catch (const std::exception& error) {
