@@ -1,22 +1,46 @@
 #include "app/PageNumbers.h"
 
 #include <cmath>
+#include <limits>
 
-std::optional<Short> FitShort(double value) {
+namespace {
+
+template <typename Whole>
+std::optional<Whole> Fit(double value) {
     const double rounded = std::nearbyint(value);
-    if (!std::isfinite(rounded) || rounded < -32768.0 || rounded > 32767.0) {
+    if (!std::isfinite(rounded) || rounded < std::numeric_limits<Whole>::min() ||
+        rounded > std::numeric_limits<Whole>::max()) {
         return std::nullopt;
     }
-    return static_cast<Short>(rounded);
+    return static_cast<Whole>(rounded);
 }
 
-std::optional<Short> ToShort(const QString& text) {
+template <typename Whole>
+std::optional<Whole> Read(const QString& text) {
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);
     if (!ok) {
         return std::nullopt;
     }
-    return FitShort(value);
+    return Fit<Whole>(value);
+}
+
+}  // namespace
+
+std::optional<Short> FitShort(double value) {
+    return Fit<Short>(value);
+}
+
+std::optional<Short> ToShort(const QString& text) {
+    return Read<Short>(text);
+}
+
+std::optional<int> FitLong(double value) {
+    return Fit<int>(value);
+}
+
+std::optional<int> ToLong(const QString& text) {
+    return Read<int>(text);
 }
 
 double LeadingNumber(const QString& text) {

@@ -14,6 +14,9 @@
 namespace {
 
 constexpr int kMessagesPerPage = 50;
+// A run of pages without a message that ends the walk.
+constexpr int kPagesWithoutMessagesToStop = 3;
+
 class BoardRun {
 public:
     explicit BoardRun(RecordWindowControls& controls) : controls_(controls) {}
@@ -46,7 +49,7 @@ private:
         }
         fetcher_.CountUnread(profile.verdict == SpacePageVerdict::Unread);
         count_ = CutBetween(profile.text, QStringLiteral("留言(<b>"), QStringLiteral("</b>条"));
-        const Short messages = ToShort(count_).value_or(0);
+        const int messages = ToLong(count_).value_or(0);
         controls_.SetStatus(QStringLiteral("您的百度空间共有") + count_ + QStringLiteral("条留言"));
         const QString first = FetchBoardPage(0);
         if (messages <= kMessagesPerPage) {
@@ -61,9 +64,15 @@ private:
         }
         // Page 0 is read once more here. The last page holding a message is (N - 1) / 50: a
         // page past it was never linked to, so an archive never captured it.
+        int pagesWithoutMessages = 0;
         for (int k = 0; k <= (messages - 1) / kMessagesPerPage; ++k) {
             if (ReadPage(FetchBoardPage(k))) {
                 WalkPage();
+                pagesWithoutMessages = 0;
+            } else if (++pagesWithoutMessages == kPagesWithoutMessagesToStop) {
+                // A count far beyond what the board holds would otherwise be walked to its
+                // end; the pages missed are counted, so the list reads as incomplete.
+                break;
             }
         }
         return true;

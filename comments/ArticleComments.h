@@ -5,9 +5,11 @@ class RecordWindowControls;
 // The "查看留言" run of the comment window: reads the first comment search page of the space,
 // estimates the number of comments from its last page number, then lists every comment of
 // search pages 0 to the last page it links to with its article title, text and commenter,
-// pausing 100 ms per row; rows without a title are removed at the end. A space without comments
-// ends the run early with "您的百度空间没有文章评论". A last page number that is not a 16-bit
-// number reads as 0. A failed request reads as an empty page and the final status says how many
+// pausing 100 ms per row; rows without a title are removed at the end. The walk stops after
+// three pages in a row without a comment. A space without comments ends the run early with
+// "您的百度空间没有文章评论", an address whose search page is no search page with
+// "您的百度空间不存在！！" and the save disabled. A last page number that is not a 32-bit number
+// reads as 0. A failed request reads as an empty page and the final status says how many
 // pages could not be read; no page can keep a walk going. Throws platform::RunStopped when
 // the pump asks the run to stop.
 void RunCommentRetrieval(RecordWindowControls& controls);

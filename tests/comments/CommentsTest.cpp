@@ -84,7 +84,8 @@ TEST_F(CommentsTest, OddFirstPagesEndTheirWalksAndFailedPagesAreCounted) {
     const std::string link = "<a href=\"/sys/search?pageno=1&date=\">[";
     const std::pair<std::string, std::string> cases[] = {
         {"[下一页]<a href=\"/sys/search?type=9\">[尾页]", "00"},
-        {"[下一页]<a href=\"/sys/search?pageno=99999&type=9\">[尾页]", "00"},
+        // Past 16 bits; three pages without a comment end the walk.
+        {"[下一页]<a href=\"/sys/search?pageno=99999&type=9\">[尾页]", "0012"},
         // Past its last link the bar would yield the last number again and again.
         {"search_pagebar" + link + "2]</a>&nbsp;" + link + "3]</a>&nbsp;下一页", "001"},
         // A result without "评论者" would be listed again and again.
@@ -94,6 +95,7 @@ TEST_F(CommentsTest, OddFirstPagesEndTheirWalksAndFailedPagesAreCounted) {
         // Every search page has its result tab and its search button.
         sim_.Server().SetPage(SearchPath("odd", 0), page + "文章评论 百度一下");
         EXPECT_EQ(Retrieve("odd"), requested) << page;
+        EXPECT_EQ(window_.LastRetrieval().unreadPages, 0) << page;
     }
     EXPECT_EQ(window_.rows.Rows(), (std::vector<QStringList>{{"1", "T", "x", ""}}));
 
