@@ -21,7 +21,10 @@ const QString kLook = QStringLiteral(
     ".pagewren-parts td,.pagewren-parts th{padding:.1em 1em .1em 0;text-align:left}"
     ".pagewren-about{color:#666;font-size:smaller;border-top:1px solid #ccc;margin-top:2em}"
     ".pagewren-record{border-bottom:1px solid #ccc;padding:.3em 0}"
-    ".pagewren-record dd{white-space:pre-wrap;margin-left:2em}");
+    ".pagewren-record dd{white-space:pre-wrap;margin-left:2em}"
+    ".pagewren-article .tit2{font-size:1.5em;font-weight:bold;margin:.4em 0}"
+    ".pagewren-article .date{color:#666}.pagewren-article .opt{margin-top:1em}"
+    "audio{vertical-align:middle;height:2em;margin:0 .8em}");
 
 }  // namespace
 
