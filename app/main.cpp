@@ -6,11 +6,13 @@
 
 #include "app/ReplayOption.h"
 #include "app/frmmain.h"
+#include "backup/ArchiveIndex.h"
 #include "platform/Program.h"
 
 namespace {
 
-constexpr const char* kUsage = "usage: pagewren [--replay PREFIX] | --version | --help\n";
+constexpr const char* kUsage =
+    "usage: pagewren [--replay PREFIX | --replay warc:PATH [--at TIME]] | --version | --help\n";
 
 }  // namespace
 
@@ -28,9 +30,18 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(PAGEWREN_VERSION));
     QStringList arguments = QApplication::arguments().mid(1);
-    if (!TakeReplayOption(arguments) || !arguments.isEmpty()) {
+    QString replayError;
+    QStringList replayProblems;
+    if (!TakeReplayOption(arguments, &replayError, &replayProblems) || !arguments.isEmpty()) {
+        if (!replayError.isEmpty()) {
+            std::fprintf(stderr, "pagewren: %s\n", replayError.toLocal8Bit().constData());
+        }
         std::fputs(kUsage, stderr);
         return 2;
+    }
+    if (!replayProblems.isEmpty()) {
+        // What the WARC files hold that cannot be read; the rest of them is used.
+        QMessageBox::warning(nullptr, QStringLiteral("错误提示"), replayProblems.join('\n'));
     }
     const QString appFolder = platform::ApplicationFolder();
     if (!platform::MakeApplicationFolder(appFolder)) {

@@ -4,8 +4,11 @@
 
 std::string CliUsage() {
     return "usage: pagewren-cli [--app-dir DIR] [--pace FACTOR] [--json] [--replay PREFIX]\n"
-           "                   [--cdx URL] [--no-index] COMMAND ADDRESS [OPTIONS]\n"
+           "                   [--at TIME] [--cdx URL] [--no-index] COMMAND ADDRESS [OPTIONS]\n"
            "  --replay PREFIX  ask a web archive: every address goes to PREFIX + address\n"
+           "  --replay warc:PATH  read every page from WARC files instead: a .warc or\n"
+           "                   .warc.gz file, several separated by commas, or a folder\n"
+           "  --at TIME        with warc:, the captures nearest YYYYMMDD[hhmmss], not the latest\n"
            "  --cdx URL        the archive's capture index (CDX server); by default derived\n"
            "                   from PREFIX for Wayback (/web/TIME/) and pywb (/COLL/TIME/)\n"
            "  --no-index       do not ask the index for articles the catalogue missed\n"

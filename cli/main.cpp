@@ -112,8 +112,13 @@ int main(int argc, char* argv[]) {
         std::cout << "pagewren-cli " PAGEWREN_VERSION "\n";
         return 0;
     }
-    if (!TakeReplayOption(arguments)) {
-        return BadUsage("--replay needs a prefix");
+    QString replayError;
+    QStringList replayProblems;
+    if (!TakeReplayOption(arguments, &replayError, &replayProblems)) {
+        return BadUsage(replayError.toStdString());
+    }
+    for (const QString& problem : replayProblems) {
+        std::cerr << "pagewren-cli: " << problem.toStdString() << "\n";
     }
     if (!TakeArchiveIndexOptions(arguments)) {
         return BadUsage("--cdx needs the address of an archive's capture index");
