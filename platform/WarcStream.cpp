@@ -189,7 +189,12 @@ bool WarcStream::FillInflated() {
             const char* reason = stream.msg != nullptr ? stream.msg : "damaged data";
             Break(AtOffset(member_) + "the gzip member does not inflate (" + reason + ")");
             bufferEnd_ = 0;
-            StartMember(member_ + 1);
+            // Said once: the search for the next member passes over the rest of this one.
+            if (const std::optional<std::uint64_t> next = FindMagic(member_ + 1)) {
+                StartMember(*next);
+            } else {
+                atEnd_ = true;
+            }
             return false;
         }
         if (bufferEnd_ > 0) {

@@ -161,13 +161,18 @@ std::string WarcWriter::Response(std::string_view address, std::string_view time
 void WarcWriter::Revisit(std::string_view address, std::string_view time,
                          const std::string& httpMessage, std::string_view payload,
                          const std::string& originalId, std::string_view originalTime) {
-    Write("revisit", address, time,
-          "WARC-Refers-To: " + originalId + "\r\nWARC-Refers-To-Target-URI: " +
-              std::string(address) + "\r\nWARC-Refers-To-Date: " + WarcDate(originalTime) +
-              "\r\nWARC-Profile: http://netpreserve.org/warc/1.1/revisit/"
-              "identical-payload-digest\r\nWARC-Payload-Digest: " +
-              PayloadDigest(payload) + "\r\nWARC-Truncated: length",
-          "application/http; msgtype=response", HeadOf(httpMessage));
+    std::string fields;
+    if (!originalId.empty()) {
+        fields = "WARC-Refers-To: " + originalId +
+                 "\r\nWARC-Refers-To-Target-URI: " + std::string(address) +
+                 "\r\nWARC-Refers-To-Date: " + WarcDate(originalTime) + "\r\n";
+    }
+    fields +=
+        "WARC-Profile: http://netpreserve.org/warc/1.1/revisit/identical-payload-digest"
+        "\r\nWARC-Payload-Digest: " +
+        PayloadDigest(payload) + "\r\nWARC-Truncated: length";
+    Write("revisit", address, time, fields, "application/http; msgtype=response",
+          HeadOf(httpMessage));
 }
 
 void WarcWriter::Resource(std::string_view address, std::string_view time,

@@ -31,7 +31,8 @@ public:
                          const std::string& httpMessage, std::string_view payload);
 
     // A revisit record at a later time for an address whose answer had the same payload as
-    // an earlier response record: it keeps only the head of the message.
+    // an earlier response record: it keeps only the head of the message. Without the original's
+    // ID it names the original by its payload digest alone.
     void Revisit(std::string_view address, std::string_view time, const std::string& httpMessage,
                  std::string_view payload, const std::string& originalId,
                  std::string_view originalTime);

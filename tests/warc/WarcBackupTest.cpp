@@ -1,0 +1,138 @@
+// A backup of every window from WARC files, written by GNU Wget and by spacesim, against the
+// same backup through the simulator as a proxy.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "CliRunner.h"
+#include "SimFixture.h"
+#include "TempFolder.h"
+#include "platform/WarcRecords.h"
+#include "sim/WarcWriter.h"
+
+namespace {
+
+const QString kAddress = QStringLiteral("http://hi.baidu.com/jiaoliao");
+
+// Every file beneath the folder with its bytes.
+std::map<QString, std::string> Tree(const QString& folder) {
+    std::map<QString, std::string> tree;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        std::ifstream in(path.toStdString(), std::ios::binary);
+        tree[QDir(folder).relativeFilePath(path)] = {std::istreambuf_iterator<char>(in), {}};
+    }
+    return tree;
+}
+
+// Runs every window's work with saving into the folder; returns the rows the runs listed and
+// their labels' final texts (progress on the way depends on timing).
+std::string BackUpEveryWindow(const QString& folder, const QStringList& replay) {
+    const QList<QStringList> commands = {
+        {"survey", kAddress},
+        {"articles", kAddress, "--save", "html"},
+        {"articles", kAddress, "--save", "txt"},
+        {"music", kAddress, "--download"},
+        {"css", kAddress, "--save"},
+        {"board", kAddress, "--save"},
+        {"comments", kAddress, "--save"},
+    };
+    QDir().mkpath(folder);
+    std::string printed;
+    for (const QStringList& command : commands) {
+        const CliResult run =
+            RunCli(QStringList{"--app-dir", folder, "--pace", "0", "--json"} + replay + command);
+        EXPECT_EQ(run.exitCode, 0) << command.join(' ').toStdString() << "\n" << run.err;
+        const std::vector<nlohmann::json> lines = JsonLines(run.out);
+        for (const nlohmann::json& line : lines) {
+            printed += line.contains("list") ? line.dump() + "\n" : "";
+        }
+        for (const auto& [label, text] : FinalLabels(lines)) {
+            printed += label + ": " + text + "\n";
+        }
+    }
+    return printed;
+}
+
+// Crawls the addresses through the simulator with GNU Wget into FILE.warc.gz; with dedup, the
+// answers that a CDX file names are written as revisit records.
+void Crawl(const QString& wget, const QString& addresses, const QString& file,
+           const QStringList& dedup) {
+    QProcess crawl;
+    // -nd: a page saved as "jiaoliao" must not stop "jiaoliao/blog" from being saved.
+    crawl.start(wget,
+                QStringList{"--mirror", "-nd", "-e", "robots=off", "--no-verbose", "-i", addresses,
+                            "--warc-file=" + file, "--warc-cdx", "-P", file + "-files"} +
+                    dedup);
+    ASSERT_TRUE(crawl.waitForFinished(60000));
+    ASSERT_TRUE(QFile::exists(file + ".warc.gz")) << crawl.readAllStandardError().toStdString();
+}
+
+std::size_t Revisits(const QString& file) {
+    std::size_t revisits = 0;
+    std::vector<std::string> problems;
+    platform::ScanWarcFile(
+        file.toStdString(),
+        [&](platform::WarcRecordHead&& head, const platform::WarcRecordSpot&, const std::string&) {
+            revisits += head.type == "revisit";
+        },
+        problems);
+    EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
+    return revisits;
+}
+
+TEST(WarcBackupTest, EveryWindowFromWarcFilesSavesWhatTheProxyGives) {
+    const QString wget = QStandardPaths::findExecutable(QStringLiteral("wget"));
+    if (wget.isEmpty()) {
+        GTEST_SKIP() << "GNU Wget is not installed";
+    }
+    SimFixture sim;
+    TempFolder work;
+    const QString proxyTree = work.Path() + "/proxy";
+    const std::string proxied = BackUpEveryWindow(proxyTree, {});
+
+    // Wget asks for what the backup asked for, twice: the second crawl finds every answer in
+    // the first one's CDX and writes revisit records, which then are the latest captures.
+    std::set<std::string> asked;
+    for (const std::string& line : sim.Requests()) {
+        asked.insert("http://" + line);
+    }
+    std::ofstream(work.File("addresses.txt")) << [&] {
+        std::string lines;
+        for (const std::string& address : asked) {
+            lines += address + "\n";
+        }
+        return lines;
+    }();
+    const QString first = work.Path() + "/first";
+    const QString second = work.Path() + "/second";
+    Crawl(wget, work.Path() + "/addresses.txt", first, {});
+    Crawl(wget, work.Path() + "/addresses.txt", second, {"--warc-dedup=" + first + ".cdx"});
+    EXPECT_GE(Revisits(second + ".warc.gz"), asked.size() - 2);
+
+    const std::string written = work.File("sim.warc.gz");
+    spacesim::WriteSpaceWarcFile(sim.Server().Spaces(), "jiaoliao", written);
+    EXPECT_EQ(Revisits(QString::fromStdString(written)), 2u);
+
+    sim.ClearRequests();
+    const std::string fromWget = BackUpEveryWindow(
+        work.Path() + "/wget", {"--replay", "warc:" + first + ".warc.gz," + second + ".warc.gz"});
+    const std::string fromSim = BackUpEveryWindow(
+        work.Path() + "/sim", {"--replay", "warc:" + QString::fromStdString(written)});
+    EXPECT_TRUE(sim.Requests().empty()) << "the files answered, not the network";
+
+    const auto expected = Tree(proxyTree);
+    EXPECT_GT(expected.size(), 40u);
+    EXPECT_TRUE(Tree(work.Path() + "/wget") == expected);
+    EXPECT_TRUE(Tree(work.Path() + "/sim") == expected);
+    EXPECT_TRUE(fromWget == proxied) << fromWget;
+    EXPECT_TRUE(fromSim == proxied) << fromSim;
+}
+
+}  // namespace
