@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <atomic>
@@ -43,10 +44,11 @@ bool RemoveTree(const QString& path) {
 
 std::vector<FolderEntry> ListFolder(const QString& path) {
     std::vector<FolderEntry> entries;
-    const QFileInfoList infos = QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden |
-                                                         QDir::System | QDir::NoDotAndDotDot);
-    entries.reserve(static_cast<std::size_t>(infos.size()));
-    for (const QFileInfo& info : infos) {
+    // One entry at a time: a category folder may hold tens of thousands of files.
+    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
         entries.push_back({info.fileName(), info.isDir(), info.lastModified().toMSecsSinceEpoch()});
     }
     return entries;
@@ -96,12 +98,10 @@ bool StagedFolder::Open() {
     return open_;
 }
 
-bool StagedFolder::WriteFile(const QString& name, std::string_view bytes) {
+bool StagedFolder::WriteFile(const QString& name, const QByteArray& bytes) {
     QFile file(staged_ + QChar('/') + name);
     const bool written = open_ && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                         file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-                             static_cast<qint64>(bytes.size()) &&
-                         file.flush();
+                         file.write(bytes) == bytes.size() && file.flush();
     failed_ = failed_ || !written;
     return written;
 }

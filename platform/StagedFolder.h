@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -40,7 +40,7 @@ public:
 
     // Writes a file of that name into the passing folder. Returns false when it could not
     // be written in full; Commit then refuses.
-    bool WriteFile(const QString& name, std::string_view bytes);
+    bool WriteFile(const QString& name, const QByteArray& bytes);
 
     // Puts the passing folder in the destination's place (swapping the two where the file
     // system can, else moving the earlier one aside first) and removes the earlier one.

@@ -1,7 +1,15 @@
 #include "reading/HtmlText.h"
 
 #include <QStringList>
-#include <QUrl>
+
+namespace {
+
+// The ASCII characters a path keeps in a link; every other one ("%", "#", "?", "&", quotes,
+// blanks, controls) is percent-encoded.
+const QLatin1String kKeptInLinks(
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~!$()*+,;=:@");
+
+}  // namespace
 
 QString EscapeHtml(const QString& text) {
     QString escaped;
@@ -31,11 +39,19 @@ QString EscapeHtml(const QString& text) {
 }
 
 QString RelativeLink(const QString& path) {
-    QStringList names = path.split(QChar('/'));
-    for (QString& name : names) {
-        name = QString::fromLatin1(QUrl::toPercentEncoding(name));
+    QString link;
+    link.reserve(path.size() + 16);
+    for (const QChar c : path) {
+        const char16_t u = c.unicode();
+        // Characters beyond ASCII stand as they are, as browsers take them in a UTF-8 page.
+        if (u >= 0x80 || u == '/' ||
+            (u < 0x7F && kKeptInLinks.contains(QLatin1Char(static_cast<char>(u))))) {
+            link += c;
+        } else {
+            link += QStringLiteral("%%1").arg(u, 2, 16, QChar('0')).toUpper();
+        }
     }
-    return names.join(QChar('/'));
+    return link;
 }
 
 QString WebAddress(const QString& address) {

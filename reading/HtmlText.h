@@ -6,8 +6,9 @@
 // ">", '"' and "'" become references, so that no text cut from a page becomes markup.
 QString EscapeHtml(const QString& text);
 
-// A relative link to a file from its path ("/" between names): each name percent-encoded,
-// so that blanks, "#", "?", "%" and any other character in a saved name stay part of it.
+// A relative link to a file from its path ("/" between names): the ASCII characters a link
+// could read otherwise ("%", "#", "?", blanks, controls...) percent-encoded, so that they
+// stay part of the name; characters beyond ASCII as they are. Escape it for an attribute.
 QString RelativeLink(const QString& path);
 
 // The address when it is a web address ("http://" or "https://", any case); otherwise the

@@ -86,7 +86,7 @@ private:
         parts.previous = i > 0 ? LinkTo(i - 1) : PageLink{};
         parts.next = LinkTo(i + 1);
         ReadBody(article, parts);
-        staged_.WriteFile(article.page, ArticlePage(article, parts).toUtf8().toStdString());
+        staged_.WriteFile(article.page, ArticlePage(article, parts).toUtf8());
     }
 
     // The fragment when it holds anything, else the text file; a date missing from the
@@ -114,8 +114,8 @@ private:
     // browser reads its Chinese font names right.
     bool WriteStyleSheet() {
         const std::optional<QString> sheet = ReadSavedText(spaceFolder_ + kCssFileName);
-        return sheet && staged_.WriteFile(kCssFileName, "@charset \"utf-8\";\n" +
-                                                            sheet->toUtf8().toStdString() + "\n");
+        const QString declared = QStringLiteral("@charset \"utf-8\";\n");
+        return sheet && staged_.WriteFile(kCssFileName, (declared + *sheet + QChar('\n')).toUtf8());
     }
 
     // Returns the number of records, or -1 when the page is not there or cannot be read.
@@ -128,8 +128,7 @@ private:
             return -1;
         }
         const std::vector<SavedRecord> records = ParseSavedRecords(*text);
-        staged_.WriteFile(
-            pageName, RecordPage(title, file.name, records, styleSheet_).toUtf8().toStdString());
+        staged_.WriteFile(pageName, RecordPage(title, file.name, records, styleSheet_).toUtf8());
         return static_cast<int>(records.size());
     }
 
@@ -142,11 +141,25 @@ private:
     std::vector<PagedArticle> paged_;
 };
 
-bool WriteStartPage(const QString& path, const QString& page) {
-    const std::string bytes = page.toUtf8().toStdString();
+// The start page goes to its file in pieces of about this many bytes.
+constexpr qsizetype kWriteBytes = 256 * 1024;
+
+bool PutStartPage(const QString& path, const SpaceContents& contents, const StartPageParts& parts) {
     platform::ReplacingFile file(path);
-    return file.Open() && file.Write(bytes.data(), static_cast<qint64>(bytes.size())) &&
-           file.Commit();
+    bool written = file.Open();
+    QByteArray pending;
+    const auto flush = [&] {
+        written = written && file.Write(pending.constData(), pending.size());
+        pending.clear();
+    };
+    WriteStartPage(contents, parts, [&](const QString& piece) {
+        pending += piece.toUtf8();
+        if (pending.size() >= kWriteBytes) {
+            flush();
+        }
+    });
+    flush();
+    return written && file.Commit();
 }
 
 }  // namespace
@@ -167,6 +180,6 @@ ReadingCopyOutcome WriteReadingCopy(const QString& spaceFolder, const QString& a
         return outcome;
     }
     outcome.articlePages = writer.ArticlePages();
-    outcome.written = WriteStartPage(spaceFolder + kStartPageName, StartPage(contents, start));
+    outcome.written = PutStartPage(spaceFolder + kStartPageName, contents, start);
     return outcome;
 }

@@ -163,21 +163,22 @@ QString ArticleItem(const ReadingArticle& article, const StartPageParts& parts) 
     return item + QStringLiteral("</li>\n");
 }
 
-QString ArticleSection(const SpaceContents& contents, const StartPageParts& parts) {
-    QString section = QStringLiteral("<section id=\"articles\"><h2>文章（") +
-                      Count(ArticleCount(contents), QStringLiteral("篇")) +
-                      QStringLiteral("）</h2>\n");
+// Written piece by piece: a space may hold tens of thousands of articles.
+void WriteArticleSection(const SpaceContents& contents, const StartPageParts& parts,
+                         const PageWriter& write) {
+    write(QStringLiteral("<section id=\"articles\"><h2>文章（") +
+          Count(ArticleCount(contents), QStringLiteral("篇")) + QStringLiteral("）</h2>\n"));
     for (const ReadingCategory& category : contents.categories) {
-        section += QStringLiteral("<h3 class=\"modhead\">") + EscapeHtml(category.name) +
-                   QStringLiteral("（") +
-                   Count(static_cast<int>(category.articles.size()), QStringLiteral("篇")) +
-                   QStringLiteral("）</h3>\n<ol>\n");
+        write(QStringLiteral("<h3 class=\"modhead\">") + EscapeHtml(category.name) +
+              QStringLiteral("（") +
+              Count(static_cast<int>(category.articles.size()), QStringLiteral("篇")) +
+              QStringLiteral("）</h3>\n<ol>\n"));
         for (const ReadingArticle& article : category.articles) {
-            section += ArticleItem(article, parts);
+            write(ArticleItem(article, parts));
         }
-        section += QStringLiteral("</ol>\n");
+        write(QStringLiteral("</ol>\n"));
     }
-    return section + QStringLiteral("</section>\n");
+    write(QStringLiteral("</section>\n"));
 }
 
 QString SongItem(const ReadingSong& song) {
@@ -217,22 +218,21 @@ QString RecordItem(const ReadingFile& file, const QString& caption, int records,
 
 }  // namespace
 
-QString StartPage(const SpaceContents& contents, const StartPageParts& parts) {
+void WriteStartPage(const SpaceContents& contents, const StartPageParts& parts,
+                    const PageWriter& write) {
     const QString name = SpaceFolderName(contents.address);
-    QString page = PageStart(name + QStringLiteral(" 的百度空间"), parts.styleSheet,
-                             QStringLiteral("pagewren-start"));
-    page += QStringLiteral("<div id=\"header\"><h1>") + EscapeHtml(name) +
-            QStringLiteral(" 的百度空间</h1><p>") + WebLink(contents.address, contents.address) +
-            QStringLiteral("</p></div>\n");
-    page += Parts(contents, parts) + ProblemSection(contents) + ArticleSection(contents, parts) +
-            SongSection(contents);
-    page += QStringLiteral("<section id=\"records\"><h2>留言与评论</h2><ul>\n") +
-            RecordItem(contents.board, QStringLiteral("留言版"), parts.boardRecords,
-                       QStringLiteral("条留言"), parts, kBoardPageName) +
-            RecordItem(contents.comments, QStringLiteral("文章评论"), parts.commentRecords,
-                       QStringLiteral("条评论"), parts, kCommentPageName) +
-            QStringLiteral("</ul></section>\n");
-    page += QStringLiteral("<p class=\"pagewren-about\">Pagewren 生成于 ") +
-            TimeText(QDateTime::currentDateTime()) + QStringLiteral("</p>\n");
-    return page + PageEnd();
+    write(PageStart(name + QStringLiteral(" 的百度空间"), parts.styleSheet,
+                    QStringLiteral("pagewren-start")) +
+          QStringLiteral("<div id=\"header\"><h1>") + EscapeHtml(name) +
+          QStringLiteral(" 的百度空间</h1><p>") + WebLink(contents.address, contents.address) +
+          QStringLiteral("</p></div>\n") + Parts(contents, parts) + ProblemSection(contents));
+    WriteArticleSection(contents, parts, write);
+    write(SongSection(contents) +
+          QStringLiteral("<section id=\"records\"><h2>留言与评论</h2><ul>\n") +
+          RecordItem(contents.board, QStringLiteral("留言版"), parts.boardRecords,
+                     QStringLiteral("条留言"), parts, kBoardPageName) +
+          RecordItem(contents.comments, QStringLiteral("文章评论"), parts.commentRecords,
+                     QStringLiteral("条评论"), parts, kCommentPageName) +
+          QStringLiteral("</ul></section>\n<p class=\"pagewren-about\">Pagewren 生成于 ") +
+          TimeText(QDateTime::currentDateTime()) + QStringLiteral("</p>\n") + PageEnd());
 }

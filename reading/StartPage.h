@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 struct SpaceContents;
 
@@ -17,5 +18,7 @@ struct StartPageParts {
 // was last saved; what the last runs could not fetch or save, plainly marked; the categories
 // in the catalogue's order with their articles (title, date, reading page, saved files);
 // the songs, playable where downloaded; the board and comment pages with their counts.
-// Every text cut from a page is escaped.
-QString StartPage(const SpaceContents& contents, const StartPageParts& parts);
+// Every text cut from a page is escaped. The page is handed to `write` piece by piece.
+using PageWriter = std::function<void(const QString& piece)>;
+void WriteStartPage(const SpaceContents& contents, const StartPageParts& parts,
+                    const PageWriter& write);
