@@ -6,6 +6,7 @@
 #include "app/SpaceAddress.h"
 #include "css/CssWindowControls.h"
 #include "platform/FileSystem.h"
+#include "reading/SaveNotes.h"
 
 namespace {
 
@@ -46,7 +47,10 @@ bool RunCssSave(CssWindowControls& controls) {
         platform::CreateFolder(folder);
     }
     const QString path = folder + kFileName;
-    if (!platform::WriteAnsiLines(path, {sheet})) {
+    const bool written = platform::WriteAnsiLines(path, {sheet});
+    // The reading copy shows the sheet, or says that its last save failed.
+    NoteFileSave(controls.AppFolder(), address, {kFileName, written});
+    if (!written) {
         controls.ShowMessage(QStringLiteral("无法写入文件：") + QDir::toNativeSeparators(path),
                              kErrorTitle);
         return false;
