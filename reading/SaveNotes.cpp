@@ -108,9 +108,15 @@ bool NoteSongDownload(const QString& appFolder, const QString& address,
     });
 }
 
-bool NoteFileSave(const QString& appFolder, const QString& address, const FileSaveNote& note) {
+bool NoteFileSave(const QString& appFolder, const QString& address, const QString& fileName,
+                  bool saved) {
+    return NoteRecordFileSave(appFolder, address, fileName, saved, -1, 0, {});
+}
+
+bool NoteRecordFileSave(const QString& appFolder, const QString& address, const QString& fileName,
+                        bool saved, int records, int unreadPages, const QStringList& labels) {
     return Note(appFolder, address, [&](SaveRecord& record) {
-        record.files[note.fileName] = {QDateTime::currentDateTime(), note.saved, note.records,
-                                       note.unreadPages, note.labels};
+        record.files[fileName] = {QDateTime::currentDateTime(), saved, records, unreadPages,
+                                  labels};
     });
 }

@@ -27,14 +27,11 @@ bool NoteSongDownload(const QString& appFolder, const QString& address,
                       const QStringList& songAddresses, const QStringList& fileNames,
                       const std::vector<RowOutcome>& outcomes);
 
-// After the save of a part kept as one file in the space folder (the CSS template, the board
-// or comment page): whether it was saved, and for a page of records how many it holds, how
-// many pages of the list could not be read and the labels of a record's lines.
-struct FileSaveNote {
-    QString fileName;
-    bool saved = false;
-    int records = -1;
-    int unreadPages = 0;
-    QStringList labels;
-};
-bool NoteFileSave(const QString& appFolder, const QString& address, const FileSaveNote& note);
+// After the save of the CSS template: whether it was saved.
+bool NoteFileSave(const QString& appFolder, const QString& address, const QString& fileName,
+                  bool saved);
+
+// After the save of a board or comment page: whether it was saved, the records it holds,
+// how many pages of the list could not be read, and the labels of a record's lines.
+bool NoteRecordFileSave(const QString& appFolder, const QString& address, const QString& fileName,
+                        bool saved, int records, int unreadPages, const QStringList& labels);
