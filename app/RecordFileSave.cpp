@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ReportList.h"
 #include "platform/Shell.h"
+#include "reading/SaveNotes.h"
 
 namespace {
 
@@ -75,6 +76,10 @@ bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& l
     const RecordWindowControls::Retrieval retrieval = controls.LastRetrieval();
     if (const std::optional<QString> refusal = Refusal(retrieval, folder, layout.fileName)) {
         controls.SetStatus(*refusal);
+        if (!retrieval.spaceMissing) {
+            NoteRecordFileSave(controls.AppFolder(), controls.Address(), layout.fileName, false, -1,
+                               retrieval.unreadPages);
+        }
         if (platform::PathExists(folder)) {
             platform::OpenFolder(folder);
         }
@@ -91,6 +96,8 @@ bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& l
         WriteRecord(controls, layout, row, file);
     }
     const bool saved = file.Commit();
+    NoteRecordFileSave(controls.AppFolder(), controls.Address(), layout.fileName, saved, rows,
+                       retrieval.unreadPages);
     controls.SetStatus(EndStatus(controls, layout, saved, retrieval.unreadPages));
     platform::OpenFolder(folder);
     return saved;

@@ -110,13 +110,12 @@ bool NoteSongDownload(const QString& appFolder, const QString& address,
 
 bool NoteFileSave(const QString& appFolder, const QString& address, const QString& fileName,
                   bool saved) {
-    return NoteRecordFileSave(appFolder, address, fileName, saved, -1, 0, {});
+    return NoteRecordFileSave(appFolder, address, fileName, saved, -1, 0);
 }
 
 bool NoteRecordFileSave(const QString& appFolder, const QString& address, const QString& fileName,
-                        bool saved, int records, int unreadPages, const QStringList& labels) {
+                        bool saved, int records, int unreadPages) {
     return Note(appFolder, address, [&](SaveRecord& record) {
-        record.files[fileName] = {QDateTime::currentDateTime(), saved, records, unreadPages,
-                                  labels};
+        record.files[fileName] = {QDateTime::currentDateTime(), saved, records, unreadPages};
     });
 }

@@ -32,6 +32,6 @@ bool NoteFileSave(const QString& appFolder, const QString& address, const QStrin
                   bool saved);
 
 // After the save of a board or comment page: whether it was saved, the records it holds,
-// how many pages of the list could not be read, and the labels of a record's lines.
+// and how many pages of the list could not be read.
 bool NoteRecordFileSave(const QString& appFolder, const QString& address, const QString& fileName,
-                        bool saved, int records, int unreadPages, const QStringList& labels);
+                        bool saved, int records, int unreadPages);

@@ -152,13 +152,12 @@ json FileJson(const RecordedFileSave& save) {
     return {{"savedAt", TimeText(save.savedAt)},
             {"outcome", save.saved ? "saved" : "failed"},
             {"records", save.records},
-            {"unreadPages", save.unreadPages},
-            {"labels", TextArray(save.labels)}};
+            {"unreadPages", save.unreadPages}};
 }
 
 RecordedFileSave FileOf(const json& part) {
     return {TimeOf(part), Text(part, "outcome") == QLatin1String("saved"),
-            Number(part, "records", -1), Number(part, "unreadPages", 0), Texts(part, "labels")};
+            Number(part, "records", -1), Number(part, "unreadPages", 0)};
 }
 
 }  // namespace

@@ -51,7 +51,6 @@ struct RecordedFileSave {
     bool saved = false;
     int records = -1;  // the records written; -1 for a file without records
     int unreadPages = 0;
-    QStringList labels;  // the labels of a record's lines
 };
 
 // The save record Pagewren keeps in the space folder: the last run of each part.
