@@ -9,6 +9,7 @@
 #include "music/SongTransfer.h"
 #include "platform/FileSystem.h"
 #include "platform/ReportList.h"
+#include "reading/SaveNotes.h"
 
 namespace {
 
@@ -68,11 +69,13 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
     // and is the same one on every run.
     const QStringList addresses = SongAddresses(controls);
     const QStringList fileNames = SongFileNames(addresses);
+    std::vector<RowOutcome> noted;
     for (int i = 1; i <= addresses.size(); ++i) {
         const QString& address = addresses[i - 1];
         const QString& fileName = fileNames[i - 1];
         if (controls.SkipSaved() && platform::IsNonEmptyFile(SongPath(songFolder, fileName))) {
             ++outcome.skipped;
+            noted.push_back(RowOutcome::Skipped);
             continue;
         }
         controls.SetSongStatus(SongCount(controls) + QStringLiteral("正在下载第 ") +
@@ -81,6 +84,7 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
         WaitForSong(*song);
         ++outcome.songs;
         outcome.failed += song->Saved() ? 0 : 1;
+        noted.push_back(song->Saved() ? RowOutcome::Saved : RowOutcome::Failed);
     }
     QString status = SongCount(controls) + QStringLiteral("已下载完毕");
     if (outcome.failed > 0) {
@@ -91,6 +95,7 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
         status +=
             QStringLiteral("，已跳过 ") + QString::number(outcome.skipped) + QStringLiteral(" 首");
     }
+    NoteSongDownload(controls.AppFolder(), controls.Address(), addresses, fileNames, noted);
     controls.SetSongStatus(status);
     return outcome;
 }
