@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 
 #include "platform/WarcHttp.h"
 
@@ -10,6 +12,12 @@ namespace platform {
 namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
+// Keys are kept in blocks of this size, so that a million short keys cost no allocation each.
+constexpr std::size_t kKeyBlockBytes = 1 << 20;
+
+std::uint64_t Hash(std::string_view text) {
+    return std::hash<std::string_view>{}(text);
+}
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
@@ -131,6 +139,31 @@ std::optional<std::int64_t> WarcSeconds(std::string_view time) {
     return days * 86400 + hour * 3600 + minute * 60 + second;
 }
 
+// Address keys, packed one after the other; what is added stays in place.
+class WarcArchive::KeyStore {
+public:
+    const char* Add(std::string_view key) {
+        if (blocks_.empty() || used_ + key.size() > blockSize_) {
+            blockSize_ = std::max(kKeyBlockBytes, key.size());
+            blocks_.push_back(std::make_unique<char[]>(blockSize_));
+            used_ = 0;
+        }
+        char* at = blocks_.back().get() + used_;
+        std::memcpy(at, key.data(), key.size());
+        used_ += key.size();
+        return at;
+    }
+
+private:
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::size_t blockSize_ = 0;
+    std::size_t used_ = 0;
+};
+
+WarcArchive::WarcArchive() : keys_(std::make_unique<KeyStore>()) {}
+
+WarcArchive::~WarcArchive() = default;
+
 void WarcArchive::AddFile(const std::string& path, std::vector<std::string>& problems) {
     const auto file = static_cast<std::uint32_t>(files_.size());
     files_.push_back(path);
@@ -161,88 +194,114 @@ void WarcArchive::Add(WarcRecordHead&& head, const WarcRecordSpot& spot, std::ui
     }
     capture.spot = spot;
     capture.file = file;
-    capture.seconds = WarcSeconds(head.date).value_or(0);
-    capture.uri = std::string(uri);
-    if (capture.kind == WarcCapture::Kind::Resource) {
-        capture.status = 200;
-        capture.resourceType = std::move(head.contentType);
-    } else {
-        capture.status = static_cast<short>(StoredStatus(blockStart));
-    }
+    capture.seconds = static_cast<std::uint32_t>(
+        std::clamp<std::int64_t>(WarcSeconds(head.date).value_or(0), 0, UINT32_MAX));
+    capture.status = capture.kind == WarcCapture::Kind::Resource
+                         ? short{200}
+                         : static_cast<short>(StoredStatus(blockStart));
     const auto index = static_cast<std::uint32_t>(captures_.size());
-    byKey_[WarcAddressKey(capture.uri)].push_back(index);
-    captures_.push_back(std::move(capture));
-    if (captures_.back().kind != WarcCapture::Kind::Revisit) {
+    captures_.push_back(capture);
+    const std::string key = WarcAddressKey(uri);
+    entries_.push_back({Hash(key), keys_->Add(key), static_cast<std::uint32_t>(key.size()), index});
+    if (capture.kind != WarcCapture::Kind::Revisit) {
         if (!head.recordId.empty()) {
-            byRecordId_[head.recordId] = index;
+            recordIds_.emplace_back(Hash(head.recordId), index);
         }
         if (!head.payloadDigest.empty()) {
-            byPayloadDigest_[head.payloadDigest] = index;
+            payloadDigests_.emplace_back(Hash(head.payloadDigest), index);
         }
         return;
     }
     const std::string_view target = WithoutBrackets(head.refersToTargetUri);
     revisits_.push_back({index, target.empty() ? std::string() : WarcAddressKey(target),
-                         WarcSeconds(head.refersToDate), std::move(head.refersTo),
-                         std::move(head.payloadDigest)});
+                         WarcSeconds(head.refersToDate),
+                         head.refersTo.empty() ? 0 : Hash(head.refersTo),
+                         head.payloadDigest.empty() ? 0 : Hash(head.payloadDigest)});
 }
 
-void WarcArchive::LinkRevisits(std::vector<std::string>& problems) {
+void WarcArchive::Complete(std::vector<std::string>& problems) {
+    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.Key() < b.Key();
+    });
+    std::sort(recordIds_.begin(), recordIds_.end());
+    std::sort(payloadDigests_.begin(), payloadDigests_.end());
     for (const RevisitReference& reference : revisits_) {
         WarcCapture& revisit = captures_[reference.capture];
         revisit.original = FindOriginal(reference);
         if (revisit.original < 0) {
             problems.push_back(files_[revisit.file] + ", offset " +
-                               std::to_string(revisit.spot.place.member) + ": the revisit of " +
-                               revisit.uri + " stands for a record that none of the files hold");
+                               std::to_string(revisit.spot.place.member) +
+                               ": a revisit record stands for a record that none of the files "
+                               "hold");
         }
     }
     revisits_ = {};
-    byRecordId_ = {};
-    byPayloadDigest_ = {};
+    recordIds_ = {};
+    payloadDigests_ = {};
+}
+
+std::pair<const WarcArchive::Entry*, const WarcArchive::Entry*> WarcArchive::EntriesOf(
+    std::string_view key) const {
+    const std::uint64_t hash = Hash(key);
+    const auto byHash = [](const Entry& entry, std::uint64_t value) { return entry.hash < value; };
+    const Entry* first =
+        std::lower_bound(entries_.data(), entries_.data() + entries_.size(), hash, byHash);
+    const Entry* last = first;
+    while (last != entries_.data() + entries_.size() && last->hash == hash) {
+        ++last;
+    }
+    // Another key with the same hash is sorted beside this one.
+    while (first != last && first->Key() != key) {
+        ++first;
+    }
+    const Entry* end = first;
+    while (end != last && end->Key() == key) {
+        ++end;
+    }
+    return {first, end};
 }
 
 std::int32_t WarcArchive::FindOriginal(const RevisitReference& reference) const {
-    if (const auto same = byKey_.find(reference.targetKey); same != byKey_.end()) {
-        for (const std::uint32_t index : same->second) {
-            const WarcCapture& capture = captures_[index];
-            if (capture.kind != WarcCapture::Kind::Revisit &&
-                capture.seconds == reference.seconds) {
-                return static_cast<std::int32_t>(index);
-            }
+    const auto [first, last] = EntriesOf(reference.targetKey);
+    for (const Entry* entry = first; entry != last; ++entry) {
+        const WarcCapture& capture = captures_[entry->capture];
+        if (capture.kind != WarcCapture::Kind::Revisit && capture.seconds == reference.seconds) {
+            return static_cast<std::int32_t>(entry->capture);
         }
     }
-    if (const auto byId = byRecordId_.find(reference.recordId); byId != byRecordId_.end()) {
-        return static_cast<std::int32_t>(byId->second);
-    }
-    if (const auto byDigest = byPayloadDigest_.find(reference.payloadDigest);
-        !reference.payloadDigest.empty() && byDigest != byPayloadDigest_.end()) {
-        return static_cast<std::int32_t>(byDigest->second);
+    for (const auto& [index, hash] : {std::pair(&recordIds_, reference.recordId),
+                                      std::pair(&payloadDigests_, reference.payloadDigest)}) {
+        const auto found = std::lower_bound(index->begin(), index->end(), std::pair(hash, 0u));
+        if (hash != 0 && found != index->end() && found->first == hash) {
+            return static_cast<std::int32_t>(found->second);
+        }
     }
     return -1;
 }
 
-std::vector<const WarcCapture*> WarcArchive::CapturesOf(std::string_view address,
-                                                        std::optional<std::int64_t> near) const {
+std::vector<const WarcCapture*> WarcArchive::Preferred(const Entry* first, const Entry* last,
+                                                       std::optional<std::int64_t> near) const {
     std::vector<const WarcCapture*> captures;
-    const auto found = byKey_.find(WarcAddressKey(address));
-    if (found == byKey_.end()) {
-        return captures;
-    }
-    for (const std::uint32_t index : found->second) {
-        captures.push_back(&captures_[index]);
+    for (const Entry* entry = first; entry != last; ++entry) {
+        captures.push_back(&captures_[entry->capture]);
     }
     // Equally near: the later capture, and of two at one time the one indexed last.
     const auto distance = [near](const WarcCapture* capture) {
-        return near ? std::abs(capture->seconds - *near) : 0;
+        return near ? std::abs(static_cast<std::int64_t>(capture->seconds) - *near) : 0;
     };
     std::stable_sort(captures.begin(), captures.end(), [&](const auto* a, const auto* b) {
         if (distance(a) != distance(b)) {
             return distance(a) < distance(b);
         }
-        return a->seconds > b->seconds;
+        return a->seconds != b->seconds ? a->seconds > b->seconds : a > b;
     });
     return captures;
+}
+
+std::vector<const WarcCapture*> WarcArchive::CapturesOf(std::string_view address,
+                                                        std::optional<std::int64_t> near) const {
+    const auto [first, last] = EntriesOf(WarcAddressKey(address));
+    return Preferred(first, last, near);
 }
 
 const WarcCapture* WarcArchive::Original(const WarcCapture& revisit) const {
@@ -264,22 +323,27 @@ short WarcArchive::StatusOf(const WarcCapture& capture) const {
 std::vector<std::string> WarcArchive::AddressesWithPrefix(std::string_view prefix,
                                                           std::optional<std::int64_t> near) const {
     const std::string start = WarcAddressKey(prefix);
-    std::vector<std::pair<std::string_view, const std::string*>> found;
-    for (const auto& [key, indexes] : byKey_) {
-        if (!key.starts_with(start)) {
-            continue;
+    std::vector<std::string_view> found;
+    const Entry* const end = entries_.data() + entries_.size();
+    for (const Entry* first = entries_.data(); first != end;) {
+        const Entry* last = first;
+        while (last != end && last->hash == first->hash && last->Key() == first->Key()) {
+            ++last;
         }
-        for (const WarcCapture* capture : CapturesOf(key, near)) {
-            if (StatusOf(*capture) == 200) {
-                found.emplace_back(key, &capture->uri);
-                break;
+        if (first->Key().starts_with(start)) {
+            for (const WarcCapture* capture : Preferred(first, last, near)) {
+                if (StatusOf(*capture) == 200) {
+                    found.push_back(first->Key());
+                    break;
+                }
             }
         }
+        first = last;
     }
     std::sort(found.begin(), found.end());
     std::vector<std::string> addresses;
-    for (const auto& entry : found) {
-        addresses.push_back(*entry.second);
+    for (const std::string_view key : found) {
+        addresses.push_back("http://" + std::string(key));
     }
     return addresses;
 }

@@ -169,7 +169,8 @@ public:
                 begun = Resync();
             } else if (head) {
                 ++records_;
-                visit(std::move(head->fields), {place, head->length, head->blockLength},
+                visit(std::move(head->fields),
+                      {place, head->blockLength, static_cast<std::uint32_t>(head->length)},
                       head->blockStart);
             }
         }
@@ -287,6 +288,19 @@ void ScanWarcFile(const std::string& path, const WarcRecordVisitor& visit,
         return;
     }
     Scanner(path, *stream, problems).Run(visit);
+}
+
+std::optional<WarcRecordHead> ReadWarcRecordHead(const std::string& path,
+                                                 const WarcRecordSpot& spot) {
+    std::string error;
+    const std::unique_ptr<WarcStream> stream = WarcStream::Open(path, error);
+    std::string wrong;
+    std::optional<Head> head;
+    if (stream && stream->Seek(spot.place)) {
+        head = ReadHead(*stream, {}, wrong);
+    }
+    return head && head->length == spot.headLength ? std::optional(std::move(head->fields))
+                                                   : std::nullopt;
 }
 
 bool ReadWarcBlock(const std::string& path, const WarcRecordSpot& spot,

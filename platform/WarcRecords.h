@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,8 @@ struct WarcRecordHead {
 // block.
 struct WarcRecordSpot {
     WarcPlace place;
-    std::uint64_t headLength = 0;
     std::uint64_t blockLength = 0;
+    std::uint32_t headLength = 0;
 };
 
 // Takes each whole record found in a file: its header's fields, where its block lies and the
@@ -44,6 +45,11 @@ inline constexpr std::size_t kWarcBlockStart = 16;
 // member that does not inflate; it goes on with the next record it finds.
 void ScanWarcFile(const std::string& path, const WarcRecordVisitor& visit,
                   std::vector<std::string>& problems);
+
+// Reads again the header of a record that ScanWarcFile found in the file; nothing when it
+// cannot be read (the file changed or is gone).
+std::optional<WarcRecordHead> ReadWarcRecordHead(const std::string& path,
+                                                 const WarcRecordSpot& spot);
 
 // Reads the block of a record that ScanWarcFile found in the file, handing it to the sink in
 // pieces; the sink returns false to stop. Returns false when the block cannot be read whole

@@ -75,7 +75,7 @@ std::shared_ptr<const Replay> Load(const std::string& prefix, const std::string&
     for (const std::string& file : FilesOf(prefix, problems)) {
         replay->archive.AddFile(file, problems);
     }
-    replay->archive.LinkRevisits(problems);
+    replay->archive.Complete(problems);
     return replay;
 }
 
@@ -143,9 +143,13 @@ public:
         };
         const std::string& path = archive_.FilePath(payload->file);
         if (payload->kind == WarcCapture::Kind::Resource) {
+            const std::optional<WarcRecordHead> record = ReadWarcRecordHead(path, payload->spot);
+            if (!record) {
+                return std::nullopt;
+            }
             StoredHead head;
             head.status = 200;
-            head.contentType = payload->resourceType;
+            head.contentType = record->contentType;
             head.contentLength = std::to_string(payload->spot.blockLength);
             const StoredBodySink sink = onHead(head);
             return ReadWarcBlock(path, payload->spot, sink) ? std::optional(response)
@@ -241,12 +245,10 @@ std::optional<HttpResponse> AnswerFromWarc(const std::string& prefix, const std:
     for (int redirects = 0; redirects <= kMaxRedirects; ++redirects) {
         CaptureReader reader(replay->archive, receiver, abort);
         std::optional<HttpResponse> response;
-        const WarcCapture* served = nullptr;
         // A capture that cannot be read gives way to the next best one.
         for (const WarcCapture* capture : replay->archive.CapturesOf(target, replay->near)) {
             response = reader.Read(*capture);
             if (response || reader.Began() || abort.Raised()) {
-                served = capture;
                 break;
             }
         }
@@ -256,7 +258,7 @@ std::optional<HttpResponse> AnswerFromWarc(const std::string& prefix, const std:
         if (reader.Location().empty()) {
             return response;
         }
-        target = Resolved(served->uri, reader.Location());
+        target = Resolved(target, reader.Location());
     }
     return std::nullopt;
 }
