@@ -68,21 +68,34 @@ protected:
     TempFolder app_;
 };
 
-// The sample space saved in all three formats with its songs, CSS, board and comments, then
-// read in Chromium from file:// without any server.
+// The sample space saved in all three formats with its songs (one of them failing), CSS,
+// board and comments: each save leaves its record and a reading copy, which Chromium reads
+// from file:// without any server.
 TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
     if (HeadlessChromium::Program().isEmpty()) {
         GTEST_SKIP() << "chromium is not installed";
     }
     SimFixture sim;
-    for (const QStringList& save :
-         {QStringList{"articles", kSample, "--wait", "0", "--save", "html & doc"},
-          QStringList{"articles", kSample, "--wait", "0", "--save", "txt"},
-          QStringList{"music", kSample, "--download"}, QStringList{"css", kSample, "--save"},
-          QStringList{"board", kSample, "--save"}, QStringList{"comments", kSample, "--save"}}) {
+    sim.SetFault("music.pagewren.test/songs/2.mp3", "status404");
+    for (const auto& [save, code] :
+         {std::pair{QStringList{"articles", kSample, "--wait", "0", "--save", "html & doc"}, 0},
+          {QStringList{"articles", kSample, "--wait", "0", "--save", "txt"}, 0},
+          {QStringList{"music", kSample, "--download"}, 1},
+          {QStringList{"css", kSample, "--save"}, 0},
+          {QStringList{"board", kSample, "--save"}, 0},
+          {QStringList{"comments", kSample, "--save"}, 0}}) {
         const CliResult result = Cli(save);
-        ASSERT_EQ(result.exitCode, 0) << save.join(' ').toStdString() << result.err;
+        ASSERT_EQ(result.exitCode, code) << save.join(' ').toStdString() << result.err;
     }
+    ASSERT_TRUE(QFile::exists(Space() + kStartPageName)) << "every save writes the copy";
+    const nlohmann::json record = nlohmann::json::parse(app_.Read("jiaoliao/保存记录.json"));
+    const nlohmann::json& songs = record["songs"]["rows"];
+    ASSERT_EQ(songs.size(), 3u);
+    EXPECT_EQ(songs[0]["file"], "背景音乐/1.mp3");
+    EXPECT_EQ(songs[1]["outcome"], "failed");
+    EXPECT_EQ(songs[1]["address"], "http://music.pagewren.test/songs/2.mp3");
+    EXPECT_EQ(record["files"]["留言版.htm"]["records"], 23);
+    EXPECT_EQ(record["files"]["空间模板.css"]["outcome"], "saved");
     const std::map<QString, std::string> saved = SavedFiles(app_);
     const auto requests = sim.Requests().size();
     const CliResult read = Cli({"read", kSample});
@@ -103,12 +116,13 @@ TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
 
     const HeadlessChromium chromium;
     const std::string start = chromium.DumpDom(Space() + kStartPageName);
-    for (const char* text : {"春天来了：去公园走走", "2008-05-18 09:12", "What's next  书单 计划",
-                             "旅途见闻", "读书笔记", "23 条留言", "14 条评论", "<span>1.mp3</span>",
-                             "<span>3.mp3</span>", "http://hi.baidu.com/jiaoliao"}) {
+    for (const char* text :
+         {"春天来了：去公园走走", "2008-05-18 09:12", "What's next  书单 计划", "旅途见闻",
+          "读书笔记", "23 条留言", "14 条评论", "<span>1.mp3</span>", "<span>3.mp3</span>",
+          "http://hi.baidu.com/jiaoliao", "未能获取或保存的内容", "歌曲未能下载：<a "}) {
         EXPECT_TRUE(Has(start, QString::fromUtf8(text))) << text;
     }
-    EXPECT_EQ(QString::fromStdString(start).count(QStringLiteral("<audio controls")), 3);
+    EXPECT_EQ(QString::fromStdString(start).count(QStringLiteral("<audio controls")), 2);
 
     const std::string first = chromium.DumpDom(Reading() + "1.html");
     for (const char* text :
