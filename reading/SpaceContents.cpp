@@ -47,36 +47,34 @@ int RowOf(const QString& stem) {
     return number && row > 0 ? row : 0;
 }
 
+// The article of that stem in the folder, added when new.
+DiskArticle& ArticleOf(DiskFolder& folder, const QString& stem, int row) {
+    const auto at = folder.byStem.constFind(stem);
+    if (at != folder.byStem.constEnd()) {
+        return folder.articles[*at];
+    }
+    folder.byStem.insert(stem, folder.articles.size());
+    folder.articles.push_back({row, stem, false, false, false, false});
+    return folder.articles.back();
+}
+
 // Adds the file to the folder's articles when it is one; returns false otherwise.
 bool TakeArticleFile(DiskFolder& folder, const QString& fileName) {
-    QString stem = fileName;
-    bool* kind = nullptr;
-    DiskArticle found;
-    for (const auto& [extension, flag] : {std::pair{kDoc, &DiskArticle::doc},
+    // ".html.doc" before ".html", which it also ends in.
+    for (const auto& [extension, kind] : {std::pair{kDoc, &DiskArticle::doc},
                                           {kHtml, &DiskArticle::html},
                                           {kTxt, &DiskArticle::txt}}) {
         if (fileName.endsWith(extension)) {
-            stem.chop(extension.size());
-            found.row = RowOf(stem);
-            if (found.row == 0) {
+            const QString stem = fileName.chopped(extension.size());
+            const int row = RowOf(stem);
+            if (row == 0) {
                 return false;
             }
-            const auto at = folder.byStem.constFind(stem);
-            std::size_t index = at != folder.byStem.constEnd() ? *at : folder.articles.size();
-            if (index == folder.articles.size()) {
-                found.stem = stem;
-                folder.articles.push_back(found);
-                folder.byStem.insert(stem, index);
-            }
-            kind = &(folder.articles[index].*flag);
-            break;
+            ArticleOf(folder, stem, row).*kind = true;
+            return true;
         }
     }
-    if (kind == nullptr) {
-        return false;
-    }
-    *kind = true;
-    return true;
+    return false;
 }
 
 DiskFolder ReadFolder(const QString& spaceFolder, const QString& name) {
