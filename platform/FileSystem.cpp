@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
@@ -16,6 +15,7 @@
 #include <unistd.h>
 
 #include "platform/Codepage.h"
+#include "platform/FileSystemLeftovers.h"
 
 namespace platform {
 namespace {
@@ -29,9 +29,7 @@ QString WithoutTrailingSeparators(QString path) {
     return path;
 }
 
-bool WriteAll(int fd, const std::string& content) {
-    const char* data = content.data();
-    std::size_t left = content.size();
+bool WriteAll(int fd, const char* data, std::size_t left) {
     while (left > 0) {
         const ssize_t written = ::write(fd, data, left);
         if (written < 0 && errno == EINTR) {
@@ -46,23 +44,36 @@ bool WriteAll(int fd, const std::string& content) {
     return true;
 }
 
-// Creates a new file beside the destination, with the permissions a new file gets, and
-// stores its name. Returns its descriptor, or -1 with errno set. The name is short whatever
-// the destination's, which may already take all the room a name has.
-int OpenBeside(const std::string& destination, std::string& temporary) {
+bool SyncFolderPath(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+// A new passing name in the folder (which ends in a separator or is empty), free when made.
+std::string PassingName(const std::string& folder) {
     static std::atomic<unsigned> counter{0};
-    const std::size_t slash = destination.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
+    return folder + kTemporaryFilePrefix + std::to_string(::getpid()) + "-" +
+           std::to_string(counter.fetch_add(1)) + ".tmp";
+}
+
+// Links an unnamed file to a new name in the folder. Returns the name, or empty on failure.
+std::string LinkUnder(int fd, const std::string& folder) {
+    const std::string source = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = folder + ".pagewren-" + std::to_string(::getpid()) + "-" +
-                    std::to_string(counter.fetch_add(1)) + ".tmp";
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
+        std::string name = PassingName(folder);
+        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            return name;
+        }
+        if (errno != EEXIST) {
+            break;
         }
     }
-    return -1;
+    return {};
 }
 
 bool WriteDirectly(const std::string& destination, const std::string& content) {
@@ -70,7 +81,7 @@ bool WriteDirectly(const std::string& destination, const std::string& content) {
     if (fd < 0) {
         return false;
     }
-    const bool written = WriteAll(fd, content);
+    const bool written = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
     return ::close(fd) == 0 && written;
 }
 
@@ -106,50 +117,30 @@ bool CreateFolder(const QString& path) {
     }
     // One level only, and an existing folder counts as a failure, as the callers expect of
     // the Windows file-system object they were written against.
-    return QDir().mkdir(WithoutTrailingSeparators(path));
+    const QString folder = WithoutTrailingSeparators(path);
+    if (!QDir().mkdir(folder)) {
+        return false;
+    }
+    SyncFolder(QFileInfo(folder).absolutePath());
+    return true;
 }
 
-bool WriteAnsiLines(const QString& path, const QStringList& lines) {
+bool WriteAnsiLines(const QString& path, const QStringList& lines, FolderSync folderSync) {
     std::string content;
     for (const QString& line : lines) {
         content += ToAnsi(line);
         content += "\r\n";
     }
-    const std::string destination = QFile::encodeName(path).toStdString();
-    struct stat existing {};
-    const bool exists = ::stat(destination.c_str(), &existing) == 0;
-    // A folder may hold a file of that name; it is not replaced by this one.
-    if (exists && S_ISDIR(existing.st_mode)) {
-        return false;
-    }
-    std::string temporary;
-    const int fd = OpenBeside(destination, temporary);
-    if (fd < 0) {
+    ReplacingFile file(path, folderSync);
+    if (!file.Open()) {
         // A folder that takes no new files may still hold a writable file of that name.
-        return errno == EACCES && WriteDirectly(destination, content);
+        return errno == EACCES && WriteDirectly(QFile::encodeName(path).toStdString(), content);
     }
-    // The new file keeps what the old one let others do, as an edited file would.
-    bool written = !exists || ::fchmod(fd, existing.st_mode & 07777) == 0;
-    written = written && WriteAll(fd, content);
-    written = ::close(fd) == 0 && written;
-    // No sync here: a save syncs its folder once at its end (SyncFolder), which costs far
-    // less than one per file, and the rename leaves either the old file or the new one.
-    if (!written || ::rename(temporary.c_str(), destination.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return file.Write(content.data(), static_cast<qint64>(content.size())) && file.Commit();
 }
 
 bool SyncFolder(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    // One call writes out every file and name the save left in the folder's file system.
-    const bool synced = ::syncfs(fd) == 0;
-    ::close(fd);
-    return synced;
+    return SyncFolderPath(QFile::encodeName(path).toStdString());
 }
 
 }  // namespace platform
@@ -157,29 +148,126 @@ bool SyncFolder(const QString& path) {
 namespace platform {
 
 struct ReplacingFile::Impl {
-    explicit Impl(const QString& path) : file(path) {}
-    QSaveFile file;
+    std::string destination;
+    std::string folder;  // the destination's, ending in a separator; empty for the current one
+    FolderSync folderSync;
+    int fd = -1;
+    std::string passingName;  // empty while the file has no name
+    qint64 written = 0;
+    bool failed = false;
+
+    // Opens a file without a name in the folder; -1 with errno set when there is none.
+    int OpenUnnamed() const {
+        // Only /proc/self/fd lets the file be given a name later.
+        static const bool canName = ::access("/proc/self/fd", X_OK) == 0;
+        if (!canName) {
+            errno = EOPNOTSUPP;
+            return -1;
+        }
+        return ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                      0666);
+    }
+
+    int OpenNamed() {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            passingName = PassingName(folder);
+            const int opened =
+                ::open(passingName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (opened >= 0 || errno != EEXIST) {
+                return opened;
+            }
+        }
+        return -1;
+    }
+
+    // Gives the flushed file the destination's name.
+    bool Place() {
+        if (passingName.empty()) {
+            // A new file takes its name in one step; an earlier one is replaced by a rename.
+            const std::string source = "/proc/self/fd/" + std::to_string(fd);
+            if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(),
+                         AT_SYMLINK_FOLLOW) == 0) {
+                return true;
+            }
+            if (errno != EEXIST) {
+                return false;
+            }
+            passingName = LinkUnder(fd, folder);
+            if (passingName.empty()) {
+                return false;
+            }
+        }
+        if (::rename(passingName.c_str(), destination.c_str()) != 0) {
+            return false;
+        }
+        passingName.clear();
+        return true;
+    }
 };
 
-ReplacingFile::ReplacingFile(const QString& path) : impl_(std::make_unique<Impl>(path)) {}
+ReplacingFile::ReplacingFile(const QString& path, FolderSync folderSync)
+    : impl_(std::make_unique<Impl>()) {
+    impl_->destination = QFile::encodeName(path).toStdString();
+    const std::size_t slash = impl_->destination.rfind('/');
+    impl_->folder =
+        slash == std::string::npos ? std::string() : impl_->destination.substr(0, slash + 1);
+    impl_->folderSync = folderSync;
+}
 
-// An uncommitted QSaveFile removes its temporary file when it goes.
-ReplacingFile::~ReplacingFile() = default;
+ReplacingFile::~ReplacingFile() {
+    if (impl_->fd >= 0) {
+        ::close(impl_->fd);
+    }
+    if (!impl_->passingName.empty()) {
+        ::unlink(impl_->passingName.c_str());
+    }
+}
 
 bool ReplacingFile::Open() {
-    return impl_->file.open(QIODevice::WriteOnly);
+    RemoveLeftovers(
+        impl_->folder.empty() ? QStringLiteral(".") : QFile::decodeName(impl_->folder.c_str()),
+        QString::fromLatin1(kTemporaryFilePrefix));
+    struct stat existing {};
+    const bool exists = ::stat(impl_->destination.c_str(), &existing) == 0;
+    // A folder may hold a file of that name; it is not replaced by this one.
+    if (exists && S_ISDIR(existing.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    impl_->fd = impl_->OpenUnnamed();
+    // Older kernels answer the unknown flag as a folder opened for writing, or refuse it.
+    if (impl_->fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        impl_->fd = impl_->OpenNamed();
+    }
+    // The new file keeps what the old one let others do, as an edited file would.
+    return impl_->fd >= 0 && (!exists || ::fchmod(impl_->fd, existing.st_mode & 07777) == 0);
 }
 
 bool ReplacingFile::Write(const char* data, qint64 size) {
-    return impl_->file.write(data, size) == size;
+    impl_->failed = impl_->failed || impl_->fd < 0 ||
+                    !WriteAll(impl_->fd, data, static_cast<std::size_t>(size));
+    if (!impl_->failed) {
+        impl_->written += size;
+    }
+    return !impl_->failed;
 }
 
 qint64 ReplacingFile::Position() const {
-    return impl_->file.pos();
+    return impl_->written;
 }
 
 bool ReplacingFile::Commit() {
-    return impl_->file.commit();
+    // The contents reach the disk before the name does, so a crash leaves the old file or the
+    // whole new one.
+    if (impl_->failed || impl_->fd < 0 || ::fsync(impl_->fd) != 0 || !impl_->Place()) {
+        return false;
+    }
+    const bool closed = ::close(impl_->fd) == 0;
+    impl_->fd = -1;
+    const bool folderSynced =
+        impl_->folderSync == FolderSync::ByCaller ||
+        SyncFolderPath(impl_->folder.empty() ? std::string(".") : impl_->folder);
+    return closed && folderSynced;
 }
 
 }  // namespace platform

@@ -18,33 +18,42 @@ bool PathExists(const QString& path);
 // True when a file that holds at least one byte exists at the path.
 bool IsNonEmptyFile(const QString& path);
 
-// Creates one folder whose parent exists. Returns false when it could not be made.
+// Creates one folder whose parent exists, and flushes the parent to disk so that the new
+// folder survives a crash. Returns false when it could not be made.
 bool CreateFolder(const QString& path);
 
-// Creates the file anew and writes each line in code page 936 followed by CR LF; an earlier
-// file of that name stays whole until the new one takes its place. The file is not synced
-// to disk: a save calls SyncFolder once at its end. Returns false when the file could not
-// be created or written in full.
-bool WriteAnsiLines(const QString& path, const QStringList& lines);
+// Whether a replaced file's folder is flushed to disk with the file, or later by the caller.
+enum class FolderSync { WithFile, ByCaller };
 
-// Writes to disk everything written so far in the folder's file system, so that saved files
-// survive a crash. Returns false when the folder cannot be opened or the sync fails.
+// Creates the file anew and writes each line in code page 936 followed by CR LF, through a
+// ReplacingFile; in a folder that takes no new files, an existing writable file of that name
+// is written over instead. Returns false when the file could not be created, written in full
+// or flushed to disk.
+bool WriteAnsiLines(const QString& path, const QStringList& lines,
+                    FolderSync folderSync = FolderSync::WithFile);
+
+// Flushes the folder's own entries (the names of the files in it) to disk. Returns false when
+// the folder cannot be opened or flushed.
 bool SyncFolder(const QString& path);
 
 }  // namespace platform
 
 namespace platform {
 
-// A file of raw bytes written beside its destination and put in its place only by Commit,
-// so that an earlier file stays whole when the writing fails or is abandoned.
+// A file of raw bytes written as a file without a name (or, where the file system has none,
+// under a passing name beginning ".pagewren-") in the destination's folder, and given the
+// destination's name only by Commit: an earlier file there stays whole when the writing fails,
+// is abandoned or the process is killed, and nothing of an unnamed file is left. Opening it
+// first removes from the folder the passing names that ended runs of this program left.
 class ReplacingFile {
 public:
-    explicit ReplacingFile(const QString& path);
+    explicit ReplacingFile(const QString& path, FolderSync folderSync = FolderSync::WithFile);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-    // Starts the file. Returns false when it cannot be created beside the destination.
+    // Starts the file. Returns false, with errno set, when it cannot be created in the
+    // destination's folder or a folder stands at the destination.
     bool Open();
 
     // Appends the bytes. Returns false when they could not all be written.
@@ -53,7 +62,9 @@ public:
     // The number of bytes written so far.
     qint64 Position() const;
 
-    // Replaces the destination with what was written. Returns false when that fails.
+    // Flushes the file to disk, replaces the destination with it and, unless the caller
+    // flushes the folder itself, flushes the folder. Returns false when any of it fails; the
+    // earlier file is then unchanged unless only the folder's flush failed.
     bool Commit();
 
 private:

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -8,6 +11,7 @@
 
 #include "TestFiles.h"
 #include "platform/FileSystem.h"
+#include "platform/FileSystemLeftovers.h"
 
 namespace {
 
@@ -52,6 +56,28 @@ TEST_F(FileSystemTest, NothingButTheFileIsLeftBesideIt) {
               QFile::Permissions());
     EXPECT_TRUE(platform::SyncFolder(folder_.path()));
     EXPECT_FALSE(platform::SyncFolder(Path(QStringLiteral("no such folder"))));
+}
+
+TEST_F(FileSystemTest, LeftoversOfEndedRunsGoWhileThoseOfRunningOnesAndOthersStay) {
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(0);
+    }
+    waitpid(child, nullptr, 0);
+    const QString ended = QString::number(child);
+    const QString running = QString::number(getpid());
+    const QStringList names{"pagewren-doc-" + ended + "-aB3xYz",   "pagewren-doc-" + ended,
+                            "pagewren-doc-" + running + "-q1w2e3", "pagewren-doc-x",
+                            "pagewren-doc-" + ended + "x",         "other-" + ended};
+    for (const QString& name : names) {
+        ASSERT_TRUE(QDir().mkpath(Path(name + "/inner")));
+        ASSERT_TRUE(PutFileBytes(Path(name + "/inner/a.html"), "page"));
+    }
+    platform::RemoveLeftovers(folder_.path(), "pagewren-doc-");
+    QStringList staying = names.mid(2);
+    staying.sort();
+    EXPECT_EQ(QDir(folder_.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name),
+              staying);
 }
 
 TEST_F(FileSystemTest, FoldersAreMadeOneLevelAtATimeAndFoundWithOrWithoutASeparator) {
