@@ -1,6 +1,7 @@
 #include "backup/ArticleSave.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "app/SafeNames.h"
@@ -18,16 +19,17 @@
 
 namespace {
 
-// The window's pump, taking in the Word documents made during each slice of a wait.
+// The window's pump, taking in the files written and the Word documents made during each
+// slice of a wait.
 class ConvertingPump : public platform::EventPump {
 public:
-    ConvertingPump(platform::EventPump& window, WordDocQueue& wordDocs)
-        : window_(window), wordDocs_(wordDocs) {}
+    ConvertingPump(platform::EventPump& window, std::function<void()> takeIn)
+        : window_(window), takeIn_(std::move(takeIn)) {}
     void PumpFor(int maxMs) override {
         window_.PumpFor(maxMs);
         // A window closed during this slice must not get any further document.
         if (!window_.StopRequested()) {
-            wordDocs_.Poll();
+            takeIn_();
         }
     }
     bool StopRequested() const override { return window_.StopRequested(); }
@@ -35,7 +37,7 @@ public:
 
 private:
     platform::EventPump& window_;
-    WordDocQueue& wordDocs_;
+    std::function<void()> takeIn_;
 };
 
 // The list cells one article is saved from.
@@ -50,7 +52,10 @@ public:
     explicit SaveRun(ArticleWindowControls& controls)
         : controls_(controls),
           spaceFolder_(SpaceFolderPath(controls.AppFolder(), controls.Address())),
-          pump_(controls.Pump(), wordDocs_) {}
+          pump_(controls.Pump(), [this] {
+              TakeInWritten();
+              wordDocs_.Poll();
+          }) {}
 
     SaveOutcome Run() {
         controls_.SetSaveCaption(QStringLiteral("正在保存"));
@@ -63,18 +68,18 @@ public:
         if (format == QLatin1String("html")) {
             Walk(&SaveRun::SaveHtml, {QStringLiteral(".html")});
         } else if (format == QLatin1String("html & doc")) {
+            convertWritten_ = true;
             Walk(&SaveRun::SaveHtmlAndDoc, {QStringLiteral(".html"), QStringLiteral(".html.doc")});
             FinishWordDocs();
         } else if (format == QLatin1String("txt")) {
             Walk(&SaveRun::SaveText, {QStringLiteral(".txt")});
         }
-        // Files are written without a sync each; the end of the save makes them durable.
-        platform::SyncFolder(spaceFolder_);
         controls_.SetStatus(EndStatus());
         controls_.SetSaveEnabled(true);
         controls_.SetSaveCaption(QStringLiteral("保存文章"));
         controls_.SetFormatEnabled(true);
         platform::OpenFolder(spaceFolder_);
+        controls_.SaveEnded(outcome_);
         return outcome_;
     }
 
@@ -84,6 +89,7 @@ private:
     void Walk(Step save, const QStringList& extensions) {
         // The row count is taken once; the list stays as it is while a save runs.
         const int count = controls_.Articles().RowCount();
+        lastRow_ = count;
         for (int i = 1; i <= count; ++i) {
             const platform::ReportList& rows = controls_.Articles();
             const ArticleRow row{rows.Cell(i, 1), rows.Cell(i, 2), rows.Cell(i, 4)};
@@ -96,7 +102,21 @@ private:
                 ++outcome_.failed;
             }
         }
+        // Each file was flushed to disk as it was written; their folders are flushed once.
         outcome_.failed += files_.Finish();
+        TakeInWritten();
+    }
+
+    // Counts the files that could not be written and hands the .html files written for Word
+    // documents on to the converter.
+    void TakeInWritten() {
+        for (const platform::BackgroundWriter::Outcome& file : files_.TakeFinished()) {
+            if (!file.written) {
+                ++outcome_.failed;
+            } else if (convertWritten_) {
+                wordDocs_.Add(file.path);
+            }
+        }
     }
 
     bool SaveHtml(int i, const ArticleRow& row) {
@@ -109,17 +129,23 @@ private:
         return page.has_value();
     }
 
-    // The document is made in the background, mostly during this article's own pause.
+    // Documents are made in the background, many to one LibreOffice run, during the pauses;
+    // the last run starts at the last article, to end within its pause.
     bool SaveHtmlAndDoc(int i, const ArticleRow& row) {
         const std::optional<QString> page = FetchArticle(row.address);
-        const bool saved =
-            page && WriteArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page)});
-        if (saved) {
-            wordDocs_.Add(ArticlePath(i, row, QStringLiteral(".html")));
+        if (page) {
+            QueueArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page)});
         }
         Progress(i, QStringLiteral("篇文章为word文档(.doc)"));
+        if (i == lastRow_) {
+            outcome_.failed += files_.Finish();
+            TakeInWritten();
+            wordDocs_.ConvertWaiting();
+        } else {
+            TakeInWritten();
+        }
         Pause();
-        return saved;
+        return page.has_value();
     }
 
     // An article whose document LibreOffice could not make is not saved in full; one left
@@ -190,13 +216,6 @@ private:
                ArticleFileName(i, row.title, extension);
     }
 
-    // Writes the file at once, for LibreOffice to read it next. Returns false when the file
-    // could not be written.
-    bool WriteArticle(int i, const ArticleRow& row, const QString& extension,
-                      const QStringList& lines) {
-        return platform::WriteAnsiLines(PrepareFolder(i, row, extension), lines);
-    }
-
     // The file is written while the next article is fetched; its failure counts at the end.
     void QueueArticle(int i, const ArticleRow& row, const QString& extension, QStringList lines) {
         files_.WriteAnsiLines(PrepareFolder(i, row, extension), std::move(lines));
@@ -218,6 +237,8 @@ private:
     ArticleWindowControls& controls_;
     const QString spaceFolder_;
     SaveOutcome outcome_;
+    int lastRow_ = 0;
+    bool convertWritten_ = false;  // each .html written goes on to become a Word document
     // Files handed over before a stop are still written: their pages came in whole.
     platform::BackgroundWriter files_;
     // Ahead of the pump that polls it; a stopped save drops it and LibreOffice with it.

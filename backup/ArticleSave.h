@@ -9,6 +9,9 @@ struct SaveOutcome {
     int failed = 0;
     int skipped = 0;
     int withoutWordDoc = 0;
+
+    // Whether every article walked was saved in every file the format asks for.
+    bool AllSaved() const { return failed == 0 && withoutWordDoc == 0; }
 };
 
 // The "保存文章" run: requests the page of every row of the article list and writes it into
@@ -22,5 +25,5 @@ struct SaveOutcome {
 // a document. When the controls ask
 // for it, an article whose files are all there and not empty is neither requested nor waited for,
 // and counted apart. Throws platform::RunStopped when the pump asks the run to stop; no file is
-// written after that.
+// written after that. The controls are told the outcome when the save ends.
 SaveOutcome RunArticleSave(ArticleWindowControls& controls);

@@ -6,6 +6,7 @@ namespace platform {
 class EventPump;
 class ReportList;
 }  // namespace platform
+struct SaveOutcome;
 
 // What the catalogue and the save read and write on the article window; frmbackup
 // implements it over its controls and the CLI over plain values. Every text is read afresh
@@ -28,4 +29,6 @@ public:
     virtual QString AppFolder() const = 0;  // where the space folders are made
     // Whether the save leaves out articles whose files are already there (a resumed run).
     virtual bool SkipSaved() const { return false; }
+    // Told how a save went, once it has ended.
+    virtual void SaveEnded(const SaveOutcome&) {}
 };

@@ -6,10 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 
+#include "platform/BackgroundWriter.h"
+#include "platform/FileSystemLeftovers.h"
 #include "platform/Program.h"
 
 namespace {
@@ -94,23 +95,32 @@ bool WriteWrappedCopy(const QString& htmlPath, const QString& copyPath) {
     return copy.write(page) == page.size() && copy.flush();
 }
 
-// Replaces whatever file lies at the target. The document is written under a passing name
-// and renamed when whole, so that a process ended part way leaves no half document.
-bool PlaceDocument(const QString& madePath, const QString& target) {
+// The document LibreOffice made, or nothing when it cannot be read.
+std::optional<QByteArray> ReadMade(const QString& madePath) {
     QFile made(madePath);
     if (!made.open(QIODevice::ReadOnly)) {
-        return false;
+        return std::nullopt;
     }
-    const QByteArray document = made.readAll();
-    QSaveFile placed(target);
-    return made.error() == QFileDevice::NoError && placed.open(QIODevice::WriteOnly) &&
-           placed.write(document) == document.size() && placed.commit();
+    QByteArray document = made.readAll();
+    if (made.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    return document;
+}
+
+// The template of a new batch folder's name, after the folders and profiles that killed runs
+// left in the temporary folder are gone. The process number in the names tells them apart.
+QString BatchFolderTemplate() {
+    platform::RemoveLeftovers(QDir::tempPath(), QStringLiteral("pagewren-doc-"));
+    platform::RemoveLeftovers(QDir::tempPath(), QStringLiteral("pagewren-office-"));
+    return QDir::tempPath() + QStringLiteral("/pagewren-doc-") +
+           QString::number(static_cast<qint64>(getpid())) + QStringLiteral("-XXXXXX");
 }
 
 }  // namespace
 
 WordDocBatch::WordDocBatch(const QStringList& htmlPaths)
-    : htmlPaths_(htmlPaths), folder_(QDir::tempPath() + QStringLiteral("/pagewren-doc-XXXXXX")) {
+    : htmlPaths_(htmlPaths), folder_(BatchFolderTemplate()) {
     QStringList arguments{QStringLiteral("-env:UserInstallation=") + Profile().Url(),
                           QStringLiteral("--headless"),
                           QStringLiteral("--norestore"),
@@ -138,9 +148,9 @@ WordDocBatch::~WordDocBatch() {
     }
 }
 
-std::optional<QList<WordDocResult>> WordDocBatch::TakeIn() {
+std::optional<QList<WordDocResult>> WordDocBatch::TakeIn(platform::BackgroundWriter& placer) {
     if (!office_) {
-        return Results(WordDocResult::ConversionFailed);
+        return Results(WordDocResult::ConversionFailed, placer);
     }
     const std::optional<platform::ProgramRun> run = office_->Poll();
     if (!run) {
@@ -148,16 +158,16 @@ std::optional<QList<WordDocResult>> WordDocBatch::TakeIn() {
     }
     switch (run->outcome) {
         case platform::ProgramRun::Outcome::NotStarted:
-            return Results(WordDocResult::NoConverter);
+            return Results(WordDocResult::NoConverter, placer);
         case platform::ProgramRun::Outcome::TimedOut:
             Profile().Discard();
-            return Results(WordDocResult::TimedOut);
+            return Results(WordDocResult::TimedOut, placer);
         case platform::ProgramRun::Outcome::Finished:
             break;
     }
     // LibreOffice goes on after a page it cannot convert and ends with status 0 all the same;
     // the files tell which were made.
-    return Results(WordDocResult::ConversionFailed);
+    return Results(WordDocResult::ConversionFailed, placer);
 }
 
 QString WordDocBatch::CopyPath(int index) const {
@@ -169,17 +179,20 @@ QString WordDocBatch::MadePath(int index) const {
                             QStringLiteral(".doc"));
 }
 
-QList<WordDocResult> WordDocBatch::Results(WordDocResult missing) const {
+QList<WordDocResult> WordDocBatch::Results(WordDocResult missing,
+                                           platform::BackgroundWriter& placer) const {
     QList<WordDocResult> results;
     for (qsizetype i = 0; i < htmlPaths_.size(); ++i) {
-        if (!copied_[i]) {
-            results << WordDocResult::ConversionFailed;
-        } else if (QFile::exists(MadePath(i)) &&
-                   PlaceDocument(MadePath(i), htmlPaths_[i] + QStringLiteral(".doc"))) {
-            results << WordDocResult::Made;
-        } else {
-            results << missing;
+        std::optional<QByteArray> document;
+        if (copied_[i] && QFile::exists(MadePath(i))) {
+            document = ReadMade(MadePath(i));
         }
+        if (document) {
+            placer.WriteBytes(htmlPaths_[i] + QStringLiteral(".doc"), std::move(*document));
+        }
+        results << (document     ? WordDocResult::Made
+                    : copied_[i] ? missing
+                                 : WordDocResult::ConversionFailed);
     }
     return results;
 }

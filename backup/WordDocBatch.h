@@ -9,7 +9,8 @@
 
 namespace platform {
 class BackgroundProgram;
-}
+class BackgroundWriter;
+}  // namespace platform
 
 // One LibreOffice run converting several article files at once, in the background, into a
 // folder of its own. Dropping it before it ended stops LibreOffice and places no document.
@@ -22,14 +23,15 @@ public:
     WordDocBatch(const WordDocBatch&) = delete;
     WordDocBatch& operator=(const WordDocBatch&) = delete;
 
-    // Once LibreOffice has ended, places each made document beside its article and returns
-    // every article's result in the order given; nothing while LibreOffice still runs.
-    std::optional<QList<WordDocResult>> TakeIn();
+    // Once LibreOffice has ended, hands each made document to the placer, to go beside its
+    // article, and returns every article's result in the order given (Made for a document
+    // handed over); nothing while LibreOffice still runs.
+    std::optional<QList<WordDocResult>> TakeIn(platform::BackgroundWriter& placer);
 
 private:
     QString CopyPath(int index) const;
     QString MadePath(int index) const;
-    QList<WordDocResult> Results(WordDocResult missing) const;
+    QList<WordDocResult> Results(WordDocResult missing, platform::BackgroundWriter& placer) const;
 
     QStringList htmlPaths_;
     QTemporaryDir folder_;

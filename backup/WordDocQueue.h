@@ -8,14 +8,16 @@
 #include "backup/modchange.h"
 
 namespace platform {
+class BackgroundWriter;
 class EventPump;
-}
+}  // namespace platform
 class WordDocBatch;
 
-// Articles waiting for their Word documents. One headless LibreOffice run converts every
-// article waiting when it starts, in the background, so that its start costs only the wait it
-// overlaps; each document is placed beside its article (the .html path + ".doc") once its run
-// has ended. Dropping the queue stops a running conversion and places none of its documents.
+// Articles waiting for their Word documents. One headless LibreOffice run converts many waiting
+// articles at once, in the background, so that its start of about a second is spread over
+// them; each document is placed beside its article (the .html path + ".doc") once its run has
+// ended, written and flushed to disk on a thread of its own. Dropping the queue stops a running
+// conversion and places none of its documents.
 class WordDocQueue {
 public:
     WordDocQueue();
@@ -23,15 +25,20 @@ public:
     WordDocQueue(const WordDocQueue&) = delete;
     WordDocQueue& operator=(const WordDocQueue&) = delete;
 
-    // Queues the article file at htmlPath (markup in code page 936); starts a conversion only
-    // when many are waiting, so that a run without waits converts them together.
+    // Queues the article file at htmlPath (markup in code page 936); a conversion starts once
+    // enough articles wait to be worth a start of LibreOffice.
     void Add(const QString& htmlPath);
 
-    // Takes in a conversion that has ended and starts one for whatever waits; never blocks.
+    // Takes in a conversion that has ended and starts one when enough articles wait; never
+    // blocks.
     void Poll();
 
-    // Converts everything still queued, handling events meanwhile. Throws
-    // platform::RunStopped, with LibreOffice ended, when the pump asks the run to stop.
+    // No more articles are coming soon: whatever waits is converted without waiting for more.
+    void ConvertWaiting();
+
+    // Converts everything still queued, handling events meanwhile, and flushes the documents'
+    // folders to disk. Throws platform::RunStopped, with LibreOffice ended, when the pump asks
+    // the run to stop.
     void Finish(platform::EventPump& pump);
 
     // How many of the queued articles have ended the given way so far.
@@ -39,11 +46,15 @@ public:
 
 private:
     void TakeInEnded();
+    void TakeInPlaced();
     void StartBatch();
     void Record(WordDocResult result, int articles = 1);
 
     QStringList waiting_;
+    // Ahead of the runs it serves, so that it outlives them and places what they handed over.
+    std::unique_ptr<platform::BackgroundWriter> placer_;
     std::unique_ptr<WordDocBatch> running_;
+    bool convertNow_ = false;
     bool noConverter_ = false;
     std::array<int, 4> counts_{};
 };

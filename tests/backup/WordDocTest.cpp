@@ -77,6 +77,24 @@ QString HangingOffice(const QTemporaryDir& folder, const QString& pidFile) {
     return folder.path() + ":" + qgetenv("PATH");
 }
 
+// A folder holding a stand-in "soffice" that notes each start in startLog and "converts" each
+// page by copying it, as LibreOffice names its output.
+QString CopyingOffice(const QTemporaryDir& folder, const QString& startLog) {
+    const QString script = folder.filePath("soffice");
+    QFile file(script);
+    file.open(QIODevice::WriteOnly);
+    file.write(("#!/bin/sh\necho start >> '" + startLog +
+                "'\nout=; take=\nfor a in \"$@\"; do\n"
+                "  if [ -n \"$take\" ]; then out=$a; take=; continue; fi\n"
+                "  case $a in --outdir) take=1 ;; *.html) mkdir -p \"$out\";"
+                " cp \"$a\" \"$out/$(basename \"$a\" .html).doc\" ;; esac\n"
+                "done\n")
+                   .toLocal8Bit());
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    return folder.path() + ":" + qgetenv("PATH");
+}
+
 class WordDocTest : public ::testing::Test {
 protected:
     WordDocTest() {
@@ -142,6 +160,32 @@ TEST_F(WordDocTest, EveryArticleOfTheSpaceGetsItsOwnDocumentAndOneThatCannotBePl
     EXPECT_EQ(window_.Status(), "保存完毕！其中 1 篇文章保存失败");
 }
 
+TEST_F(WordDocTest, PausedSaveStartsLibreOfficeOncePerManyArticlesAndEndsWithEveryDocument) {
+    QTemporaryDir fake;
+    const QString startLog = fake.filePath("starts");
+    const QString path = CopyingOffice(fake, startLog);
+    window_.pump.pace = 0.01;
+    const int articles = 45;
+    for (int i = 0; i < articles / 3; ++i) {
+        AddThreeArticles(window_);
+    }
+    WithPath(path, [&] { RunArticleSave(window_); });
+    EXPECT_EQ(window_.Status(), "保存完毕！");
+    // Forty to a run, the last run started at the last article.
+    QFile starts(startLog);
+    ASSERT_TRUE(starts.open(QIODevice::ReadOnly));
+    EXPECT_EQ(starts.readAll().count('\n'), 2);
+    const QStringList pages = Files(".html");
+    ASSERT_EQ(pages.size(), articles);
+    for (const QString& page : pages) {
+        QFile html(page);
+        QFile doc(page + ".doc");
+        ASSERT_TRUE(html.open(QIODevice::ReadOnly) && doc.open(QIODevice::ReadOnly))
+            << page.toStdString();
+        EXPECT_TRUE(doc.readAll().contains(html.readAll())) << page.toStdString();
+    }
+}
+
 TEST_F(WordDocTest, WithoutLibreOfficeTheHtmlFilesStayAndOnlyTheMissingDocumentsAreReported) {
     AddThreeArticles(window_);
     QTemporaryDir empty;
@@ -173,8 +217,8 @@ TEST_F(WordDocTest, ClosedWindowOrInterruptLeavesNoLibreOfficeAndNoDocument) {
     QFile::remove(pidFile);
     QProcess cli;
     WithPath(path, [&] {
-        cli.start(PAGEWREN_CLI_PATH, {"--app-dir", app_.Path(), "--pace", "1", "articles", kSample,
-                                      "--wait", "0", "--save", "html & doc"});
+        cli.start(PAGEWREN_CLI_PATH, {"--app-dir", app_.Path(), "--pace", "0.05", "articles",
+                                      kSample, "--wait", "0", "--save", "html & doc"});
     });
     for (int i = 0; i < 1500 && NotedPid(pidFile) == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
