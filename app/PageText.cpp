@@ -12,6 +12,10 @@ constexpr std::size_t kRememberedSearches = 16;
 PageText::PageText(QString text) : text_(std::move(text)) {}
 
 QString PageText::Cut(const QString& startMarker, const QString& endMarker) const {
+    return Cut(startMarker, endMarker, 0);
+}
+
+QString PageText::Cut(const QString& startMarker, const QString& endMarker, int limit) const {
     // Positions are 1-based and relative to the front; an absent start marker leaves s at 0,
     // so the cut starts at L, the marker's length.
     const qsizetype size = text_.size() - front_;
@@ -22,15 +26,30 @@ QString PageText::Cut(const QString& startMarker, const QString& endMarker) cons
     }
     const qsizetype found = Find(endMarker, front_ + b - 1);
     const qsizetype e = found < 0 ? 0 : found - front_ + 1;
-    if (e - b < 0) {
+    // The cut holds positions b to e - 1.
+    if (e - b < 0 || (limit > 0 && e > limit)) {
         return {};
     }
     return text_.mid(front_ + b - 1, e - b);
 }
 
 int PageText::PositionOf(const QString& marker) const {
-    const qsizetype found = Find(marker, front_);
+    return PositionOf(marker, 1);
+}
+
+int PageText::PositionOf(const QString& marker, int from) const {
+    const qsizetype found = Find(marker, front_ + std::max(from, 1) - 1);
     return found < 0 ? 0 : static_cast<int>(found - front_ + 1);
+}
+
+bool PageText::FirstFoundAt(const QString& text, int position) const {
+    const QStringView rest = Rest();
+    for (int at = 1; at <= position; ++at) {
+        if (rest.mid(at - 1).startsWith(text)) {
+            return at == position;
+        }
+    }
+    return false;
 }
 
 void PageText::DropFront(int count) {

@@ -16,8 +16,21 @@ public:
     // CutBetween on the text that remains.
     QString Cut(const QString& startMarker, const QString& endMarker) const;
 
+    // CutBetween on the text that remains, except that a cut that would run past `limit` (a
+    // 1-based position in what remains; 0 for no limit) is empty: a field of one entry never
+    // runs into the next, so that the cuts of a walk copy no more than the page holds.
+    QString Cut(const QString& startMarker, const QString& endMarker, int limit) const;
+
     // The 1-based position of the marker in the text that remains, 0 when it does not occur.
     int PositionOf(const QString& marker) const;
+
+    // The 1-based position of the first occurrence of the marker at or after the 1-based
+    // position `from` of what remains, 0 when there is none.
+    int PositionOf(const QString& marker, int from) const;
+
+    // Whether PositionOf(text) would be `position`, found by comparing the text with what
+    // remains at positions 1 to `position` only, however long the text.
+    bool FirstFoundAt(const QString& text, int position) const;
 
     bool Contains(const QString& marker) const { return PositionOf(marker) > 0; }
 

@@ -11,7 +11,7 @@ constexpr int kTakenAddressPosition = 6;
 }  // namespace
 
 QString PlaylistWalk::Next() {
-    QString address = playlist_.Cut(kSongStart, kSongEnd);
+    const QString address = FrontAddress();
     playlist_.DropFront(playlist_.PositionOf(kSongStart));
     return address;
 }
@@ -23,6 +23,13 @@ bool PlaylistWalk::AnotherEntryFollows() const {
         return false;
     }
     // An entry without an address is an entry all the same; the songs after it are listed.
-    const QString next = playlist_.Cut(kSongStart, kSongEnd);
-    return next.isEmpty() || playlist_.PositionOf(next) != kTakenAddressPosition;
+    const QString next = FrontAddress();
+    return next.isEmpty() || !playlist_.FirstFoundAt(next, kTakenAddressPosition);
+}
+
+QString PlaylistWalk::FrontAddress() const {
+    // An address never runs into the entry after it, however far away its end marker is.
+    const int entry = playlist_.PositionOf(kSongStart);
+    const int nextEntry = entry > 0 ? playlist_.PositionOf(kSongStart, entry + 1) : 0;
+    return playlist_.Cut(kSongStart, kSongEnd, nextEntry);
 }

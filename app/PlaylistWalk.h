@@ -23,5 +23,8 @@ public:
     QStringView Rest() const { return playlist_.Rest(); }
 
 private:
+    // The address of the entry at the front, cut no further than the next entry's start.
+    QString FrontAddress() const;
+
     PageText playlist_;
 };

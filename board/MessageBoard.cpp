@@ -54,8 +54,10 @@ private:
         const QString first = FetchBoardPage(0);
         if (messages <= kMessagesPerPage) {
             // All messages are taken from page 0, as many as the profile counts.
+            // Once no message is left, a further step would only repeat what the cuts give
+            // on the rest of the page: as many junk rows as the count is off.
             if (messages > 0 && ReadPage(first)) {
-                for (int i = 0; i < messages; ++i) {
+                for (int i = 0; i < messages && page_.HoldsAMessage(); ++i) {
                     MessageStep();
                     Progress(QStringLiteral("条留言"));
                 }
@@ -91,20 +93,18 @@ private:
         return false;
     }
 
-    // Lists the messages of the page text, at least one row. A page text that no longer
-    // shortens would give the same row forever, so the walk ends there too.
+    // Lists the messages of a page that holds one, at least one row. The walk ends where
+    // the number cut says so, and where no message is left to take, which a page text that
+    // no longer shortens would otherwise repeat forever.
     void WalkPage() {
-        for (;;) {
-            const bool movedOn = MessageStep();
+        do {
+            MessageStep();
             Progress(QStringLiteral("留言"));
-            if (!movedOn || !page_.AnotherMessageFollows()) {
-                return;
-            }
-        }
+        } while (page_.AnotherMessageFollows() && page_.HoldsAMessage());
     }
 
-    // Adds one row from the page text; returns false when the text could not move on.
-    bool MessageStep() {
+    // Adds one row from the page text, which holds a message.
+    void MessageStep() {
         platform::ReportList& rows = controls_.Records();
         const BoardMessage message = page_.Next();
         const int row = rows.AddNumberedRow();
@@ -112,7 +112,6 @@ private:
         rows.SetCell(row, 2, message.author);
         rows.SetCell(row, 3, message.time);
         rows.SetCell(row, 4, message.text);
-        return message.movedOn;
     }
 
     void Progress(const QString& ending) {

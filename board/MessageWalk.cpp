@@ -19,14 +19,14 @@ constexpr int kNumberPositionPastTheEnd = 4;
 }  // namespace
 
 BoardMessage MessageWalk::Next() {
-    BoardMessage message;
-    message.number = page_.Cut(kNumberStart, kNumberEnd);
-    message.author = page_.Cut(kAuthorStart, kAuthorEnd);
-    message.time = page_.Cut(kTimeStart, kTimeEnd);
-    message.text = page_.Cut(kTextStart, kTextEnd);
     const int content = page_.PositionOf(kTextStart);
+    const int nextContent = content > 0 ? page_.PositionOf(kTextStart, content + 1) : 0;
+    BoardMessage message;
+    message.number = page_.Cut(kNumberStart, kNumberEnd, content);
+    message.author = page_.Cut(kAuthorStart, kAuthorEnd, content);
+    message.time = page_.Cut(kTimeStart, kTimeEnd, content);
+    message.text = page_.Cut(kTextStart, kTextEnd, nextContent);
     page_.DropFront(content);
-    message.movedOn = content > 0;
     return message;
 }
 
@@ -35,5 +35,7 @@ bool MessageWalk::HoldsAMessage() const {
 }
 
 bool MessageWalk::AnotherMessageFollows() const {
-    return page_.PositionOf(page_.Cut(kNumberStart, kNumberEnd)) != kNumberPositionPastTheEnd;
+    // The number as the next step would cut it.
+    const QString number = page_.Cut(kNumberStart, kNumberEnd, page_.PositionOf(kTextStart));
+    return !page_.FirstFoundAt(number, kNumberPositionPastTheEnd);
 }

@@ -10,7 +10,6 @@ struct BoardMessage {
     QString author;
     QString time;
     QString text;
-    bool movedOn = false;  // false when the page had no message content to move past
 };
 
 // Walks the messages of one message-board page text.
@@ -20,7 +19,9 @@ public:
     explicit MessageWalk(const QString& page) : page_(page) {}
 
     // Cuts the message at the front of the page text, then drops the text up to the
-    // message's content; without a content marker the text stays as it was.
+    // message's content; without a content marker the text stays as it was. The number,
+    // author and time end before the message's content, and the text before the next
+    // message's content, or they are empty: no field runs into another message.
     BoardMessage Next();
 
     // Whether a message remains to be taken: its content marker is still in the page text.

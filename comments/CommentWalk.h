@@ -18,7 +18,8 @@ public:
     explicit CommentWalk(const QString& resultPage);
 
     // Cuts the comment at the front of the section, then drops the section up to the
-    // commenter just taken; without a commenter the section stays as it was.
+    // commenter just taken; without a commenter the section stays as it was. A field that
+    // would run into the next comment is empty.
     ArticleComment Next();
 
     // Whether another comment follows: whether an article title can still be cut.
@@ -28,7 +29,8 @@ public:
     QStringView Rest() const { return section_.Rest(); }
 
 private:
-    QString CommenterName() const;
+    // The commenter's name, cut no further than `limit` (0: the end of the section).
+    QString CommenterName(int limit) const;
 
     PageText section_;
 };

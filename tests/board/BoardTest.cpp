@@ -89,7 +89,7 @@ TEST_F(BoardTest, PagesWithoutMessagesAreUnreadAndFailedPagesAreCounted) {
     for (const Case& c :
          {Case{"abc", "5%\">1</td>", 0, 2, 0}, Case{"3", "none", 0, 2, 1},
           Case{"120", "none", 0, 5, 3},  // three pages without a message
-          Case{"51", "name='cmtcontent'>a</div>name='cmtcontent'>b</div>", 6, 4, 0}}) {
+          Case{"51", "name='cmtcontent'>a</div>name='cmtcontent'>b</div>", 4, 4, 0}}) {
         sim_.Server().SetPage("/odd/profile", "个人档案 留言(<b>" + c.count + "</b>条");
         for (const char* k : {"0", "1", "2"}) {
             sim_.Server().SetPage(std::string("/odd/board/index/") + k, c.page);
@@ -179,6 +179,25 @@ TEST_F(BoardTest, NoSpaceOrNoPageReadWritesNothingAndFails) {
         EXPECT_EQ(FinalLabels(JsonLines(result.out)).at("lblmsg"), status) << space;
         EXPECT_EQ(app.Files(), QStringList{}) << space;
     }
+}
+
+// Messages whose end markers are all missing but one at the very end: each field would run to
+// the end of the page, and the page's size would be saved once per message.
+TEST_F(BoardTest, APageWithOneFarEndMarkerIsSavedAtNoMoreThanItsSize) {
+    std::string page;
+    for (int i = 0; i < 300; ++i) {
+        page += "<td width=\"5%\">" + std::to_string(i) +
+                " \" rename=\"a\" repid=\" date\">t <div name='cmtcontent'>m" + std::to_string(i);
+    }
+    page += "</td>| <a href</div>";
+    sim_.Server().SetPage("/odd/profile", "个人档案 留言(<b>300</b>条");
+    sim_.Server().SetPage("/odd/board/index/0", page);
+    Retrieve("http://hi.baidu.com/odd");
+    ASSERT_EQ(window_.rows.RowCount(), 300);
+    EXPECT_EQ(window_.Row(1), (QStringList{"1", "", "a", "", ""}));
+    EXPECT_EQ(window_.Row(300), (QStringList{"300", "", "a", "", "m299</td>| <a href"}));
+    EXPECT_TRUE(RunBoardSave(window_));
+    EXPECT_LT(app_.Read("odd/留言版.htm").size(), 2 * page.size());
 }
 
 TEST_F(BoardTest, CliListsTheBoardAndSavesIt) {

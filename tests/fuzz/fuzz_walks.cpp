@@ -1,6 +1,8 @@
 // Walks the input as every kind of page the runs walk, with the loops the runs use, and stops
-// at once when a step that promised to move on did not: a walk must end whatever the page
-// holds. Input: the page text in UTF-8.
+// at once when a step that promised to move on did not, or when the rows of a playlist, board
+// or comment page hold more than four times the page's own characters: a walk must end
+// whatever the page holds, and cost no more than the page's size. Input: the page text in
+// UTF-8.
 #include <QString>
 #include <algorithm>
 #include <cstddef>
@@ -16,6 +18,8 @@ namespace {
 
 // The catalogue takes at most this many entries from a listing page (a 16-bit count).
 constexpr int kMaxPerPage = 32767;
+// How much larger than the page its rows may grow.
+constexpr qsizetype kMaxGrowth = 4;
 
 void Shortened(qsizetype before, qsizetype after) {
     if (after >= before) {
@@ -23,21 +27,61 @@ void Shortened(qsizetype before, qsizetype after) {
     }
 }
 
+// Adds up the characters of the rows a walk gives and traps once they pass the bound.
+class RowSize {
+public:
+    explicit RowSize(const QString& page) : bound_(kMaxGrowth * page.size()) {}
+
+    void Add(const QString& cell) {
+        total_ += cell.size();
+        if (total_ > bound_) {
+            __builtin_trap();
+        }
+    }
+
+private:
+    qsizetype bound_;
+    qsizetype total_ = 0;
+};
+
 void WalkPlaylist(const QString& page) {
+    RowSize rows(page);
     PlaylistWalk walk(page);
-    walk.Next();
+    rows.Add(walk.Next());
     while (walk.AnotherEntryFollows()) {
         const qsizetype before = walk.Rest().size();
-        walk.Next();
+        rows.Add(walk.Next());
         Shortened(before, walk.Rest().size());
     }
 }
 
-template <typename Walk, typename Follows>
-void WalkUntilItStops(Walk walk, Follows anotherFollows) {
+// As the board run takes messages: while one is left, up to 50 from page 0 for a small
+// count, and while the number cut says another follows on the other pages; the steps of the
+// latter are the first steps of the former.
+void WalkBoardPage(const QString& page) {
+    RowSize rows(page);
+    MessageWalk walk(page);
+    while (walk.HoldsAMessage()) {
+        const qsizetype before = walk.Rest().size();
+        const BoardMessage message = walk.Next();
+        for (const QString* cell :
+             {&message.number, &message.author, &message.time, &message.text}) {
+            rows.Add(*cell);
+        }
+        Shortened(before, walk.Rest().size());
+    }
+}
+
+void WalkCommentPage(const QString& page) {
+    RowSize rows(page);
+    CommentWalk walk(page);
     for (;;) {
         const qsizetype before = walk.Rest().size();
-        if (!walk.Next().movedOn || !anotherFollows(walk)) {
+        const ArticleComment comment = walk.Next();
+        for (const QString* cell : {&comment.title, &comment.text, &comment.commenter}) {
+            rows.Add(*cell);
+        }
+        if (!comment.movedOn || !walk.AnotherCommentFollows()) {
             return;
         }
         Shortened(before, walk.Rest().size());
@@ -53,7 +97,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < categories.Count(); ++i) {
         categories.Next();
     }
-    WalkPlaylist(page);
     // Past the point where a section stops shrinking every step repeats the one before.
     const int steps = static_cast<int>(std::min<qsizetype>(kMaxPerPage, page.size() + 2));
     for (ListingForm form : {ListingForm::Single, ListingForm::Paged}) {
@@ -62,9 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             listing.Next();
         }
     }
-    WalkUntilItStops(MessageWalk(page),
-                     [](const MessageWalk& w) { return w.AnotherMessageFollows(); });
-    WalkUntilItStops(CommentWalk(page),
-                     [](const CommentWalk& w) { return w.AnotherCommentFollows(); });
+    WalkPlaylist(page);
+    WalkBoardPage(page);
+    WalkCommentPage(page);
     return 0;
 }
