@@ -2,6 +2,7 @@
 
 #include "app/Captions.h"
 #include "backup/ArticleCatalogue.h"
+#include "backup/ArticleSave.h"
 #include "backup/ArticleWindowControls.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
@@ -46,6 +47,10 @@ public:
     void SetFormatEnabled(bool) override {}
     platform::EventPump& Pump() override { return run_.pump; }
     QString AppFolder() const override { return run_.options.appFolder; }
+    void SaveEnded(const SaveOutcome& outcome) override { saveFailed_ = !outcome.AllSaved(); }
+
+    // Whether a save ran and some article of it was not saved in full.
+    bool SaveFailed() const { return saveFailed_; }
 
 private:
     CliRun& run_;
@@ -53,6 +58,7 @@ private:
     platform::ReportList& categories_;
     platform::ReportList& articles_;
     QString status_ = kWaitingCaption;
+    bool saveFailed_ = false;
 };
 
 }  // namespace
@@ -78,5 +84,5 @@ int RunArticlesCommand(CliRun& run) {
     }
     HeadlessArticleWindow window(run, std::move(choices));
     const CatalogueOutcome outcome = RunArticleCatalogue(window);
-    return outcome.spaceMissing || outcome.unreadPages > 0 ? kRunFailed : 0;
+    return outcome.spaceMissing || outcome.unreadPages > 0 || window.SaveFailed() ? kRunFailed : 0;
 }
