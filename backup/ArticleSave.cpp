@@ -16,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ReportList.h"
 #include "platform/Shell.h"
+#include "reading/SaveNotes.h"
 
 namespace {
 
@@ -74,6 +75,8 @@ public:
         } else if (format == QLatin1String("txt")) {
             Walk(&SaveRun::SaveText, {QStringLiteral(".txt")});
         }
+        NoteArticleSave(controls_.AppFolder(), controls_.Address(), format, controls_.Articles(),
+                        noted_);
         controls_.SetStatus(EndStatus());
         controls_.SetSaveEnabled(true);
         controls_.SetSaveCaption(QStringLiteral("保存文章"));
@@ -95,12 +98,15 @@ private:
             const ArticleRow row{rows.Cell(i, 1), rows.Cell(i, 2), rows.Cell(i, 4)};
             if (controls_.SkipSaved() && IsSaved(i, row, extensions)) {
                 ++outcome_.skipped;
+                noted_.push_back(RowOutcome::Skipped);
                 continue;
             }
             ++outcome_.articles;
-            if (!(this->*save)(i, row)) {
+            const bool saved = (this->*save)(i, row);
+            if (!saved) {
                 ++outcome_.failed;
             }
+            noted_.push_back(saved ? RowOutcome::Saved : RowOutcome::Failed);
         }
         // Each file was flushed to disk as it was written; their folders are flushed once.
         outcome_.failed += files_.Finish();
@@ -237,6 +243,7 @@ private:
     ArticleWindowControls& controls_;
     const QString spaceFolder_;
     SaveOutcome outcome_;
+    std::vector<RowOutcome> noted_;  // what became of each row walked, for the save record
     int lastRow_ = 0;
     bool convertWritten_ = false;  // each .html written goes on to become a Word document
     // Files handed over before a stop are still written: their pages came in whole.
