@@ -105,7 +105,7 @@ TEST_F(CatalogueTest, FailedArticleRequestKeepsThePreviousTitle) {
         << window_.Status().toStdString();
 }
 
-TEST_F(CatalogueTest, ShortAddressOrUnknownSpaceListsNothing) {
+TEST_F(CatalogueTest, ShortAddressOrMissingSpaceListsNothing) {
     Catalogue(QStringLiteral("http://hi.baidu.com"));
     EXPECT_TRUE(sim_.Requests().empty());
     EXPECT_TRUE(window_.statuses.isEmpty());
@@ -113,7 +113,8 @@ TEST_F(CatalogueTest, ShortAddressOrUnknownSpaceListsNothing) {
     Catalogue(QStringLiteral("http://hi.baidu.com/nosuchwren"));
     EXPECT_EQ(sim_.Requests().size(), 1u);
     EXPECT_EQ(window_.categories.RowCount(), 0);
-    EXPECT_EQ(window_.Status(), "您的空间共0文章分类，共0篇文章，其中 1 个页面读取失败");
+    // The service's error page is no empty space.
+    EXPECT_EQ(window_.Status(), "您的百度空间不存在！！");
 }
 
 TEST(CatalogueRate, WrittenWithAtMostTwoDecimalsAndAlwaysThePoint) {
