@@ -2,6 +2,9 @@
 
 #include <QString>
 
+// The save record, in the space folder.
+inline const QString kSaveRecordName = QStringLiteral("保存记录.json");
+
 // The start page of the reading copy, in the space folder.
 inline const QString kStartPageName = QStringLiteral("index.html");
 

@@ -4,10 +4,9 @@
 
 #include "platform/FileSystem.h"
 #include "platform/StagedFolder.h"
+#include "reading/ReadingNames.h"
 
 using nlohmann::json;
-
-const QString kSaveRecordName = QStringLiteral("保存记录.json");
 
 namespace {
 

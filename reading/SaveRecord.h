@@ -61,9 +61,6 @@ struct SaveRecord {
     std::map<QString, RecordedFileSave> files;  // by file name
 };
 
-// The record's file name in the space folder.
-extern const QString kSaveRecordName;
-
 // The record kept in the space folder, or nothing when there is none or it cannot be read
 // (a space saved by an earlier version, a damaged file).
 std::optional<SaveRecord> LoadSaveRecord(const QString& spaceFolder);

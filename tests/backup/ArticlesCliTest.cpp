@@ -42,6 +42,17 @@ QStringList Entries(const QString& folder) {
     return entries;
 }
 
+// The saved articles' .html files beneath the folder, less the reading copy's pages.
+QStringList SavedPages(const QString& folder) {
+    QStringList pages;
+    for (const QString& entry : Entries(folder).filter(".html")) {
+        if (!entry.contains(kReadingFolderName) && !entry.endsWith("/" + kStartPageName)) {
+            pages << entry;
+        }
+    }
+    return pages;
+}
+
 QStringList PassingFiles(const QString& folder) {
     return Entries(folder).filter("/.pagewren-");
 }
@@ -76,7 +87,7 @@ TEST(ArticlesCli, DefaultSpaceSavesWholeBesideTheProgramAndItsSettings) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.out.find("Label2: 保存完毕！\n"), std::string::npos) << result.out;
     const QString folder = app.Path() + "/" + SpaceFolderName(kSample);
-    EXPECT_EQ(Entries(folder).filter(".html").size(), 17);
+    EXPECT_EQ(SavedPages(folder).size(), 17);
     EXPECT_EQ(app.Read("pagewren"), "not a space folder");
 }
 
@@ -126,7 +137,7 @@ TEST(ArticlesCli, KilledSavesLeaveNoPassingFileAndTheNextSaveRemovesWhatEndedRun
         cli.setStandardErrorFile(QProcess::nullDevice());
         cli.start(PAGEWREN_CLI_PATH, save);
         ASSERT_TRUE(cli.waitForStarted());
-        for (int i = 0; i < 6000 && Entries(space).filter(".html").size() < written; ++i) {
+        for (int i = 0; i < 6000 && SavedPages(space).size() < written; ++i) {
             ASSERT_FALSE(cli.waitForFinished(5)) << "the save ended before it was killed";
         }
         kill(static_cast<pid_t>(cli.processId()), SIGKILL);
@@ -160,7 +171,7 @@ TEST(ArticlesCli, KilledSavesLeaveNoPassingFileAndTheNextSaveRemovesWhatEndedRun
     ASSERT_TRUE(cli.waitForFinished(120000));
     EXPECT_EQ(cli.exitCode(), 0);
     EXPECT_EQ(PassingFiles(app.Path()), QStringList{live});
-    const QStringList pages = Entries(space).filter(".html");
+    const QStringList pages = SavedPages(space);
     EXPECT_EQ(pages.size(), 1000);
     for (const QString& page : pages) {
         QFile file(page);

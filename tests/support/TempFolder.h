@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string>
 
+#include "reading/ReadingNames.h"
+
 // A fresh application folder for one test, removed afterwards.
 class TempFolder {
 public:
@@ -22,12 +24,18 @@ public:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-    // Every file beneath the folder, as sorted paths relative to it.
+    // Every file beneath the folder, as sorted paths relative to it, less the reading copy and
+    // the save record that every save writes beside what it saved.
     QStringList Files() const {
         QStringList files;
         QDirIterator it(Path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext()) {
-            files << QDir(Path()).relativeFilePath(it.next());
+            const QString file = QDir(Path()).relativeFilePath(it.next());
+            const QString name = file.section(QChar('/'), -1);
+            if (!file.contains(kReadingFolderName) && name != kStartPageName &&
+                name != kSaveRecordName) {
+                files << file;
+            }
         }
         files.sort();
         return files;
