@@ -4,15 +4,19 @@
 #     save at pace 0 beside wget fetching the very same addresses, in the same order, through
 #     the same simulator: requests per second of both and their ratio, processor time of both,
 #     pagewren's peak memory, and the time per article at each size;
-#  2. the time per article of the "html & doc" save (DOC_ARTICLES articles, default 20) and
+#  2. the html save of the 17-article sample with DIRTY_MB (default 512) of unrelated data not
+#     yet on disk, beside the same save without it and what flushing the whole file system
+#     (sync -f, as syncfs does) costs with that data waiting: the save flushes only its files;
+#  3. the time per article of the "html & doc" save (DOC_ARTICLES articles, default 20) and
 #     how much of it is LibreOffice starting and stopping.
 # Usage: BUILD_DIR=build-release scripts/bench_articles.sh   (needs pagewren-cli, spacesim, wget)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD_DIR=${BUILD_DIR:-build}
-SIZES=${SIZES:-2000 20000}
+SIZES=${SIZES-2000 20000}
 DOC_ARTICLES=${DOC_ARTICLES:-20}
+DIRTY_MB=${DIRTY_MB:-512}
 cli="$BUILD_DIR/cli/pagewren-cli"
 [ -x "$cli" ] || { echo "no $cli: build pagewren-cli first" >&2; exit 1; }
 command -v wget >/dev/null || { echo "wget is the yardstick: install it first" >&2; exit 1; }
@@ -27,6 +31,7 @@ work=$(mktemp -d)
 trap 'kill $sim_pid 2>/dev/null; rm -f "$sim_log"; rm -rf "$work"' EXIT
 
 REPEAT=${REPEAT:-3}
+REPEAT_ALL=$REPEAT
 
 # timed NAME COMMAND...: runs the command REPEAT times and keeps the fastest run, since other
 # work on the machine only ever slows a run down; sets wall, cpu (user + system seconds) and
@@ -56,7 +61,8 @@ run() {
         "http://hi.baidu.com/$space" "$@"
     before_each=""
     saved=$(find "$work/$name" -type f | wc -l)
-    status=$(tail -n 1 "$work/$name.out")
+    status=$(grep '"label":"Label2"' "$work/$name.out" | tail -n 1 |
+        sed 's/.*"text":"\([^"]*\)".*/\1/')
 }
 
 report() {
@@ -108,6 +114,22 @@ if [ ${#sizes[@]} -ge 2 ]; then
     printf '== growth %s -> %s articles: time per article x%.2f (1.00 is linear)\n' "$first" "$last" \
         "$(echo "${per_article[$last]} / ${per_article[$first]}" | bc -l)"
 fi
+
+echo "== html save of the 17-article sample with $DIRTY_MB MB of unrelated data not yet on disk"
+REPEAT=1
+sync
+run clean jiaoliao --wait 0 --save html
+clean_wall=$wall
+dd if=/dev/zero of="$work/unrelated.data" bs=1M count="$DIRTY_MB" status=none
+run waiting jiaoliao --wait 0 --save html
+dirty_wall=$wall
+t0=$(date +%s.%N)
+sync -f "$work"
+t1=$(date +%s.%N)
+rm -f "$work/unrelated.data"
+printf '   save alone %.2f s, with the data waiting %.2f s; flushing the file system then: %.2f s\n' \
+    "$clean_wall" "$dirty_wall" "$(echo "$t1 - $t0" | bc -l)"
+REPEAT=${REPEAT_ALL:-3}
 
 echo "== html & doc save of $DOC_ARTICLES articles"
 if ! command -v soffice >/dev/null; then

@@ -72,7 +72,7 @@ run() {
     cpu=$(echo "$user + $system" | bc -l)
     starts=$(wc -l <"$work/starts")
     docs=$(find "$work/$name" -type f -name '*.html.doc' | wc -l)
-    status=$(tail -n 1 "$work/$name.out" | sed 's/.*"text":"\([^"]*\)".*/\1/')
+    status=$(grep '"label":"Label2"' "$work/$name.out" | tail -n 1 | sed 's/.*"text":"\([^"]*\)".*/\1/')
 }
 
 # measure LABEL CLI: both runs of one build, then one line of figures.
