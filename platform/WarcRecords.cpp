@@ -111,7 +111,8 @@ std::optional<Head> ReadHead(WarcStream& stream, std::string begun, std::string&
             head.blockLength = *blockLength;
             return head;
         } else if (continued) {
-            value += " " + Trimmed(line);
+            value += ' ';
+            value += Trimmed(line);
         } else {
             const std::size_t colon = line.find(':');
             if (colon == std::string::npos || colon == 0) {

@@ -13,20 +13,26 @@
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "platform/WarcRecords.h"
+#include "reading/ReadingNames.h"
 #include "sim/WarcWriter.h"
 
 namespace {
 
 const QString kAddress = QStringLiteral("http://hi.baidu.com/jiaoliao");
 
-// Every file beneath the folder with its bytes.
+// Every file beneath the folder with its bytes, except the reading copy and the save record,
+// which name the archive the pages came from on purpose: those only have to be there.
 std::map<QString, std::string> Tree(const QString& folder) {
     std::map<QString, std::string> tree;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString path = it.next();
-        std::ifstream in(path.toStdString(), std::ios::binary);
-        tree[QDir(folder).relativeFilePath(path)] = {std::istreambuf_iterator<char>(in), {}};
+        const QString path = QDir(folder).relativeFilePath(it.next());
+        const QStringList parts = path.split('/');
+        const bool reading =
+            parts.size() > 2 ? parts[1] == kReadingFolderName
+                             : parts.back() == kSaveRecordName || parts.back() == kStartPageName;
+        std::ifstream in((folder + "/" + path).toStdString(), std::ios::binary);
+        tree[path] = reading ? std::string() : std::string(std::istreambuf_iterator<char>(in), {});
     }
     return tree;
 }
