@@ -47,7 +47,7 @@ rm -f "$work/big.warc" "$work/big.warc.gz" "$work/part.warc" "$work/part.warc.gz
 backup() {  # label, then the replay options
     local label=$1
     shift
-    rm -rf "$work/$label"
+    rm -rf "${work:?}/$label"
     mkdir "$work/$label"
     /usr/bin/time -o "$work/time" -f "$format" "$cli" --app-dir "$work/$label" --pace 0 "$@" \
         articles http://hi.baidu.com/bigwren --save txt >/dev/null 2>&1
