@@ -68,27 +68,45 @@ protected:
     TempFolder app_;
 };
 
-// The sample space saved in all three formats with its songs (one of them failing), CSS,
-// board and comments: each save leaves its record and a reading copy, which Chromium reads
-// from file:// without any server.
+// The sample space saved in all three formats (the text files from the archive, one article
+// missing there) with its songs (one failing), CSS, board and comments: each save leaves its
+// record and a reading copy, which Chromium reads from file:// without any server.
 TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
     if (HeadlessChromium::Program().isEmpty()) {
         GTEST_SKIP() << "chromium is not installed";
     }
     SimFixture sim;
     sim.SetFault("music.pagewren.test/songs/2.mp3", "status404");
-    for (const auto& [save, code] :
-         {std::pair{QStringList{"articles", kSample, "--wait", "0", "--save", "html & doc"}, 0},
-          {QStringList{"articles", kSample, "--wait", "0", "--save", "txt"}, 0},
-          {QStringList{"music", kSample, "--download"}, 1},
-          {QStringList{"css", kSample, "--save"}, 0},
-          {QStringList{"board", kSample, "--save"}, 0},
-          {QStringList{"comments", kSample, "--save"}, 0}}) {
+    const QString archive = QStringLiteral("http://127.0.0.1:%1/web/2012id_/").arg(sim.Port());
+    ASSERT_EQ(Cli({"articles", kSample, "--wait", "0", "--save", "html & doc"}).exitCode, 0);
+    sim.SetFault("/jiaoliao/blog/item/0ba3cff3634c462f.html", "status404");
+    for (const auto& [save, code] : {std::pair{QStringList{"--replay", archive, "articles", kSample,
+                                                           "--wait", "0", "--save", "txt"},
+                                               1},
+                                     {QStringList{"music", kSample, "--download"}, 1},
+                                     {QStringList{"css", kSample, "--save"}, 0},
+                                     {QStringList{"board", kSample, "--save"}, 0},
+                                     {QStringList{"comments", kSample, "--save"}, 0}}) {
         const CliResult result = Cli(save);
         ASSERT_EQ(result.exitCode, code) << save.join(' ').toStdString() << result.err;
     }
     ASSERT_TRUE(QFile::exists(Space() + kStartPageName)) << "every save writes the copy";
     const nlohmann::json record = nlohmann::json::parse(app_.Read("jiaoliao/保存记录.json"));
+    const nlohmann::json& articles = record["articles"]["rows"];
+    ASSERT_EQ(articles.size(), 17u);
+    EXPECT_EQ(record["articles"]["replay"], archive.toStdString());
+    EXPECT_EQ(articles[0],
+              (nlohmann::json{
+                  {"row", 1},
+                  {"title", "春天来了：去公园走走"},
+                  {"category", "生活随笔"},
+                  {"date", "2008-05-18 09:12"},
+                  {"address", "http://hi.baidu.com/jiaoliao/blog/item/95042cd6b399fa40.html"},
+                  {"from", archive.toStdString() +
+                               "http://hi.baidu.com/jiaoliao/blog/item/95042cd6b399fa40.html"},
+                  {"files", {"生活随笔/1 春天来了：去公园走走.txt"}},
+                  {"outcome", "saved"}}));
+    EXPECT_EQ(articles[2]["outcome"], "failed");
     const nlohmann::json& songs = record["songs"]["rows"];
     ASSERT_EQ(songs.size(), 3u);
     EXPECT_EQ(songs[0]["file"], "背景音乐/1.mp3");
@@ -119,7 +137,8 @@ TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
     for (const char* text :
          {"春天来了：去公园走走", "2008-05-18 09:12", "What's next  书单 计划", "旅途见闻",
           "读书笔记", "23 条留言", "14 条评论", "<span>1.mp3</span>", "<span>3.mp3</span>",
-          "http://hi.baidu.com/jiaoliao", "未能获取或保存的内容", "歌曲未能下载：<a "}) {
+          "http://hi.baidu.com/jiaoliao", "未能获取或保存的内容", "歌曲未能下载：<a ",
+          "文章《Tom's 生日聚会》（生活随笔）未能保存，下面是原有的文件"}) {
         EXPECT_TRUE(Has(start, QString::fromUtf8(text))) << text;
     }
     EXPECT_EQ(QString::fromStdString(start).count(QStringLiteral("<audio controls")), 2);
