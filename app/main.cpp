@@ -12,7 +12,9 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pagewren [--replay PREFIX | --replay warc:PATH [--at TIME]] | --version | --help\n";
+    "usage: pagewren [--replay PREFIX | --replay warc:PATH [--at TIME]] [--cdx URL] "
+    "[--no-index]\n"
+    "       pagewren --version | --help\n";
 
 }  // namespace
 
@@ -32,7 +34,8 @@ int main(int argc, char* argv[]) {
     QStringList arguments = QApplication::arguments().mid(1);
     QString replayError;
     QStringList replayProblems;
-    if (!TakeReplayOption(arguments, &replayError, &replayProblems) || !arguments.isEmpty()) {
+    if (!TakeReplayOption(arguments, &replayError, &replayProblems) ||
+        !TakeArchiveIndexOptions(arguments) || !arguments.isEmpty()) {
         if (!replayError.isEmpty()) {
             std::fprintf(stderr, "pagewren: %s\n", replayError.toLocal8Bit().constData());
         }

@@ -10,6 +10,7 @@
 
 #include "app/modgetdata.h"
 #include "platform/Http.h"
+#include "platform/WarcReplay.h"
 
 namespace {
 
@@ -89,12 +90,28 @@ std::optional<std::string> ReadIndexPage(const std::string& body, const QString&
     return std::nullopt;
 }
 
+QString ArticlePagesPrefix(const QString& spaceName) {
+    return QStringLiteral("hi.baidu.com/") + spaceName + QStringLiteral("/blog/item/");
+}
+
+IndexedArticles ListWarcArticles(const QString& spaceName) {
+    IndexedArticles result;
+    std::set<QString> seen;
+    for (const std::string& address :
+         platform::WarcAddressesWithPrefix(ArticlePagesPrefix(spaceName).toStdString())) {
+        const QString id = ArticleId(QString::fromStdString(address), spaceName);
+        if (!id.isEmpty() && seen.insert(id).second) {
+            result.ids << id;
+        }
+    }
+    return result;
+}
+
 QString IndexPageAddress(const QString& endpoint, const QString& spaceName,
                          const std::optional<std::string>& resumeKey) {
     QUrl url(endpoint);
     QUrlQuery query;
-    query.addQueryItem(QStringLiteral("url"),
-                       QStringLiteral("hi.baidu.com/") + spaceName + QStringLiteral("/blog/item/"));
+    query.addQueryItem(QStringLiteral("url"), ArticlePagesPrefix(spaceName));
     query.addQueryItem(QStringLiteral("matchType"), QStringLiteral("prefix"));
     query.addQueryItem(QStringLiteral("output"), QStringLiteral("json"));
     query.addQueryItem(QStringLiteral("fl"),
@@ -134,7 +151,7 @@ bool TakeArchiveIndexOptions(QStringList& arguments) {
 
 std::optional<QString> ArchiveIndexEndpoint() {
     const QString prefix = QString::fromStdString(platform::ReplayPrefix());
-    if (prefix.isEmpty() || !Choice().enabled) {
+    if (prefix.isEmpty() || !Choice().enabled || platform::IsWarcPrefix(platform::ReplayPrefix())) {
         return std::nullopt;
     }
     if (!Choice().endpoint.isEmpty()) {
@@ -179,4 +196,17 @@ IndexedArticles ListIndexedArticles(const QString& endpoint, const QString& spac
             return result;
         }
     }
+}
+
+std::optional<IndexedArticles> ListArchivedArticles(const QString& spaceName,
+                                                    const std::function<void()>& wait) {
+    if (Choice().enabled && platform::IsWarcPrefix(platform::ReplayPrefix())) {
+        return ListWarcArticles(spaceName);
+    }
+    const std::optional<QString> endpoint = ArchiveIndexEndpoint();
+    if (!endpoint) {
+        return std::nullopt;
+    }
+    wait();
+    return ListIndexedArticles(*endpoint, spaceName, wait);
 }

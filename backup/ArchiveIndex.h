@@ -28,3 +28,9 @@ struct IndexedArticles {
 // the endpoint itself, not through the replay prefix.
 IndexedArticles ListIndexedArticles(const QString& endpoint, const QString& spaceName,
                                     const std::function<void()>& wait);
+
+// The article pages of the space that the archive behind the replay prefix holds: from the
+// WARC files' own index when replaying from files, else from the capture index
+// (ArchiveIndexEndpoint). Nothing when there is no index to ask.
+std::optional<IndexedArticles> ListArchivedArticles(const QString& spaceName,
+                                                    const std::function<void()>& wait);

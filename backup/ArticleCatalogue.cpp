@@ -203,19 +203,17 @@ private:
     // Archives capture article pages far more often than the listing pages that link them:
     // the archive's index names the articles a missing listing page hid.
     void AddArticlesFromIndex() {
-        const std::optional<QString> endpoint = ArchiveIndexEndpoint();
-        if (!endpoint) {
+        const std::optional<IndexedArticles> indexed =
+            ListArchivedArticles(SpaceName(controls_.Address()), [this] { Wait(); });
+        if (!indexed) {
             return;
         }
         std::set<QString> listed;
         for (int row = 1; row <= controls_.Articles().RowCount(); ++row) {
             listed.insert(ArticleIdOf(controls_.Articles().Cell(row, 4)));
         }
-        Wait();
-        const IndexedArticles indexed =
-            ListIndexedArticles(*endpoint, SpaceName(controls_.Address()), [this] { Wait(); });
-        indexFailed_ = indexed.failed;
-        for (const QString& id : indexed.ids) {
+        indexFailed_ = indexed->failed;
+        for (const QString& id : indexed->ids) {
             if (!listed.contains(id)) {
                 Wait();
                 AddIndexedArticle(id);

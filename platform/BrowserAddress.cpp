@@ -2,6 +2,7 @@
 
 #include "platform/Http.h"
 #include "platform/Shell.h"
+#include "platform/WarcReplay.h"
 
 namespace platform {
 
@@ -10,6 +11,10 @@ std::optional<QString> BrowserAddress(const QString& address) {
                      address.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);
     if (!web) {
         return std::nullopt;
+    }
+    // Archive files are no address a browser can open: the address itself is the best left.
+    if (IsWarcPrefix(ReplayPrefix())) {
+        return address;
     }
     return QString::fromStdString(ReplayPrefix()) + address;
 }

@@ -7,6 +7,8 @@
 #include "CliRunner.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
+#include "sim/SpaceStore.h"
+#include "sim/WarcWriter.h"
 
 namespace {
 
@@ -193,6 +195,20 @@ TEST_F(ArchiveTest, ArticlesTheCatalogueMissedComeFromTheArchiveIndex) {
     EXPECT_NE(app.Read("gapwren/读书/15 读书之1.txt").size(), 0u);
     // Unread listing pages are still failures, told beside what the index found.
     EXPECT_EQ(result.exitCode, 1);
+
+    // Archive files hold their own index: the same articles, with no request at all.
+    TempFolder files;
+    const QString warc = files.Path() + "/gapwren.warc.gz";
+    spacesim::WriteSpaceWarcFile(
+        spacesim::SpaceStore::FromFolder(spacesim::SpaceStore::DefaultFolder()), "gapwren",
+        warc.toStdString());
+    sim_.ClearRequests();
+    const auto fromFiles = ListRows(
+        JsonLines(Cli(files, "warc:" + warc, {"--json", "articles", gaps, "--wait", "0"}).out),
+        "LVnum");
+    EXPECT_EQ(fromFiles.size(), 17u);
+    EXPECT_EQ(fromFiles.back().back(), "存档索引");
+    EXPECT_TRUE(sim_.Requests().empty());
 
     // An index that cannot be read is told; without a prefix there is no index to ask.
     TempFolder broken;
