@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/Captions.h"
 #include "app/SafeNames.h"
 #include "app/moddelay.h"
 #include "app/modgetdata.h"
@@ -256,5 +257,16 @@ private:
 }  // namespace
 
 SaveOutcome RunArticleSave(ArticleWindowControls& controls) {
+    // A format typed while the catalogue ran reaches here unchecked; "保存完毕！" would lie.
+    if (!kSaveFormats.contains(controls.SaveFormat())) {
+        controls.SetStatus(UnknownFormatCaption(controls.SaveFormat()));
+        return {};
+    }
     return SaveRun(controls).Run();
+}
+
+QString UnknownFormatCaption(const QString& format) {
+    return QStringLiteral("未知的保存格式“%1”：请选择 %2 或 %3")
+        .arg(format, kSaveFormats.mid(0, kSaveFormats.size() - 1).join(QStringLiteral("、")),
+             kSaveFormats.last());
 }

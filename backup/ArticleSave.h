@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class ArticleWindowControls;
 
 // How a save went: the articles walked, how many of them could not be saved in full, how many
@@ -16,14 +18,16 @@ struct SaveOutcome {
 
 // The "保存文章" run: requests the page of every row of the article list and writes it into
 // a folder per category beneath the space folder in the format the format box names
-// ("html", "txt" or "html & doc"; any other text saves nothing), pausing two seconds per
-// article, then reports the end and opens the space folder. An article whose page request
-// fails or is answered with an error status gets no file and, like one whose file or Word document
-// could not be written, is counted as failed and named in the final status. Word documents are
-// made in the background during the pauses and the save ends once all are made; without
-// LibreOffice the .html files are kept and the final status counts the articles left without
-// a document. When the controls ask
-// for it, an article whose files are all there and not empty is neither requested nor waited for,
-// and counted apart. Throws platform::RunStopped when the pump asks the run to stop; no file is
-// written after that. The controls are told the outcome when the save ends.
+// ("html", "txt" or "html & doc"; any other text saves nothing and says so), pausing two seconds
+// per article, then reports the end and opens the space folder. An article whose page request fails
+// or is answered with an error status gets no file and, like one whose file or Word document could
+// not be written, is counted as failed and named in the final status. Word documents are made in
+// the background during the pauses and the save ends once all are made; without LibreOffice the
+// .html files are kept and the final status counts the articles left without a document. When the
+// controls ask for it, an article whose files are all there and not empty is neither requested nor
+// waited for, and counted apart. Throws platform::RunStopped when the pump asks the run to stop; no
+// file is written after that. The controls are told the outcome when the save ends.
 SaveOutcome RunArticleSave(ArticleWindowControls& controls);
+
+// The status for a typed format that is none of the three: nothing would be saved.
+QString UnknownFormatCaption(const QString& format);

@@ -164,10 +164,7 @@ bool frmbackup::HasKnownFormat() {
         return true;
     }
     if (!run_.IsActive()) {
-        SetStatus(QStringLiteral("未知的保存格式“%1”：请选择 %2 或 %3")
-                      .arg(format,
-                           kSaveFormats.mid(0, kSaveFormats.size() - 1).join(QStringLiteral("、")),
-                           kSaveFormats.last()));
+        SetStatus(UnknownFormatCaption(format));
     }
     return false;
 }
