@@ -165,11 +165,16 @@ bool PutStartPage(const QString& path, const SpaceContents& contents, const Star
 }  // namespace
 
 ReadingCopyOutcome WriteReadingCopy(const QString& spaceFolder, const QString& address) {
+    return WriteReadingCopy(spaceFolder, address, LoadSaveRecord(spaceFolder));
+}
+
+ReadingCopyOutcome WriteReadingCopy(const QString& spaceFolder, const QString& address,
+                                    const std::optional<SaveRecord>& record) {
     ReadingCopyOutcome outcome;
     if (!platform::PathExists(spaceFolder)) {
         return outcome;
     }
-    SpaceContents contents = GatherSpace(spaceFolder, address, LoadSaveRecord(spaceFolder));
+    SpaceContents contents = GatherSpace(spaceFolder, address, record);
     platform::StagedFolder staged(spaceFolder + kReadingFolderName);
     if (!staged.Open()) {
         return outcome;

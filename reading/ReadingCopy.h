@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+
+#include "reading/SaveRecord.h"
 
 // How writing a reading copy went: whether every page was written, and how many article
 // pages there are.
@@ -14,3 +17,7 @@ struct ReadingCopyOutcome {
 // then the start page. Reads no page from the network. When the folder is missing or a page
 // cannot be written, nothing is replaced and `written` is false.
 ReadingCopyOutcome WriteReadingCopy(const QString& spaceFolder, const QString& address);
+
+// The same from a record already in hand (nothing for a space without one).
+ReadingCopyOutcome WriteReadingCopy(const QString& spaceFolder, const QString& address,
+                                    const std::optional<SaveRecord>& record);

@@ -32,18 +32,23 @@ QStringList Extensions(const QString& format) {
     return {};
 }
 
-// Loads the record, lets the change have it, stores it and writes the reading copy.
+// Loads the record (without the article rows when the change replaces them), lets the change
+// have it, stores it and writes the reading copy from it.
 bool Note(const QString& appFolder, const QString& address,
-          const std::function<void(SaveRecord&)>& change) {
+          const std::function<void(SaveRecord&)>& change,
+          RecordArticles articles = RecordArticles::Read) {
     const QString spaceFolder = SpaceFolderPath(appFolder, address);
     if (SpaceFolderName(address).isEmpty() || !platform::PathExists(spaceFolder)) {
         return false;
     }
-    SaveRecord record = LoadSaveRecord(spaceFolder).value_or(SaveRecord{});
-    record.address = address;
-    change(record);
-    const bool stored = StoreSaveRecord(spaceFolder, record);
-    return WriteReadingCopy(spaceFolder, address).written && stored;
+    std::optional<SaveRecord> record = LoadSaveRecord(spaceFolder, articles);
+    if (!record) {
+        record.emplace();
+    }
+    record->address = address;
+    change(*record);
+    const bool stored = StoreSaveRecord(spaceFolder, *record);
+    return WriteReadingCopy(spaceFolder, address, record).written && stored;
 }
 
 // A saved row whose first file is not there did not get saved after all (its write failed).
@@ -64,29 +69,32 @@ bool NoteArticleSave(const QString& appFolder, const QString& address, const QSt
         return false;
     }
     const QString spaceFolder = SpaceFolderPath(appFolder, address);
-    return Note(appFolder, address, [&](SaveRecord& record) {
-        RecordedArticleSave save{QDateTime::currentDateTime(),
-                                 format,
-                                 QString::fromStdString(platform::ReplayPrefix()),
-                                 {}};
-        for (int row = 1; row <= static_cast<int>(outcomes.size()); ++row) {
-            RecordedArticle article{row,
-                                    articles.Cell(row, 1),
-                                    articles.Cell(row, 2),
-                                    articles.Cell(row, 3),
-                                    articles.Cell(row, 4),
-                                    ArchivedAddress(articles.Cell(row, 4)),
-                                    {},
-                                    outcomes[static_cast<std::size_t>(row - 1)]};
-            for (const QString& extension : extensions) {
-                article.files << SafeName(article.category) + QChar('/') +
-                                     ArticleFileName(row, article.title, extension);
+    return Note(
+        appFolder, address,
+        [&](SaveRecord& record) {
+            RecordedArticleSave save{QDateTime::currentDateTime(),
+                                     format,
+                                     QString::fromStdString(platform::ReplayPrefix()),
+                                     {}};
+            for (int row = 1; row <= static_cast<int>(outcomes.size()); ++row) {
+                RecordedArticle article{row,
+                                        articles.Cell(row, 1),
+                                        articles.Cell(row, 2),
+                                        articles.Cell(row, 3),
+                                        articles.Cell(row, 4),
+                                        ArchivedAddress(articles.Cell(row, 4)),
+                                        {},
+                                        outcomes[static_cast<std::size_t>(row - 1)]};
+                for (const QString& extension : extensions) {
+                    article.files << SafeName(article.category) + QChar('/') +
+                                         ArticleFileName(row, article.title, extension);
+                }
+                article.outcome = Checked(article.outcome, spaceFolder, article.files.first());
+                save.rows.push_back(std::move(article));
             }
-            article.outcome = Checked(article.outcome, spaceFolder, article.files.first());
-            save.rows.push_back(std::move(article));
-        }
-        record.articles = std::move(save);
-    });
+            record.articles = std::move(save);
+        },
+        RecordArticles::Skip);
 }
 
 bool NoteSongDownload(const QString& appFolder, const QString& address,

@@ -1,5 +1,6 @@
 #include "reading/SaveRecord.h"
 
+#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "platform/FileSystem.h"
@@ -84,67 +85,34 @@ const json* Member(const json& object, const char* key) {
     return found != object.end() && found->is_object() ? &*found : nullptr;
 }
 
-// The rows of a part, skipping any that is not an object.
-std::vector<const json*> Rows(const json& part) {
-    std::vector<const json*> rows;
-    const auto found = part.find("rows");
-    if (found != part.end() && found->is_array()) {
-        for (const json& row : *found) {
-            if (row.is_object()) {
-                rows.push_back(&row);
-            }
-        }
-    }
-    return rows;
+json ArticleJson(const RecordedArticle& article) {
+    return {{"row", article.row},
+            {"title", Utf8(article.title)},
+            {"category", Utf8(article.category)},
+            {"date", Utf8(article.date)},
+            {"address", Utf8(article.address)},
+            {"from", Utf8(article.from)},
+            {"files", TextArray(article.files)},
+            {"outcome", OutcomeName(article.outcome)}};
 }
 
-json ArticlesJson(const RecordedArticleSave& save) {
-    json rows = json::array();
-    for (const RecordedArticle& article : save.rows) {
-        rows.push_back({{"row", article.row},
-                        {"title", Utf8(article.title)},
-                        {"category", Utf8(article.category)},
-                        {"date", Utf8(article.date)},
-                        {"address", Utf8(article.address)},
-                        {"from", Utf8(article.from)},
-                        {"files", TextArray(article.files)},
-                        {"outcome", OutcomeName(article.outcome)}});
-    }
-    return {{"savedAt", TimeText(save.savedAt)},
-            {"format", Utf8(save.format)},
-            {"replay", Utf8(save.replay)},
-            {"rows", rows}};
+RecordedArticle ArticleOf(const json& row) {
+    return {Number(row, "row", 0), Text(row, "title"),
+            Text(row, "category"), Text(row, "date"),
+            Text(row, "address"),  Text(row, "from"),
+            Texts(row, "files"),   OutcomeOf(Utf8(Text(row, "outcome")))};
 }
 
-RecordedArticleSave ArticlesOf(const json& part) {
-    RecordedArticleSave save{TimeOf(part), Text(part, "format"), Text(part, "replay"), {}};
-    for (const json* row : Rows(part)) {
-        save.rows.push_back({Number(*row, "row", 0), Text(*row, "title"), Text(*row, "category"),
-                             Text(*row, "date"), Text(*row, "address"), Text(*row, "from"),
-                             Texts(*row, "files"), OutcomeOf(Utf8(Text(*row, "outcome")))});
-    }
-    return save;
+json SongJson(const RecordedSong& song) {
+    return {{"address", Utf8(song.address)},
+            {"from", Utf8(song.from)},
+            {"file", Utf8(song.file)},
+            {"outcome", OutcomeName(song.outcome)}};
 }
 
-json SongsJson(const RecordedSongDownload& download) {
-    json rows = json::array();
-    for (const RecordedSong& song : download.rows) {
-        rows.push_back({{"address", Utf8(song.address)},
-                        {"from", Utf8(song.from)},
-                        {"file", Utf8(song.file)},
-                        {"outcome", OutcomeName(song.outcome)}});
-    }
-    return {
-        {"savedAt", TimeText(download.savedAt)}, {"replay", Utf8(download.replay)}, {"rows", rows}};
-}
-
-RecordedSongDownload SongsOf(const json& part) {
-    RecordedSongDownload download{TimeOf(part), Text(part, "replay"), {}};
-    for (const json* row : Rows(part)) {
-        download.rows.push_back({Text(*row, "address"), Text(*row, "from"), Text(*row, "file"),
-                                 OutcomeOf(Utf8(Text(*row, "outcome")))});
-    }
-    return download;
+RecordedSong SongOf(const json& row) {
+    return {Text(row, "address"), Text(row, "from"), Text(row, "file"),
+            OutcomeOf(Utf8(Text(row, "outcome")))};
 }
 
 json FileJson(const RecordedFileSave& save) {
@@ -159,25 +127,81 @@ RecordedFileSave FileOf(const json& part) {
             Number(part, "records", -1), Number(part, "unreadPages", 0)};
 }
 
+// A text cut from a page may hold what UTF-8 cannot: it is replaced rather than refused.
+std::string Dumped(const json& value) {
+    return value.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+// A part's fields and then its rows, one to a line, each made into a document of its own
+// only while it is written: a record may hold tens of thousands of rows.
+template <typename Row>
+std::string PartText(const json& fields, const std::vector<Row>& rows,
+                     json (*rowJson)(const Row&)) {
+    std::string text = Dumped(fields);
+    text.pop_back();
+    text += ",\"rows\":[";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        text += (i == 0 ? "\n" : ",\n") + Dumped(rowJson(rows[i]));
+    }
+    return text + "\n]}";
+}
+
+// Takes the rows out of a record while it is parsed, each as soon as it is whole, so that
+// they never stand together as one document; drops the article rows when asked to.
+class RowReader {
+public:
+    explicit RowReader(bool skipArticles) : skipArticles_(skipArticles) {}
+
+    bool operator()(int depth, json::parse_event_t event, json& parsed) {
+        if (event == json::parse_event_t::key && depth == 1) {
+            part_ = parsed.get<std::string>();
+            return !(skipArticles_ && part_ == "articles");
+        }
+        if (event == json::parse_event_t::key && depth == 2) {
+            inRows_ = parsed == "rows";
+        }
+        // A row of a part's "rows" array, at its end.
+        if (event != json::parse_event_t::object_end || depth != 3 || !inRows_) {
+            return true;
+        }
+        if (part_ == "articles") {
+            articles.push_back(ArticleOf(parsed));
+        } else if (part_ == "songs") {
+            songs.push_back(SongOf(parsed));
+        }
+        return false;
+    }
+
+    std::vector<RecordedArticle> articles;
+    std::vector<RecordedSong> songs;
+
+private:
+    bool skipArticles_;
+    std::string part_;
+    bool inRows_ = false;
+};
+
 }  // namespace
 
-std::optional<SaveRecord> LoadSaveRecord(const QString& spaceFolder) {
+std::optional<SaveRecord> LoadSaveRecord(const QString& spaceFolder, RecordArticles articles) {
     const std::optional<std::string> bytes =
         platform::ReadFileBytes(spaceFolder + kSaveRecordName, kMaxRecordBytes);
     if (!bytes) {
         return std::nullopt;
     }
-    const json document = json::parse(*bytes, nullptr, false);
+    RowReader rows(articles == RecordArticles::Skip);
+    const json document = json::parse(*bytes, std::ref(rows), false);
     if (!document.is_object()) {
         return std::nullopt;
     }
     SaveRecord record;
     record.address = Text(document, "address");
-    if (const json* articles = Member(document, "articles")) {
-        record.articles = ArticlesOf(*articles);
+    if (const json* part = Member(document, "articles")) {
+        record.articles = {TimeOf(*part), Text(*part, "format"), Text(*part, "replay"),
+                           std::move(rows.articles)};
     }
-    if (const json* songs = Member(document, "songs")) {
-        record.songs = SongsOf(*songs);
+    if (const json* part = Member(document, "songs")) {
+        record.songs = {TimeOf(*part), Text(*part, "replay"), std::move(rows.songs)};
     }
     if (const json* files = Member(document, "files")) {
         for (const auto& [name, part] : files->items()) {
@@ -190,21 +214,27 @@ std::optional<SaveRecord> LoadSaveRecord(const QString& spaceFolder) {
 }
 
 bool StoreSaveRecord(const QString& spaceFolder, const SaveRecord& record) {
-    json document = {
-        {"program", "Pagewren"}, {"version", kRecordVersion}, {"address", Utf8(record.address)}};
+    std::string text = Dumped(json{
+        {"program", "Pagewren"}, {"version", kRecordVersion}, {"address", Utf8(record.address)}});
+    text.pop_back();
     if (record.articles) {
-        document["articles"] = ArticlesJson(*record.articles);
+        const RecordedArticleSave& save = *record.articles;
+        text += ",\n\"articles\":" + PartText({{"savedAt", TimeText(save.savedAt)},
+                                               {"format", Utf8(save.format)},
+                                               {"replay", Utf8(save.replay)}},
+                                              save.rows, &ArticleJson);
     }
     if (record.songs) {
-        document["songs"] = SongsJson(*record.songs);
+        const RecordedSongDownload& download = *record.songs;
+        text += ",\n\"songs\":" + PartText({{"savedAt", TimeText(download.savedAt)},
+                                            {"replay", Utf8(download.replay)}},
+                                           download.rows, &SongJson);
     }
     json files = json::object();
     for (const auto& [name, save] : record.files) {
         files[Utf8(name)] = FileJson(save);
     }
-    document["files"] = files;
-    // A text cut from a page may hold what UTF-8 cannot: it is replaced rather than refused.
-    const std::string text = document.dump(1, '\t', false, json::error_handler_t::replace) + "\n";
+    text += ",\n\"files\":" + Dumped(files) + "}\n";
     platform::ReplacingFile file(spaceFolder + kSaveRecordName);
     return file.Open() && file.Write(text.data(), static_cast<qint64>(text.size())) &&
            file.Commit();

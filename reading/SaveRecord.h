@@ -61,9 +61,13 @@ struct SaveRecord {
     std::map<QString, RecordedFileSave> files;  // by file name
 };
 
+// Whether a record is read with its article rows or without them (to be replaced).
+enum class RecordArticles { Read, Skip };
+
 // The record kept in the space folder, or nothing when there is none or it cannot be read
 // (a space saved by an earlier version, a damaged file).
-std::optional<SaveRecord> LoadSaveRecord(const QString& spaceFolder);
+std::optional<SaveRecord> LoadSaveRecord(const QString& spaceFolder,
+                                         RecordArticles articles = RecordArticles::Read);
 
 // Writes the record into the space folder, replacing the earlier one whole. Returns false
 // when it could not be written.

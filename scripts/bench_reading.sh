@@ -57,7 +57,7 @@ for format in html txt; do
         >/dev/null 2>&1 || { echo "the $format save failed" >&2; exit 1; }
 done
 space="$big/readbench"
-echo "   saved: $(find "$space" -type f -name '*.html' -not -path '*阅读版*' | wc -l) .html and" \
+echo "   saved: $(find "$space" -type f -name '*.html' -not -path '*阅读版*' -not -name index.html | wc -l) .html and" \
     "$(find "$space" -type f -name '*.txt' | wc -l) .txt files"
 timed "$cli" --app-dir "$big" read http://hi.baidu.com/readbench
 report "read, with the save record"
