@@ -21,6 +21,7 @@ std::string CliUsage() {
            "  css ADDRESS [--save]           the CSS template, then optionally its save\n"
            "  board ADDRESS [--save]         the message board, then optionally 留言版.htm\n"
            "  comments ADDRESS [--save]      the article comments, then optionally 文章评论.htm\n"
+           "  read ADDRESS                   the reading copy of a saved space, from its files\n"
            "exit status:\n"
            "  0    everything asked for was fetched and saved\n"
            "  1    a page, song or file failed, or the address names no space\n"
