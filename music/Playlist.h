@@ -6,6 +6,8 @@ class MusicWindowControls;
 // song address, pausing 100 ms per row, then shows the song count and enables the download.
 // A page that is no playlist (a space without songs) lists nothing. A playlist that could not
 // be read (FetchPlaylist) lists nothing either, and the count then ends in
-// "，其中 1 个页面读取失败"; returns false in that case. Throws platform::RunStopped when the
-// pump asks the run to stop.
+// "，其中 1 个页面读取失败"; returns false in that case. When a page that is no playlist comes
+// back, the space's blog page tells whether the space exists: if not, the status reads
+// "您的百度空间不存在！！", the download stays disabled and it returns false. Throws
+// platform::RunStopped when the pump asks the run to stop.
 bool RunPlaylistRetrieval(MusicWindowControls& controls);

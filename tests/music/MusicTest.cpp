@@ -150,6 +150,10 @@ TEST_F(MusicTest, AnUnreadPlaylistIsToldApartFromASpaceWithoutSongs) {
         {"jiaoliao", nullptr, archive, "共 3 歌曲"},
         // Through an archive, a missing capture is no answer about the space.
         {"quietwren", nullptr, archive, "共 0 歌曲，其中 1 个页面读取失败"},
+        {"jiaoliao", "notarchived", archive, "共 0 歌曲，其中 1 个页面读取失败"},
+        // A closed space is sent to the service's error page, also in the archive.
+        {"closedwren", nullptr, {}, "您的百度空间不存在！！"},
+        {"closedwren", nullptr, archive, "您的百度空间不存在！！"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.space) + " " + (c.fault ? c.fault : "") + " " +
@@ -163,8 +167,9 @@ TEST_F(MusicTest, AnUnreadPlaylistIsToldApartFromASpaceWithoutSongs) {
         const bool read = RunPlaylistRetrieval(window);
         platform::SetReplayPrefix({});
         EXPECT_EQ(window.songStatuses.last(), c.status);
-        EXPECT_EQ(read, !c.status.contains("失败"));
-        EXPECT_TRUE(window.downloadEnabled);
+        const bool missing = c.status.contains("不存在");
+        EXPECT_EQ(read, !c.status.contains("失败") && !missing);
+        EXPECT_EQ(window.downloadEnabled, !missing);
     }
 }
 
@@ -197,8 +202,8 @@ TEST_F(MusicTest, PlaylistWalkEndsOnAnyPlaylist) {
     };
     for (const auto& [playlist, rows] : cases) {
         SCOPED_TRACE(playlist);
-        sim_.Server().SetPage("/odd/music/music.pls", playlist);
-        TestMusicWindow window(app_.Path(), QStringLiteral("http://hi.baidu.com/odd"));
+        sim_.Server().SetPage("/quietwren/music/music.pls", playlist);
+        TestMusicWindow window(app_.Path(), QStringLiteral("http://hi.baidu.com/quietwren"));
         RunPlaylistRetrieval(window);
         EXPECT_EQ(Rows(window), rows);
         EXPECT_EQ(window.songStatuses.last(), QStringLiteral("共 %1 歌曲").arg(rows.size()));
