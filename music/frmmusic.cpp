@@ -24,8 +24,16 @@ QLabel* AddLabel(QWidget* window, const QString& name) {
     return label;
 }
 
+constexpr float kMostBarSteps = 2147483647.0f;
+
 int BarSteps(float value) {
-    return static_cast<int>(std::min(value, 2147483647.0f));
+    return static_cast<int>(std::min(value, kMostBarSteps));
+}
+
+// The bar counts in int steps: a song beyond 2 GiB is shown in steps of more than a byte, so
+// that the bar does not fill long before the song has come.
+float BytesPerBarStep(float max) {
+    return max > kMostBarSteps ? max / kMostBarSteps : 1.0f;
 }
 
 }  // namespace
@@ -121,12 +129,13 @@ void frmmusic::SetProgressCaption(const QString& caption) {
 
 void frmmusic::SetProgressMax(float max) {
     progressMax_ = max;
-    ProgressBar1->setMaximum(BarSteps(max));
+    bytesPerBarStep_ = BytesPerBarStep(max);
+    ProgressBar1->setMaximum(BarSteps(max / bytesPerBarStep_));
 }
 
 void frmmusic::SetProgressValue(float value) {
     progressValue_ = value;
-    ProgressBar1->setValue(BarSteps(value));
+    ProgressBar1->setValue(BarSteps(value / bytesPerBarStep_));
 }
 
 QString frmmusic::Destination() const {

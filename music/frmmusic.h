@@ -55,4 +55,5 @@ private:
     // The bar counts in whole steps; the window keeps its single-precision values.
     float progressMax_ = 100;
     float progressValue_ = 0;
+    float bytesPerBarStep_ = 1;
 };
