@@ -48,7 +48,7 @@ QString EndStatus(RecordWindowControls& controls, const RecordFileLayout& layout
 }
 
 // Why the list of the last retrieval must not be written, or nothing when it may be.
-std::optional<QString> Refusal(const RecordWindowControls::Retrieval& retrieval,
+std::optional<QString> Refusal(const RecordWindowControls::Retrieval& retrieval, int rows,
                                const QString& folder, const QString& fileName) {
     if (retrieval.spaceMissing) {
         return kMissingSpaceCaption;
@@ -62,8 +62,9 @@ std::optional<QString> Refusal(const RecordWindowControls::Retrieval& retrieval,
     if (platform::IsNonEmptyFile(folder + fileName)) {
         return failed + QStringLiteral("原有的") + fileName + QStringLiteral("未被替换");
     }
-    // A list from a retrieval that read no page holds nothing worth a file.
-    if (retrieval.readPages == 0) {
+    // A list that an incomplete retrieval left empty holds nothing worth a file, even when the
+    // profile's count was read.
+    if (rows == 0) {
         return failed + QStringLiteral("未写入") + fileName;
     }
     return std::nullopt;
@@ -74,7 +75,9 @@ std::optional<QString> Refusal(const RecordWindowControls::Retrieval& retrieval,
 bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& layout) {
     const QString folder = SpaceFolderPath(controls.AppFolder(), controls.Address());
     const RecordWindowControls::Retrieval retrieval = controls.LastRetrieval();
-    if (const std::optional<QString> refusal = Refusal(retrieval, folder, layout.fileName)) {
+    const int listed = controls.Records().RowCount();
+    if (const std::optional<QString> refusal =
+            Refusal(retrieval, listed, folder, layout.fileName)) {
         controls.SetStatus(*refusal);
         if (!retrieval.spaceMissing) {
             NoteRecordFileSave(controls.AppFolder(), controls.Address(), layout.fileName, false, -1,

@@ -24,7 +24,6 @@ public:
     // What the last retrieval found, for the save that follows it.
     struct Retrieval {
         bool spaceMissing = false;  // the address names no space
-        int readPages = 0;
         int unreadPages = 0;  // any makes its list incomplete: no save may replace an earlier file
     };
     const Retrieval& LastRetrieval() const { return lastRetrieval_; }

@@ -33,15 +33,13 @@ public:
         }
         controls_.SetStatus(QStringLiteral("获取完毕，共") + RowCountText() +
                             QStringLiteral("条留言") + fetcher_.FailureNote());
-        controls_.SetLastRetrieval({.readPages = requested_ - fetcher_.FailedCount(),
-                                    .unreadPages = fetcher_.FailedCount()});
+        controls_.SetLastRetrieval({.unreadPages = fetcher_.FailedCount()});
         controls_.SetSaveEnabled(true);
     }
 
 private:
     // Returns false when the profile page shows that the address names no space.
     bool ReadBoard() {
-        ++requested_;
         const SpacePageAnswer profile = FetchSpacePage(
             SpacePageAddress(controls_.Address(), QStringLiteral("/profile")), &IsSpaceProfilePage);
         if (profile.verdict == SpacePageVerdict::NotTheSpace) {
@@ -121,7 +119,6 @@ private:
     }
 
     QString FetchBoardPage(int k) {
-        ++requested_;
         return fetcher_.Fetch(
             SpacePageAddress(controls_.Address(), QStringLiteral("/board/index/")) +
             QString::number(k) + QStringLiteral("#comment"));
@@ -131,7 +128,6 @@ private:
 
     RecordWindowControls& controls_;
     PageFetcher fetcher_;
-    int requested_ = 0;
     QString count_;
     MessageWalk page_;
 };

@@ -159,11 +159,15 @@ TEST_F(BoardTest, NoSpaceOrNoPageReadWritesNothingAndFails) {
     sim_.SetFault("/jiaoliao/profile", "notarchived");
     sim_.SetFault("/busywren/profile", "refuse");
     sim_.SetFault("/busywren/board/index/0", "status500");
+    // The count is read, but not one page of messages.
+    sim_.SetFault("/boardwren/board/index/0", "status500");
+    sim_.SetFault("/boardwren/board/index/1", "status500");
     const std::tuple<QString, const char*, const char*> cases[] = {
         {QString(), "closedwren", "您的百度空间不存在！！"},
         {archive, "closedwren", "您的百度空间不存在！！"},
         {archive, "jiaoliao", "您的百度空间不存在！！"},
         {QString(), "busywren", "备份失败：有 2 个页面读取失败，未写入留言版.htm"},
+        {QString(), "boardwren", "备份失败：有 3 个页面读取失败，未写入留言版.htm"},
     };
     for (const auto& [prefix, space, status] : cases) {
         TempFolder app;
