@@ -1,5 +1,7 @@
 #include "app/SpaceAddress.h"
 
+#include <QRegularExpression>
+
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileFile.h"
@@ -28,11 +30,20 @@ std::optional<QString> ServicePageAddress(const QString& tail) {
     return kServiceRoot + tail;
 }
 
-bool IsUsableAddress(const QString& address) {
-    return address.size() > kServiceRoot.size();
+QString CanonicalSpaceAddress(const QString& address) {
+    static const QRegularExpression serviceFront(
+        QStringLiteral("^(?:https?://)?(?:[^/@]*@)?hi\\.baidu\\.com(?::(?:80|443))?(?=[/?#]|$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch front = serviceFront.match(address);
+    return front.hasMatch() ? kServiceRoot + address.mid(front.capturedLength()) : address;
 }
 
-QString SpaceName(const QString& address) {
+bool IsUsableAddress(const QString& address) {
+    return CanonicalSpaceAddress(address).size() > kServiceRoot.size();
+}
+
+QString SpaceName(const QString& typed) {
+    const QString address = CanonicalSpaceAddress(typed);
     if (!IsUsableAddress(address)) {
         return {};
     }
@@ -46,7 +57,7 @@ QString SpaceName(const QString& address) {
 }
 
 QString SpacePageAddress(const QString& address, const QString& path) {
-    return WithoutTrailingSlashes(address) + path;
+    return WithoutTrailingSlashes(CanonicalSpaceAddress(address)) + path;
 }
 
 QString SettingsFilePath(const QString& appFolder) {

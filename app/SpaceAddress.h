@@ -14,6 +14,12 @@ inline const QString kDefaultSpaceAddress = QStringLiteral("http://hi.baidu.com/
 // "@127.0.0.1:9/x" or ".evil.test/x" cut from a hostile page.
 std::optional<QString> ServicePageAddress(const QString& tail);
 
+// The address written as the service wrote its own: "http://hi.baidu.com" + the rest, for an
+// address on the service host typed without the scheme, with "https://", an upper-case host,
+// a user name or the default port. The space's name and folder are counted from that form,
+// so that "hi.baidu.com/NAME" finds NAME. Any other address is returned as it is.
+QString CanonicalSpaceAddress(const QString& address);
+
 // True when the address is not empty and longer than the service root.
 bool IsUsableAddress(const QString& address);
 

@@ -42,8 +42,7 @@ public:
         RemoveUntitledRows();
         controls_.SetStatus(QStringLiteral("获取完毕，共") + RowCountText() +
                             QStringLiteral("条文章评论") + fetcher_.FailureNote());
-        controls_.SetLastRetrieval({.readPages = requested_ - fetcher_.FailedCount(),
-                                    .unreadPages = fetcher_.FailedCount()});
+        controls_.SetLastRetrieval({.unreadPages = fetcher_.FailedCount()});
         controls_.SetSaveEnabled(true);
     }
 
@@ -54,7 +53,6 @@ private:
     // Returns how the retrieval ended early, or nothing when it walked the result pages.
     std::optional<Outcome> ReadComments() {
         spaceName_ = SpaceName(controls_.Address());
-        ++requested_;
         const SpacePageAnswer answer = FetchSpacePage(SearchPageAddress(0), &IsSearchPage);
         if (answer.verdict == SpacePageVerdict::NotTheSpace) {
             return Outcome::NoSpace;
@@ -62,7 +60,7 @@ private:
         fetcher_.CountUnread(answer.verdict == SpacePageVerdict::Unread);
         const QString& first = answer.text;
         if (first.contains(QStringLiteral("暂无评论"))) {
-            return Outcome::NoComments;
+            return SpaceExists() ? Outcome::NoComments : Outcome::NoSpace;
         }
         const LastResultPage last = ReadLastResultPage(first);
         controls_.SetStatus(QStringLiteral("您的百度空间约有 ") +
@@ -71,7 +69,6 @@ private:
         // Page 0 is read once more here.
         int pagesWithoutComments = 0;
         for (qint64 k = 0; k <= last.linked; ++k) {
-            ++requested_;
             if (WalkResultPage(fetcher_.Fetch(SearchPageAddress(k))) > 0) {
                 pagesWithoutComments = 0;
             } else if (++pagesWithoutComments == kPagesWithoutCommentsToStop) {
@@ -87,6 +84,15 @@ private:
     // (the service's error page, an archive's "not archived" page) names no space.
     static bool IsSearchPage(const QString& page) {
         return page.contains(QStringLiteral("暂无评论")) || IsCommentSearchPage(page);
+    }
+
+    // The search answers "暂无评论" for any name, also one that names no space; the space's
+    // blog page tells the two apart. A blog page that could not be read leaves the search's
+    // answer standing.
+    bool SpaceExists() const {
+        return FetchSpacePage(SpacePageAddress(controls_.Address(), QStringLiteral("/blog")),
+                              &IsSpaceBlogPage)
+                   .verdict != SpacePageVerdict::NotTheSpace;
     }
 
     // Lists the comments of one result page, at least one row, and returns how many have a
@@ -135,7 +141,6 @@ private:
 
     RecordWindowControls& controls_;
     PageFetcher fetcher_;
-    int requested_ = 0;
     QString spaceName_;
 };
 

@@ -119,12 +119,14 @@ QString NoSheetMessage(const QString& address) {
 
 bool RunCssFetch(CssWindowControls& controls) {
     controls.SetSaveEnabled(false);
-    const QString address = controls.Address();
+    const QString address = CanonicalSpaceAddress(controls.Address());
     const std::optional<QString> tail = NameTail(address);
     if (!tail || !IsPathOnTheService(*tail)) {
         return Fail(controls);
     }
-    const auto home = platform::HttpGetWhilePumping(AddressOnTheWire(address), controls.Pump());
+    // The home page as the service linked it: an archive holds "/NAME", not "/NAME/".
+    const auto home = platform::HttpGetWhilePumping(
+        AddressOnTheWire(SpacePageAddress(address, QString())), controls.Pump());
     if (!home) {
         return Fail(controls);
     }

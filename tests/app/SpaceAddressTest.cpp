@@ -2,6 +2,7 @@
 
 #include "QtPrinters.h"
 #include "TempFolder.h"
+#include "app/SafeNames.h"
 #include "app/SpaceAddress.h"
 
 namespace {
@@ -44,6 +45,21 @@ TEST(SpaceName, TakesTheBytesBeyondTheServiceRoot) {
     EXPECT_EQ(SpaceName(QStringLiteral("http://hi.baidu.com/小鸟")), QStringLiteral("m/小鸟"));
     EXPECT_EQ(SpaceName(QStringLiteral("http://hi.baidu.com")), "");
     EXPECT_EQ(SpaceName(QStringLiteral("http://hi.baidu.com/")), "");
+}
+
+// Addresses as users type or copy them name the same space, its pages and its folder.
+TEST(SpaceName, AddressesOfTheServiceInAnyFormNameTheSameSpace) {
+    for (const char* typed :
+         {"hi.baidu.com/jiaoliao", "https://hi.baidu.com/jiaoliao/",
+          "HTTP://HI.Baidu.com:80/jiaoliao", "http://user:pw@hi.baidu.com/jiaoliao"}) {
+        const QString address = QString::fromLatin1(typed);
+        EXPECT_EQ(SpaceName(address), "jiaoliao") << typed;
+        EXPECT_EQ(SpaceFolderName(address), "jiaoliao") << typed;
+        EXPECT_EQ(SpacePageAddress(address, "/blog"), "http://hi.baidu.com/jiaoliao/blog") << typed;
+    }
+    // Another host is taken as it stands.
+    EXPECT_EQ(CanonicalSpaceAddress("http://hi.baidu.com.evil.test/x"),
+              "http://hi.baidu.com.evil.test/x");
 }
 
 }  // namespace

@@ -34,7 +34,9 @@ protected:
         RunCommentRetrieval(window_);
         std::string pages;
         for (const std::string& request : sim_.Requests()) {
-            pages += request.substr(request.find("pageno=") + 7, 1);
+            if (const auto at = request.find("pageno="); at != std::string::npos) {
+                pages += request.substr(at + 7, 1);
+            }
         }
         return pages;
     }
@@ -115,6 +117,8 @@ TEST_F(CommentsTest, NoSpaceOrNoPageReadWritesNothingAndFails) {
         {QString(), "closedwren", "您的百度空间不存在！！"},
         {archive, "closedwren", "您的百度空间不存在！！"},
         {archive, "jiaoliao", "您的百度空间不存在！！"},
+        // The search answers "暂无评论" for a name that is no space.
+        {QString(), "nosuchwren", "您的百度空间不存在！！"},
         {QString(), "busywren", "备份失败：有 2 个页面读取失败，未写入文章评论.htm"},
     };
     for (const auto& [prefix, space, status] : cases) {
@@ -141,6 +145,12 @@ TEST_F(CommentsTest, CliSavesOnlyWhenTheRetrievalEnablesTheSave) {
     EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
     EXPECT_NE(quiet.out.find("lblmsg: 您的百度空间没有文章评论"), std::string::npos) << quiet.out;
     EXPECT_FALSE(QFile::exists(app_.Path() + "/quietwren/文章评论.htm"));
+    // An address typed without its scheme names the space all the same.
+    const CliResult typed = RunCli(
+        {"--app-dir", app_.Path(), "--pace", "0", "comments", "hi.baidu.com/jiaoliao/", "--save"});
+    EXPECT_EQ(typed.exitCode, 0) << typed.err;
+    EXPECT_NE(typed.out.find("lblmsg: 14 条留言全部备份完毕！"), std::string::npos) << typed.out;
+    EXPECT_TRUE(QFile::exists(app_.Path() + "/jiaoliao/文章评论.htm"));
 }
 
 }  // namespace
