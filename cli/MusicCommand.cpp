@@ -63,7 +63,9 @@ int RunMusicCommand(CliRun& run) {
         return kBadUsage;
     }
     HeadlessMusicWindow window(run, skipSaved);
+    // As in the window, whose download stays disabled then: a playlist that was not read, or a
+    // space that does not exist, leaves nothing to download and no folder to make.
     const bool listed = RunPlaylistRetrieval(window);
-    const bool saved = !download || RunMusicDownload(window).failed == 0;
+    const bool saved = !download || (listed && RunMusicDownload(window).failed == 0);
     return listed && saved ? 0 : kRunFailed;
 }

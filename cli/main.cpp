@@ -86,12 +86,13 @@ void AdviseOnPace(const CliOptions& options) {
     }
 }
 
-// Says where the files went, once a command that saves has ended.
+// Says where the files went, once a command that saves has ended and made its space folder.
 void SayWhereSavesWent(const CliOptions& options) {
-    if (!options.json && (options.commandOptions.contains(QStringLiteral("--save")) ||
-                          options.commandOptions.contains(QStringLiteral("--download")))) {
-        std::cerr << "pagewren-cli: saved beneath "
-                  << SpaceFolderPath(options.appFolder, options.address).toStdString() << "\n";
+    const QString folder = SpaceFolderPath(options.appFolder, options.address);
+    if (!options.json && platform::PathExists(folder) &&
+        (options.commandOptions.contains(QStringLiteral("--save")) ||
+         options.commandOptions.contains(QStringLiteral("--download")))) {
+        std::cerr << "pagewren-cli: saved beneath " << folder.toStdString() << "\n";
     }
 }
 

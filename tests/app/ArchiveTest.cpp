@@ -148,10 +148,13 @@ TEST_F(ArchiveTest, AddressWithoutASpaceSavesNothingAndFails) {
         {QString(), closed}, {Prefix("2012id_"), closed}, {Prefix("2012id_"), kSample}};
     for (const auto& [prefix, address] : cases) {
         TempFolder app;
-        for (const QStringList& command :
-             {QStringList{"survey", address},
-              QStringList{"articles", address, "--wait", "0", "--save", "html"}}) {
-            const CliResult result = Cli(app, prefix, command + QStringList{});
+        std::vector<QStringList> commands{{"survey", address},
+                                          {"articles", address, "--wait", "0", "--save", "html"}};
+        if (address == closed) {  // the sample's playlist is archived: it has songs
+            commands.push_back({"music", address, "--download"});
+        }
+        for (const QStringList& command : commands) {
+            const CliResult result = Cli(app, prefix, command);
             EXPECT_EQ(result.exitCode, 1) << command.join(' ').toStdString() << result.err;
             EXPECT_NE(result.out.find("您的百度空间不存在！！"), std::string::npos) << result.out;
             EXPECT_EQ(result.out.find("保存完毕"), std::string::npos) << result.out;
