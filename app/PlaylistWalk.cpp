@@ -5,8 +5,6 @@ namespace {
 // The address of one entry: <ref href="ADDRESS" />.
 const QString kSongStart = QStringLiteral("href=\"");
 const QString kSongEnd = QStringLiteral("\" />");
-// After dropping the front up to the "h" of kSongStart, the address taken last starts here.
-constexpr int kTakenAddressPosition = 6;
 
 }  // namespace
 
@@ -17,14 +15,9 @@ QString PlaylistWalk::Next() {
 }
 
 bool PlaylistWalk::AnotherEntryFollows() const {
-    // Without a further entry the cut would find the address just taken, or an empty text
-    // that it would find again and again.
-    if (!playlist_.Contains(kSongStart)) {
-        return false;
-    }
-    // An entry without an address is an entry all the same; the songs after it are listed.
-    const QString next = FrontAddress();
-    return next.isEmpty() || !playlist_.FirstFoundAt(next, kTakenAddressPosition);
+    // Every entry is listed: one without an address, and one whose address repeats (or begins)
+    // the address just taken, which the cut would find again where that address stands.
+    return playlist_.Contains(kSongStart);
 }
 
 QString PlaylistWalk::FrontAddress() const {

@@ -14,9 +14,8 @@ public:
     // that the address just taken then starts at position 6.
     QString Next();
 
-    // Whether the walk goes on after the entry just taken: not when no further entry follows,
-    // and not when the cut finds that address again (the same address repeated); an entry
-    // with an empty address is listed like any other. The next Next() always moves on.
+    // Whether the walk goes on after the entry just taken: while a further entry follows, also
+    // one with an empty or a repeated address. The next Next() always moves on.
     bool AnotherEntryFollows() const;
 
     // The text of the playlist that remains.

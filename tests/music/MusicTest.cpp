@@ -193,7 +193,7 @@ TEST_F(MusicTest, PlaylistWalkEndsOnAnyPlaylist) {
     const std::pair<const char*, QStringList> cases[] = {
         {"Version=<ref href=\"http://m.test/a.mp3\" /><ref href=\"http://m.test/a.mp3\" />"
          "<ref href=\"http://m.test/b.mp3\" />",
-         {"1 http://m.test/a.mp3"}},
+         {"1 http://m.test/a.mp3", "2 http://m.test/a.mp3", "3 http://m.test/b.mp3"}},
         {"Version=<ref href=\"http://m.test/a.mp3\" /><ref href=\"\" />",
          {"1 http://m.test/a.mp3", "2 "}},
         {"Version= and nothing else", {"1 "}},
