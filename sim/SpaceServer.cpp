@@ -187,6 +187,8 @@ void SpaceServer::Impl::HandleArchived(const ArchiveRequest& archived,
         ArchiveRequest next = archived;
         next.address = held.location;
         SendReply(held, request, response);
+        // Replaces the captured Location: a second header would leave clients to pick one.
+        response.headers.erase("Location");
         response.set_header("Location", ArchiveLocation(next, time));
     } else {
         Serve(fault, archived.originalBytes ? held : WithBanner(held, archived, time), request,
