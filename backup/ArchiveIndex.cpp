@@ -17,6 +17,8 @@ namespace {
 using nlohmann::json;
 
 constexpr int kCapturesPerPage = 1000;
+// 200,000 article pages, each once: far beyond any space, small enough to hold in memory.
+constexpr int kMostIndexPages = 200;
 
 struct IndexChoice {
     bool enabled = true;
@@ -176,8 +178,13 @@ IndexedArticles ListIndexedArticles(const QString& endpoint, const QString& spac
     std::set<QString> seen;
     std::set<std::string> keysAsked;
     std::optional<std::string> resumeKey;
-    for (bool first = true;; first = false) {
-        if (!first) {
+    for (int page = 0;; ++page) {
+        // An index that pages on with ever new keys would hold the run for ever.
+        if (page == kMostIndexPages) {
+            result.failed = true;
+            return result;
+        }
+        if (page > 0) {
             wait();
         }
         std::optional<platform::HttpResponse> answer;

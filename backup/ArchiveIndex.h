@@ -23,8 +23,9 @@ struct IndexedArticles {
     bool failed = false;  // an index page could not be read or understood: the list is partial
 };
 
-// Asks the index at the endpoint, a page of at most 1000 captures at a time, for the article
-// pages of the space, calling wait before each request after the first. Index requests go to
+// Asks the index at the endpoint, a page of at most 1000 captures at a time and 200 pages at
+// most (the list is then partial), for the article pages of the space, calling wait before
+// each request after the first. Index requests go to
 // the endpoint itself, not through the replay prefix.
 IndexedArticles ListIndexedArticles(const QString& endpoint, const QString& spaceName,
                                     const std::function<void()>& wait);

@@ -129,4 +129,11 @@ Reply CdxReply(const SpaceStore& store, const RequestTarget& target, const Captu
     return {200, "application/json", rows.dump() + "\n"};
 }
 
+Reply EndlessCdxReply(const RequestTarget& target) {
+    const long long next = PlainNumber(target.Param("resumeKey")).value_or(0) + 1LL;
+    const json rows =
+        json::array({Fields(target), json::array(), json::array({std::to_string(next)})});
+    return {200, "application/json", rows.dump() + "\n"};
+}
+
 }  // namespace spacesim

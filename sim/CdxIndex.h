@@ -23,4 +23,8 @@ using CaptureTest = std::function<bool(const std::string& path)>;
 // nothing. Output other than JSON is not offered (400).
 Reply CdxReply(const SpaceStore& store, const RequestTarget& target, const CaptureTest& captured);
 
+// A hostile index: a page without captures whose resume key is the one asked with + 1, so
+// that it pages on for ever.
+Reply EndlessCdxReply(const RequestTarget& target);
+
 }  // namespace spacesim

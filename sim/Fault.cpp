@@ -7,7 +7,7 @@ namespace spacesim {
 
 namespace {
 
-constexpr std::array<std::pair<Fault, std::string_view>, 11> kNames{{
+constexpr std::array<std::pair<Fault, std::string_view>, 12> kNames{{
     {Fault::Status404, "status404"},
     {Fault::Status500, "status500"},
     {Fault::Refuse, "refuse"},
@@ -19,6 +19,7 @@ constexpr std::array<std::pair<Fault, std::string_view>, 11> kNames{{
     {Fault::Moved, "moved"},
     {Fault::Placeholder, "placeholder"},
     {Fault::NotArchived, "notarchived"},
+    {Fault::Endless, "endless"},
 }};
 
 }  // namespace

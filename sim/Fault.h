@@ -18,6 +18,7 @@ enum class Fault {
     Moved,        // a 302 answer with a short page and no Location to follow
     Placeholder,  // a 200 answer with a short "not available" page in place of the page
     NotArchived,  // a 200 answer with an archive's "not archived" page, as some archives give
+    Endless,      // the capture index: every page names a further page, with a key never seen
 };
 
 // The fault named by a mode word ("status404", "refuse", ...); nothing for an unknown word.

@@ -95,6 +95,10 @@ void RespondWithFault(Fault fault, const Reply& reply, const httplib::Request& r
             response.set_content("<html><body>This page is not available.</body></html>",
                                  "text/html");
             return;
+        case Fault::Endless:  // only the index pages on; any other page is answered as it is
+            response.status = reply.status;
+            response.set_content(reply.body, reply.contentType);
+            return;
         case Fault::NotArchived:
             response.status = 200;
             response.set_content(

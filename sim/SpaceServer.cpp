@@ -148,11 +148,14 @@ void SpaceServer::Impl::Handle(const httplib::Request& request, httplib::Respons
     }
     if (target.host == kServiceHost && target.path == kCdxPath) {
         Log(target.LogLine());
-        SendReply(CdxReply(spaces, target,
-                           [this](const std::string& path) {
-                               return IsCaptured(ParseTarget("http://hi.baidu.com" + path, {}));
-                           }),
-                  request, response);
+        const std::optional<Fault> fault = Lookup(faults, target);
+        const Reply index =
+            fault == Fault::Endless
+                ? EndlessCdxReply(target)
+                : CdxReply(spaces, target, [this](const std::string& path) {
+                      return IsCaptured(ParseTarget("http://hi.baidu.com" + path, {}));
+                  });
+        Serve(fault == Fault::Endless ? std::nullopt : fault, index, request, response);
         return;
     }
     Log(target.LogLine());

@@ -220,6 +220,17 @@ TEST_F(ArchiveTest, ArticlesTheCatalogueMissedComeFromTheArchiveIndex) {
                           {"--cdx", nowhere, "--json", "articles", gaps, "--wait", "0"})
                           .out);
     EXPECT_NE(FinalLabels(lines).at("Label2").find("存档索引读取失败"), std::string::npos);
+    // Nor is an index that pages on for ever, with a key never seen before on every page.
+    sim_.SetFault("/cdx/search/cdx", "endless");
+    sim_.ClearRequests();
+    const CliResult endless = Cli(broken, Prefix("2012id_"), {"articles", gaps, "--wait", "0"});
+    EXPECT_EQ(endless.exitCode, 1);
+    EXPECT_NE(endless.out.find("存档索引读取失败"), std::string::npos) << endless.out;
+    indexRequests = 0;
+    for (const std::string& line : sim_.Requests()) {
+        indexRequests += line.find("/cdx/search/cdx?") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(indexRequests, 200);
     sim_.ClearRequests();
     Cli(broken, {}, {"articles", gaps, "--wait", "0"});
     for (const std::string& line : sim_.Requests()) {
