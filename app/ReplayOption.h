@@ -9,6 +9,9 @@
 // request; "--at YYYYMMDD[hhmmss]" then picks the captures nearest that time rather than the
 // latest. Returns false, with the reason in error when given, when an option has no value or
 // the time is none; what the WARC files hold that cannot be read goes into problems, when
-// given, each naming its file and offset, and the rest of them is used all the same.
+// given, each naming its file and offset, and the rest of them is used all the same. Blanks
+// around the prefix or its file names are dropped, "warc:" is read in any case, and a
+// Wayback prefix that ends in its time gets the "/" it needs; a prefix that is neither a web
+// address nor "warc:" is refused.
 bool TakeReplayOption(QStringList& arguments, QString* error = nullptr,
                       QStringList* problems = nullptr);

@@ -68,9 +68,11 @@ TEST_F(ArchiveTest, WholeBackupThroughTheArchiveIsTheSameAsThroughTheProxy) {
     }
     const std::vector<std::string> direct = sim_.Requests();
     sim_.ClearRequests();
-    // A capture time the archive does not hold is redirected to the one it does.
+    // A capture time the archive does not hold is redirected to the one it does. A prefix
+    // pasted with a blank and without its last "/" is taken as meant.
+    const QString pasted = QStringLiteral(" ") + Prefix("2012id_").chopped(1);
     for (const QStringList& command : backup) {
-        ASSERT_EQ(Cli(archived, Prefix("2012id_"), command).exitCode, 0);
+        ASSERT_EQ(Cli(archived, pasted, command).exitCode, 0);
     }
     EXPECT_EQ(Tree(archived), Tree(proxied));
     EXPECT_GT(Tree(proxied).size(), 40u);

@@ -45,7 +45,9 @@ TEST(CliUsage, BadUsageExitsWithTwoSaysWhyAndRequestsNothing) {
           QStringList{"articles", space, "--save", "pdf"},
           QStringList{"articles", space, "--save", "HTML"},
           QStringList{"articles", space, "--wait"}, QStringList{"articles", space, "--bogus", "1"},
-          QStringList{"articles", space, "extra"}, QStringList{"music", space, "--bogus"}}) {
+          QStringList{"articles", space, "extra"}, QStringList{"music", space, "--bogus"},
+          QStringList{"--replay", "nonsense", "survey", space},
+          QStringList{"--replay", "ftp://archive.test/", "survey", space}}) {
         const CliResult result = RunCli(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_NE(result.err.find("usage:"), std::string::npos);
