@@ -159,6 +159,11 @@ int main(int argc, char* argv[]) {
     } catch (const platform::RunStopped&) {
         code = kInterrupted;
     }
+    // An interrupt in the last steps, which run to their end (the reading copy is written
+    // whole or not at all), still ends the run as an interrupted one.
+    if (interrupted.load() && code != kBadUsage) {
+        code = kInterrupted;
+    }
     if (code == kBadUsage) {
         return BadUsage(run.error);
     }
