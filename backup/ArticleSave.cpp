@@ -76,8 +76,9 @@ public:
         } else if (format == QLatin1String("txt")) {
             Walk(&SaveRun::SaveText, {QStringLiteral(".txt")});
         }
-        NoteArticleSave(controls_.AppFolder(), controls_.Address(), format, controls_.Articles(),
-                        noted_);
+        outcome_.noted =
+            NoteArticleSave(controls_.AppFolder(), controls_.Address(), format,
+                            controls_.Articles(), noted_, controls_.UnreadCataloguePages());
         controls_.SetStatus(EndStatus());
         controls_.SetSaveEnabled(true);
         controls_.SetSaveCaption(QStringLiteral("保存文章"));

@@ -11,6 +11,7 @@ struct SaveOutcome {
     int failed = 0;
     int skipped = 0;
     int withoutWordDoc = 0;
+    bool noted = true;  // the save record and the reading copy were written
 
     // Whether every article walked was saved in every file the format asks for.
     bool AllSaved() const { return failed == 0 && withoutWordDoc == 0; }

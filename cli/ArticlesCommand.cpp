@@ -7,6 +7,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
 #include "cli/CliRun.h"
+#include "cli/ReadCommand.h"
 #include "platform/ReportList.h"
 
 namespace {
@@ -32,7 +33,8 @@ public:
 
     QString Address() const override { return run_.options.address; }
     QString WaitMs() const override { return choices_.wait; }
-    bool OneClickBackup() const override { return choices_.save; }
+    // The save runs once the catalogue has ended, so that it knows what the catalogue missed.
+    bool OneClickBackup() const override { return false; }
     QString SaveFormat() const override { return choices_.format; }
     bool SkipSaved() const override { return choices_.skipSaved; }
     platform::ReportList& Categories() override { return categories_; }
@@ -47,10 +49,17 @@ public:
     void SetFormatEnabled(bool) override {}
     platform::EventPump& Pump() override { return run_.pump; }
     QString AppFolder() const override { return run_.options.appFolder; }
-    void SaveEnded(const SaveOutcome& outcome) override { saveFailed_ = !outcome.AllSaved(); }
+    int UnreadCataloguePages() const override { return unreadCataloguePages_; }
+    void SaveEnded(const SaveOutcome& outcome) override {
+        saveFailed_ = !outcome.AllSaved();
+        notNoted_ = !outcome.noted;
+    }
 
+    void SetUnreadCataloguePages(int pages) { unreadCataloguePages_ = pages; }
     // Whether a save ran and some article of it was not saved in full.
     bool SaveFailed() const { return saveFailed_; }
+    // Whether a save ran whose record or reading copy could not be written.
+    bool NotNoted() const { return notNoted_; }
 
 private:
     CliRun& run_;
@@ -58,7 +67,9 @@ private:
     platform::ReportList& categories_;
     platform::ReportList& articles_;
     QString status_ = kWaitingCaption;
+    int unreadCataloguePages_ = 0;
     bool saveFailed_ = false;
+    bool notNoted_ = false;
 };
 
 }  // namespace
@@ -82,7 +93,17 @@ int RunArticlesCommand(CliRun& run) {
         run.error = "--save takes html, txt or \"html & doc\"";
         return kBadUsage;
     }
+    const bool save = choices.save;
     HeadlessArticleWindow window(run, std::move(choices));
     const CatalogueOutcome outcome = RunArticleCatalogue(window);
-    return outcome.spaceMissing || outcome.unreadPages > 0 || window.SaveFailed() ? kRunFailed : 0;
+    if (save && !outcome.spaceMissing) {
+        window.SetUnreadCataloguePages(outcome.unreadPages);
+        RunArticleSave(window);
+    }
+    if (window.NotNoted()) {
+        SayReadingCopyUnwritten(run);
+    }
+    const bool failed =
+        outcome.spaceMissing || outcome.unreadPages > 0 || window.SaveFailed() || window.NotNoted();
+    return failed ? kRunFailed : 0;
 }

@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
 #include "cli/CliRun.h"
+#include "cli/ReadCommand.h"
 #include "css/CssFetch.h"
 #include "css/CssSave.h"
 #include "css/CssWindowControls.h"
@@ -28,13 +29,16 @@ public:
     }
     platform::EventPump& Pump() override { return run_.pump; }
     QString AppFolder() const override { return run_.options.appFolder; }
+    void NotesUnwritten() override { notesUnwritten_ = true; }
 
     bool SaveEnabled() const { return saveEnabled_; }
+    bool NotesWritten() const { return !notesUnwritten_; }
 
 private:
     CliRun& run_;
     QString css_;
     bool saveEnabled_ = false;
+    bool notesUnwritten_ = false;
 };
 
 }  // namespace
@@ -52,6 +56,10 @@ int RunCssCommand(CliRun& run) {
     }
     // The save button is pressed only when the fetch has enabled it.
     if (save && window.SaveEnabled() && !RunCssSave(window)) {
+        return kRunFailed;
+    }
+    if (!window.NotesWritten()) {
+        SayReadingCopyUnwritten(run);
         return kRunFailed;
     }
     return 0;

@@ -1,6 +1,9 @@
 #include "cli/ReadCommand.h"
 
+#include <unistd.h>
 #include <QDir>
+
+#include <iostream>
 
 #include "app/SafeNames.h"
 #include "cli/CliOptions.h"
@@ -37,4 +40,14 @@ int RunReadCommand(CliRun& run) {
     run.report.SetLabel(QStringLiteral("startPage"),
                         QDir::toNativeSeparators(folder + kStartPageName));
     return 0;
+}
+
+void SayReadingCopyUnwritten(const CliRun& run) {
+    const QString folder = SpaceFolderPath(run.options.appFolder, run.options.address);
+    // Its own line, after any progress line left open on a terminal.
+    std::cerr
+        << (isatty(STDERR_FILENO) == 1 ? "\n" : "") << "pagewren-cli: "
+        << (QStringLiteral("无法写入阅读版：") + QDir::toNativeSeparators(folder)).toStdString()
+        << "\n"
+        << std::flush;
 }

@@ -8,3 +8,7 @@ struct CliRun;
 // folder or the copy could not be written (a message box says which), 2 with error set on
 // bad usage.
 int RunReadCommand(CliRun& run);
+
+// Says on standard error that a save's record or reading copy could not be written into the
+// space folder of the run's address.
+void SayReadingCopyUnwritten(const CliRun& run);

@@ -49,7 +49,9 @@ bool RunCssSave(CssWindowControls& controls) {
     const QString path = folder + kFileName;
     const bool written = platform::WriteAnsiLines(path, {sheet});
     // The reading copy shows the sheet, or says that its last save failed.
-    NoteFileSave(controls.AppFolder(), address, kFileName, written);
+    if (!NoteFileSave(controls.AppFolder(), address, kFileName, written)) {
+        controls.NotesUnwritten();
+    }
     if (!written) {
         controls.ShowMessage(QStringLiteral("无法写入文件：") + QDir::toNativeSeparators(path),
                              kErrorTitle);

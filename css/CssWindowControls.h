@@ -20,4 +20,6 @@ public:
     virtual void ShowMessage(const QString& text, const QString& title) = 0;
     virtual platform::EventPump& Pump() = 0;
     virtual QString AppFolder() const = 0;  // where "csscode" and the space folders are made
+    // Told when a save could not write the space's save record or reading copy.
+    virtual void NotesUnwritten() {}
 };

@@ -39,7 +39,7 @@ bool Note(const QString& appFolder, const QString& address,
           RecordArticles articles = RecordArticles::Read) {
     const QString spaceFolder = SpaceFolderPath(appFolder, address);
     if (SpaceFolderName(address).isEmpty() || !platform::PathExists(spaceFolder)) {
-        return false;
+        return true;
     }
     std::optional<SaveRecord> record = LoadSaveRecord(spaceFolder, articles);
     if (!record) {
@@ -62,11 +62,11 @@ RowOutcome Checked(RowOutcome outcome, const QString& spaceFolder, const QString
 }  // namespace
 
 bool NoteArticleSave(const QString& appFolder, const QString& address, const QString& format,
-                     const platform::ReportList& articles,
-                     const std::vector<RowOutcome>& outcomes) {
+                     const platform::ReportList& articles, const std::vector<RowOutcome>& outcomes,
+                     int unreadCataloguePages) {
     const QStringList extensions = Extensions(format);
     if (extensions.isEmpty()) {
-        return false;
+        return true;
     }
     const QString spaceFolder = SpaceFolderPath(appFolder, address);
     return Note(
@@ -75,7 +75,8 @@ bool NoteArticleSave(const QString& appFolder, const QString& address, const QSt
             RecordedArticleSave save{QDateTime::currentDateTime(),
                                      format,
                                      QString::fromStdString(platform::ReplayPrefix()),
-                                     {}};
+                                     {},
+                                     unreadCataloguePages};
             for (int row = 1; row <= static_cast<int>(outcomes.size()); ++row) {
                 RecordedArticle article{row,
                                         articles.Cell(row, 1),

@@ -13,13 +13,15 @@ class ReportList;
 // The calls every save makes at its end: each notes its run in the save record of the space
 // folder and writes the reading copy anew. They change none of the save's own files, status
 // texts or outcome; nothing is written for an address without a space folder name or when
-// the space folder is missing. Each returns false when the record or the copy could not be
-// written (the earlier ones then stay whole).
+// the space folder is missing. Each returns false only when the record or the copy could not
+// be written (the earlier ones then stay whole).
 
 // After an article save in one of the three formats: rows 1 to outcomes.size() of the list
-// (title, category, date, address) with what became of each; any other format notes nothing.
+// (title, category, date, address) with what became of each, and how many pages of the
+// catalogue behind the list could not be read; any other format notes nothing.
 bool NoteArticleSave(const QString& appFolder, const QString& address, const QString& format,
-                     const platform::ReportList& articles, const std::vector<RowOutcome>& outcomes);
+                     const platform::ReportList& articles, const std::vector<RowOutcome>& outcomes,
+                     int unreadCataloguePages);
 
 // After a song download: each song's address and file name (in the song folder) with what
 // became of it.

@@ -198,7 +198,7 @@ std::optional<SaveRecord> LoadSaveRecord(const QString& spaceFolder, RecordArtic
     record.address = Text(document, "address");
     if (const json* part = Member(document, "articles")) {
         record.articles = {TimeOf(*part), Text(*part, "format"), Text(*part, "replay"),
-                           std::move(rows.articles)};
+                           std::move(rows.articles), Number(*part, "unreadPages", 0)};
     }
     if (const json* part = Member(document, "songs")) {
         record.songs = {TimeOf(*part), Text(*part, "replay"), std::move(rows.songs)};
@@ -221,7 +221,8 @@ bool StoreSaveRecord(const QString& spaceFolder, const SaveRecord& record) {
         const RecordedArticleSave& save = *record.articles;
         text += ",\n\"articles\":" + PartText({{"savedAt", TimeText(save.savedAt)},
                                                {"format", Utf8(save.format)},
-                                               {"replay", Utf8(save.replay)}},
+                                               {"replay", Utf8(save.replay)},
+                                               {"unreadPages", save.unreadPages}},
                                               save.rows, &ArticleJson);
     }
     if (record.songs) {

@@ -36,6 +36,7 @@ struct RecordedArticleSave {
     QString format;
     QString replay;
     std::vector<RecordedArticle> rows;
+    int unreadPages = 0;  // of the catalogue it saved: any may have hidden articles from the list
 };
 
 // The last song download.

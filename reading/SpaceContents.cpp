@@ -1,12 +1,14 @@
 #include "reading/SpaceContents.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <map>
 
 #include "app/SafeNames.h"
 #include "backup/ArticlePaths.h"
 #include "platform/StagedFolder.h"
+#include "reading/HtmlText.h"
 #include "reading/ReadingNames.h"
 
 const QString kSongFolderName = QStringLiteral("背景音乐");
@@ -38,6 +40,11 @@ struct DiskFolder {
     qint64 newestArticleMs = 0;
     qint64 newestOtherMs = 0;
 };
+
+// What a saved article's file name holds after its row number: the cleaned title.
+QString TitleOf(const QString& stem) {
+    return stem.mid(stem.indexOf(QChar(' ')) + 1);
+}
 
 // The row number a saved article's file name begins with, or 0 when it has none.
 int RowOf(const QString& stem) {
@@ -123,7 +130,7 @@ public:
         const QString folderName = SafeName(recorded.category);
         ReadingArticle article;
         article.row = recorded.row;
-        article.title = recorded.title;
+        article.title = DecodeEntities(recorded.title);
         article.date = recorded.date;
         article.address = recorded.address;
         article.from = recorded.from;
@@ -136,6 +143,7 @@ public:
             if (at != disk.byStem.constEnd()) {
                 disk.articles[*at].claimed = true;
                 SetFiles(article, disk, disk.articles[*at]);
+                savedTitles_.insert(folderName + QChar('/') + TitleOf(disk.articles[*at].stem));
             }
         }
         Category(recorded.category, folderName).articles.push_back(std::move(article));
@@ -145,7 +153,11 @@ public:
         std::vector<std::pair<const DiskFolder*, const DiskArticle*>> left;
         for (const DiskFolder& folder : folders_) {
             for (const DiskArticle& article : folder.articles) {
-                if (!article.claimed) {
+                // Rows are numbered anew by each save: the same article, saved again under
+                // another number, would be listed twice.
+                const bool renumbered =
+                    savedTitles_.contains(folder.name + QChar('/') + TitleOf(article.stem));
+                if (!article.claimed && !renumbered) {
                     left.emplace_back(&folder, &article);
                 }
             }
@@ -156,7 +168,7 @@ public:
         for (const auto& [folder, disk] : left) {
             ReadingArticle article;
             article.row = disk->row;
-            article.title = disk->stem.mid(disk->stem.indexOf(QChar(' ')) + 1);
+            article.title = DecodeEntities(TitleOf(disk->stem));
             SetFiles(article, *folder, *disk);
             FolderCategory(folder->name).articles.push_back(std::move(article));
         }
@@ -195,6 +207,7 @@ private:
     QHash<QString, std::size_t> folderIndex_;
     std::map<QString, std::size_t> byName_;
     QHash<QString, std::size_t> byFolder_;
+    QSet<QString> savedTitles_;  // "folder/title" of the recorded rows found on disk
 };
 
 void GatherSongs(SpaceContents& contents, const DiskFolder* songFolder,
@@ -263,6 +276,7 @@ SpaceContents GatherSpace(const QString& spaceFolder, const QString& address,
             categories.AddRecorded(article);
         }
         contents.articlesSavedAt = record->articles->savedAt;
+        contents.unreadCataloguePages = record->articles->unreadPages;
     } else {
         contents.articlesSavedAt = TimeOf(newestArticleMs);
     }

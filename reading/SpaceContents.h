@@ -15,7 +15,7 @@ enum class KnownOutcome { Unrecorded, Saved, Failed, Skipped };
 // space folder and empty when that file is not there.
 struct ReadingArticle {
     int row = 0;
-    QString title;
+    QString title;  // as the page showed it: the references the catalogue kept are decoded
     QString date;
     QString address;
     QString from;
@@ -55,6 +55,7 @@ struct SpaceContents {
     bool recorded = false;
     std::vector<ReadingCategory> categories;
     QDateTime articlesSavedAt;
+    int unreadCataloguePages = 0;  // of the catalogue the last article save saved
     std::vector<ReadingSong> songs;
     QDateTime songsSavedAt;
     ReadingFile css;
@@ -67,7 +68,9 @@ extern const QString kSongFolderName;
 
 // Reads the space folder's listing and the record. Category folders are those holding
 // article files ("<row> <title>.html", ".txt", ".html.doc"); the record's rows come first in
-// its order, then the files it does not name by row number. Folders that no save makes
-// (the reading copy, passing names) are left out.
+// its order, then the files it does not name by row number, less those that carry the
+// category and title of a recorded row with a file of its own (the same article under the
+// number an earlier save gave it). Folders that no save makes (the reading copy, passing
+// names) are left out.
 SpaceContents GatherSpace(const QString& spaceFolder, const QString& address,
                           const std::optional<SaveRecord>& record);

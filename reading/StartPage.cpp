@@ -94,17 +94,36 @@ void AddFileProblem(QStringList& problems, const ReadingFile& file) {
     }
 }
 
+// The file an earlier save left of a failed article, linked, for the reader to fall back on.
+QString KeptFile(const ReadingArticle& article) {
+    for (const QString& path : {article.html, article.txt, article.doc}) {
+        if (!path.isEmpty()) {
+            return Link(RelativeLink(path), path.section(QChar('/'), -1));
+        }
+    }
+    return {};
+}
+
+QString FailedArticle(const ReadingArticle& article, const QString& category) {
+    const QString kept = KeptFile(article);
+    const QString origin = Origin(article.address, article.from);
+    return QStringLiteral("文章《") + EscapeHtml(article.title) + QStringLiteral("》（") +
+           EscapeHtml(category) + QStringLiteral("）未能保存") +
+           (kept.isEmpty() ? QStringLiteral("：") + origin
+                           : QStringLiteral("，下面是原有的文件：") + kept +
+                                 QStringLiteral("（原网址：") + origin + QStringLiteral("）"));
+}
+
 QStringList Problems(const SpaceContents& contents) {
     QStringList problems;
+    if (contents.unreadCataloguePages > 0) {
+        problems << QStringLiteral("文章目录有 ") + QString::number(contents.unreadCataloguePages) +
+                        QStringLiteral(" 个页面读取失败，可能有文章未列出");
+    }
     for (const ReadingCategory& category : contents.categories) {
         for (const ReadingArticle& article : category.articles) {
             if (article.outcome == KnownOutcome::Failed) {
-                problems << QStringLiteral("文章《") + EscapeHtml(article.title) +
-                                QStringLiteral("》（") + EscapeHtml(category.name) +
-                                QStringLiteral("）未能保存") +
-                                (article.page.isEmpty() ? QString()
-                                                        : QStringLiteral("，下面是原有的文件")) +
-                                QStringLiteral("：") + Origin(article.address, article.from);
+                problems << FailedArticle(article, category.name);
             } else if (article.outcome != KnownOutcome::Unrecorded && article.page.isEmpty()) {
                 problems << QStringLiteral("文章《") + EscapeHtml(article.title) +
                                 QStringLiteral("》的文件不在了：") +

@@ -76,9 +76,28 @@ TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
         GTEST_SKIP() << "chromium is not installed";
     }
     SimFixture sim;
+    // A first save from a catalogue that missed a category: its articles are numbered anew
+    // by the full save that follows, and the files under the old numbers stay.
+    sim.SetFault("/jiaoliao/blog/category/life", "status500");
+    ASSERT_EQ(Cli({"articles", kSample, "--wait", "0", "--save", "html"}).exitCode, 1);
+    EXPECT_EQ(nlohmann::json::parse(app_.Read("jiaoliao/保存记录.json"))["articles"]["unreadPages"],
+              2);
+    EXPECT_TRUE(QString::fromUtf8(app_.Read("jiaoliao/" + kStartPageName))
+                    .contains("文章目录有 2 个页面读取失败，可能有文章未列出"));
+    sim.Server().ClearFaults();
     sim.SetFault("music.pagewren.test/songs/2.mp3", "status404");
     const QString archive = QStringLiteral("http://127.0.0.1:%1/web/2012id_/").arg(sim.Port());
-    ASSERT_EQ(Cli({"articles", kSample, "--wait", "0", "--save", "html & doc"}).exitCode, 0);
+    // A start page that cannot be put in place fails the run, not only the window's copy.
+    QFile::remove(Space() + kStartPageName);
+    QDir().mkpath(Space() + kStartPageName);
+    for (const QStringList& save :
+         {QStringList{"articles", kSample, "--wait", "0", "--save", "html & doc"},
+          QStringList{"css", kSample, "--save"}}) {
+        const CliResult result = Cli(save);
+        EXPECT_EQ(result.exitCode, 1) << save.join(' ').toStdString();
+        EXPECT_TRUE(Has(result.err, "pagewren-cli: 无法写入阅读版：" + Space())) << result.err;
+    }
+    QDir().rmdir(Space() + kStartPageName);
     sim.SetFault("/jiaoliao/blog/item/0ba3cff3634c462f.html", "status404");
     for (const auto& [save, code] : {std::pair{QStringList{"--replay", archive, "articles", kSample,
                                                            "--wait", "0", "--save", "txt"},
@@ -134,14 +153,16 @@ TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
 
     const HeadlessChromium chromium;
     const std::string start = chromium.DumpDom(Space() + kStartPageName);
-    for (const char* text :
-         {"春天来了：去公园走走", "2008-05-18 09:12", "What's next  书单 计划", "旅途见闻",
-          "读书笔记", "23 条留言", "14 条评论", "<span>1.mp3</span>", "<span>3.mp3</span>",
-          "http://hi.baidu.com/jiaoliao", "未能获取或保存的内容", "歌曲未能下载：<a ",
-          "文章《Tom's 生日聚会》（生活随笔）未能保存，下面是原有的文件"}) {
+    for (const char* text : {"春天来了：去公园走走", "2008-05-18 09:12", "What's next  书单 计划",
+                             "旅途见闻", "读书笔记", "23 条留言", "14 条评论", "<span>1.mp3</span>",
+                             "<span>3.mp3</span>", "http://hi.baidu.com/jiaoliao",
+                             "未能获取或保存的内容", "歌曲未能下载：<a ", "文章（17 篇）",
+                             "文章《Tom's 生日聚会》（生活随笔）未能保存，下面是原有的文件：<a "
+                             "href=\"生活随笔/3%20Tom%27s%20生日聚会.html\">"}) {
         EXPECT_TRUE(Has(start, QString::fromUtf8(text))) << text;
     }
     EXPECT_EQ(QString::fromStdString(start).count(QStringLiteral("<audio controls")), 2);
+    EXPECT_FALSE(Has(start, QStringLiteral("文章目录有"))) << "the full save read every page";
 
     const std::string first = chromium.DumpDom(Reading() + "1.html");
     for (const char* text :
@@ -176,6 +197,10 @@ TEST_F(ReadingTest, FilesAloneMakeACopyWithEveryTextEscapedAndTheEarlierCopyRepl
     app_.Write("jiaoliao/" + hostileCategory + "/2 " + hostileTitle + ".html",
                platform::ToAnsi("</div><div class=\"tit2\">x</div><div class=\"date\">2009-01-02"
                                 "</div><div id=\"blog_text\" class=\"cnt\"  >正文</div>\r\n"));
+    // The catalogue keeps the references of the listing page in titles and file names.
+    app_.Write("jiaoliao/生活随笔/3 &lt;i&gt;夏 &amp; 秋&#33;.txt",
+               platform::ToAnsi("标题：夏\r\n类别：生活随笔\r\n时间：2008-06-01 10:00\r\n"
+                                "内容：热\r\n"));
     app_.Write("jiaoliao/" + kReadingFolderName + "/99.html", "an earlier copy's page");
 
     const CliResult read = Cli({"read", kSample + "/"});
@@ -183,7 +208,7 @@ TEST_F(ReadingTest, FilesAloneMakeACopyWithEveryTextEscapedAndTheEarlierCopyRepl
     EXPECT_EQ(QDir(Space()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 3)
         << "the passing folder of a run that ended is gone";
     EXPECT_FALSE(QFile::exists(Reading() + "99.html"));
-    EXPECT_EQ(QDir(Reading()).entryList(QDir::Files), (QStringList{"1.html", "2.html"}));
+    EXPECT_EQ(QDir(Reading()).entryList(QDir::Files), (QStringList{"1.html", "2.html", "3.html"}));
 
     const QString start = QString::fromUtf8(app_.Read("jiaoliao/" + kStartPageName));
     EXPECT_TRUE(start.contains("没有保存记录"));
@@ -192,13 +217,33 @@ TEST_F(ReadingTest, FilesAloneMakeACopyWithEveryTextEscapedAndTheEarlierCopyRepl
     EXPECT_TRUE(start.contains("&lt;script&gt;alert(2)&lt;\\script&gt;"));
     EXPECT_TRUE(start.contains("&quot;&gt;&lt;img src=x onerror=alert(1)&gt;"));
     EXPECT_FALSE(start.contains("<script>") || start.contains("<img src=x"));
-    EXPECT_TRUE(QString::fromUtf8(app_.Read("jiaoliao/" + kReadingFolderName + "/1.html"))
-                    .contains("花都开了 &lt;b&gt;"));
+    const QString first =
+        QString::fromUtf8(app_.Read("jiaoliao/" + kReadingFolderName + "/1.html"));
+    EXPECT_TRUE(first.contains("花都开了 &lt;b&gt;"));
+    EXPECT_TRUE(first.contains("下一篇：&lt;i&gt;夏 &amp; 秋!</a>"));
+    EXPECT_TRUE(start.contains(">&lt;i&gt;夏 &amp; 秋!</a>")) << "shown as the page showed it";
     if (!HeadlessChromium::Program().isEmpty()) {
         const std::string dom = HeadlessChromium().DumpDom(Space() + kStartPageName);
         EXPECT_TRUE(Has(dom, QStringLiteral("&lt;script&gt;alert(2)"))) << dom;
         EXPECT_FALSE(Has(dom, QStringLiteral("<img src=\"x\""))) << dom;
     }
+
+    // A title cut from a page may hold control characters, which no page may.
+    app_.Write("jiaoliao/保存记录.json",
+               nlohmann::json{{"address", kSample.toStdString()},
+                              {"articles",
+                               {{"format", "txt"},
+                                {"rows",
+                                 {{{"row", 9},
+                                   {"title", std::string("冬\0天\x1b", 8)},
+                                   {"category", "生活随笔"},
+                                   {"outcome", "failed"}}}}}}}
+                   .dump());
+    ASSERT_EQ(Cli({"read", kSample}).exitCode, 0);
+    const QString recorded = QString::fromUtf8(app_.Read("jiaoliao/" + kStartPageName));
+    EXPECT_TRUE(recorded.contains(QStringLiteral("冬\uFFFD天\uFFFD")));
+    EXPECT_FALSE(recorded.contains(
+        QRegularExpression(QStringLiteral("[\\x00-\\x08\\x0B\\x0C\\x0E-\\x1F]"))));
 
     EXPECT_EQ(Cli({"read", "http://hi.baidu.com/nowhere"}).exitCode, 1);
     EXPECT_EQ(Cli({"read", kSample, "--save"}).exitCode, 2);
