@@ -59,6 +59,7 @@ public:
     CatalogueOutcome Run() {
         controls_.Categories().Clear();
         controls_.Articles().Clear();
+        controls_.SetUnreadCataloguePages(0);
         total_ = 0;
         QString summary;
         if (IsUsableAddress(controls_.Address())) {
@@ -87,12 +88,15 @@ public:
         if (fetcher_.FailedCount() > 0 || fromIndex_ > 0 || indexFailed_) {
             controls_.SetStatus(summary + fetcher_.FailureNote() + IndexNote());
         }
+        const CatalogueOutcome outcome{
+            .unreadPages = fetcher_.FailedCount() + (indexFailed_ ? 1 : 0),
+            .fromIndex = fromIndex_};
+        controls_.SetUnreadCataloguePages(outcome.unreadPages);
         if (controls_.OneClickBackup()) {
             RunArticleSave(controls_);
         }
         controls_.SetSaveEnabled(true);
-        return {.unreadPages = fetcher_.FailedCount() + (indexFailed_ ? 1 : 0),
-                .fromIndex = fromIndex_};
+        return outcome;
     }
 
 private:
@@ -163,18 +167,30 @@ private:
         }
     }
 
-    // Reads the listing page at the service root + path and walks its entries.
+    // Reads the listing page at the service root + path and walks its entries. A page that
+    // was answered but lists no article of a category whose count promised some (an archive's
+    // placeholder answered with success) is an unread page, as a failed request is.
     void ReadListingPage(int category, const QString& path, ListingForm form) {
+        const int failedBefore = fetcher_.FailedCount();
         listing_ = ListingWalk(fetcher_.FetchServicePage(path), form);
+        int listed = 0;
         for (int m = 1; m <= perPage_; ++m) {
-            ArticleStep(category, form);
+            listed += ArticleStep(category, form) ? 1 : 0;
         }
+        const bool answered = fetcher_.FailedCount() == failedBefore;
+        fetcher_.CountUnread(answered && listed == 0 && perPage_ > 0 && PromisesArticles(category));
     }
 
-    void ArticleStep(int category, ListingForm form) {
+    bool PromisesArticles(int category) {
+        return controls_.Categories().Cell(category, 2).trimmed().toDouble() > 0;
+    }
+
+    // Lists the next entry of the listing page; false when there was none.
+    bool ArticleStep(int category, ListingForm form) {
         platform::ReportList& rows = controls_.Articles();
         const ListingEntry entry = listing_.Next();
-        if (!entry.id.isEmpty()) {
+        const bool listed = !entry.id.isEmpty();
+        if (listed) {
             const int row = rows.AddNumberedRow();
             const QString address =
                 SpacePageAddress(controls_.Address(), QStringLiteral("/blog/item/") + entry.id +
@@ -198,6 +214,7 @@ private:
             controls_.SetStatus(QStringLiteral("正在获取第") + QString::number(found) + middle +
                                 rows.Cell(found, 1) + QStringLiteral("》"));
         }
+        return listed;
     }
 
     // Archives capture article pages far more often than the listing pages that link them:

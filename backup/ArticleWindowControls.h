@@ -29,9 +29,14 @@ public:
     virtual QString AppFolder() const = 0;  // where the space folders are made
     // Whether the save leaves out articles whose files are already there (a resumed run).
     virtual bool SkipSaved() const { return false; }
-    // How many pages the catalogue behind the article list could not read, for the save
-    // record: a list it left incomplete.
-    virtual int UnreadCataloguePages() const { return 0; }
     // Told how a save went, once it has ended.
     virtual void SaveEnded(const SaveOutcome&) {}
+
+    // How many pages the catalogue behind the article list could not read, set by the
+    // catalogue: the save notes that its list may be incomplete.
+    int UnreadCataloguePages() const { return unreadCataloguePages_; }
+    void SetUnreadCataloguePages(int pages) { unreadCataloguePages_ = pages; }
+
+private:
+    int unreadCataloguePages_ = 0;
 };

@@ -33,8 +33,7 @@ public:
 
     QString Address() const override { return run_.options.address; }
     QString WaitMs() const override { return choices_.wait; }
-    // The save runs once the catalogue has ended, so that it knows what the catalogue missed.
-    bool OneClickBackup() const override { return false; }
+    bool OneClickBackup() const override { return choices_.save; }
     QString SaveFormat() const override { return choices_.format; }
     bool SkipSaved() const override { return choices_.skipSaved; }
     platform::ReportList& Categories() override { return categories_; }
@@ -49,13 +48,11 @@ public:
     void SetFormatEnabled(bool) override {}
     platform::EventPump& Pump() override { return run_.pump; }
     QString AppFolder() const override { return run_.options.appFolder; }
-    int UnreadCataloguePages() const override { return unreadCataloguePages_; }
     void SaveEnded(const SaveOutcome& outcome) override {
         saveFailed_ = !outcome.AllSaved();
         notNoted_ = !outcome.noted;
     }
 
-    void SetUnreadCataloguePages(int pages) { unreadCataloguePages_ = pages; }
     // Whether a save ran and some article of it was not saved in full.
     bool SaveFailed() const { return saveFailed_; }
     // Whether a save ran whose record or reading copy could not be written.
@@ -67,7 +64,6 @@ private:
     platform::ReportList& categories_;
     platform::ReportList& articles_;
     QString status_ = kWaitingCaption;
-    int unreadCataloguePages_ = 0;
     bool saveFailed_ = false;
     bool notNoted_ = false;
 };
@@ -93,13 +89,8 @@ int RunArticlesCommand(CliRun& run) {
         run.error = "--save takes html, txt or \"html & doc\"";
         return kBadUsage;
     }
-    const bool save = choices.save;
     HeadlessArticleWindow window(run, std::move(choices));
     const CatalogueOutcome outcome = RunArticleCatalogue(window);
-    if (save && !outcome.spaceMissing) {
-        window.SetUnreadCataloguePages(outcome.unreadPages);
-        RunArticleSave(window);
-    }
     if (window.NotNoted()) {
         SayReadingCopyUnwritten(run);
     }
