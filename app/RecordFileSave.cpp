@@ -70,6 +70,12 @@ std::optional<QString> Refusal(const RecordWindowControls::Retrieval& retrieval,
     return std::nullopt;
 }
 
+void TellIfUnwritten(RecordWindowControls& controls, bool noted) {
+    if (!noted) {
+        controls.NotesUnwritten();
+    }
+}
+
 }  // namespace
 
 bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& layout) {
@@ -80,8 +86,9 @@ bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& l
             Refusal(retrieval, listed, folder, layout.fileName)) {
         controls.SetStatus(*refusal);
         if (!retrieval.spaceMissing) {
-            NoteRecordFileSave(controls.AppFolder(), controls.Address(), layout.fileName, false, -1,
-                               retrieval.unreadPages);
+            TellIfUnwritten(controls,
+                            NoteRecordFileSave(controls.AppFolder(), controls.Address(),
+                                               layout.fileName, false, -1, retrieval.unreadPages));
         }
         if (platform::PathExists(folder)) {
             platform::OpenFolder(folder);
@@ -99,8 +106,9 @@ bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& l
         WriteRecord(controls, layout, row, file);
     }
     const bool saved = file.Commit();
-    NoteRecordFileSave(controls.AppFolder(), controls.Address(), layout.fileName, saved, rows,
-                       retrieval.unreadPages);
+    TellIfUnwritten(controls,
+                    NoteRecordFileSave(controls.AppFolder(), controls.Address(), layout.fileName,
+                                       saved, rows, retrieval.unreadPages));
     controls.SetStatus(EndStatus(controls, layout, saved, retrieval.unreadPages));
     platform::OpenFolder(folder);
     return saved;

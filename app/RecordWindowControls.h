@@ -20,6 +20,9 @@ public:
     virtual void SetSaveEnabled(bool enabled) = 0;    // cmdsave
     virtual platform::EventPump& Pump() = 0;
     virtual QString AppFolder() const = 0;  // where the space folders are made
+    // Told that the save record or the reading copy could not be written; the window's own
+    // texts stay as they are.
+    virtual void NotesUnwritten() {}
 
     // What the last retrieval found, for the save that follows it.
     struct Retrieval {

@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
 #include "cli/CliRun.h"
+#include "cli/ReadCommand.h"
 #include "music/MusicDownload.h"
 #include "music/MusicWindowControls.h"
 #include "music/Playlist.h"
@@ -41,6 +42,8 @@ public:
     platform::EventPump& Pump() override { return run_.pump; }
     QString AppFolder() const override { return run_.options.appFolder; }
     bool SkipSaved() const override { return skipSaved_; }
+    void NotesUnwritten() override { notesUnwritten_ = true; }
+    bool NotesWritten() const { return !notesUnwritten_; }
 
 private:
     CliRun& run_;
@@ -50,6 +53,7 @@ private:
     float max_ = 100;
     float value_ = 0;
     QString destination_;
+    bool notesUnwritten_ = false;
 };
 
 }  // namespace
@@ -67,5 +71,8 @@ int RunMusicCommand(CliRun& run) {
     // space that does not exist, leaves nothing to download and no folder to make.
     const bool listed = RunPlaylistRetrieval(window);
     const bool saved = !download || (listed && RunMusicDownload(window).failed == 0);
-    return listed && saved ? 0 : kRunFailed;
+    if (!window.NotesWritten()) {
+        SayReadingCopyUnwritten(run);
+    }
+    return listed && saved && window.NotesWritten() ? 0 : kRunFailed;
 }

@@ -6,6 +6,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
 #include "cli/CliRun.h"
+#include "cli/ReadCommand.h"
 #include "comments/ArticleComments.h"
 #include "platform/ReportList.h"
 
@@ -28,11 +29,14 @@ public:
     bool SaveEnabled() const { return saveEnabled_; }
     platform::EventPump& Pump() override { return run_.pump; }
     QString AppFolder() const override { return run_.options.appFolder; }
+    void NotesUnwritten() override { notesUnwritten_ = true; }
+    bool NotesWritten() const { return !notesUnwritten_; }
 
 private:
     CliRun& run_;
     platform::ReportList& records_;
     bool saveEnabled_ = false;
+    bool notesUnwritten_ = false;
 };
 
 }  // namespace
@@ -55,6 +59,10 @@ int RunRecordsCommand(CliRun& run) {
     if (save && window.SaveEnabled()) {
         saved = board ? RunBoardSave(window) : RunCommentSave(window);
     }
-    const bool failed = !saved || retrieval.spaceMissing || retrieval.unreadPages > 0;
+    if (!window.NotesWritten()) {
+        SayReadingCopyUnwritten(run);
+    }
+    const bool failed =
+        !saved || retrieval.spaceMissing || retrieval.unreadPages > 0 || !window.NotesWritten();
     return failed ? kRunFailed : 0;
 }

@@ -95,7 +95,9 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
         status +=
             QStringLiteral("，已跳过 ") + QString::number(outcome.skipped) + QStringLiteral(" 首");
     }
-    NoteSongDownload(controls.AppFolder(), controls.Address(), addresses, fileNames, noted);
+    if (!NoteSongDownload(controls.AppFolder(), controls.Address(), addresses, fileNames, noted)) {
+        controls.NotesUnwritten();
+    }
     controls.SetSongStatus(status);
     return outcome;
 }

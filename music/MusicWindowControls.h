@@ -30,4 +30,7 @@ public:
     virtual QString AppFolder() const = 0;  // where the space folders are made
     // Whether the download leaves out songs whose files are already there (a resumed run).
     virtual bool SkipSaved() const { return false; }
+    // Told that the save record or the reading copy could not be written; the window's own
+    // texts stay as they are.
+    virtual void NotesUnwritten() {}
 };

@@ -92,7 +92,7 @@ TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
     QDir().mkpath(Space() + kStartPageName);
     for (const QStringList& save :
          {QStringList{"articles", kSample, "--wait", "0", "--save", "html & doc"},
-          QStringList{"css", kSample, "--save"}}) {
+          QStringList{"css", kSample, "--save"}, QStringList{"board", kSample, "--save"}}) {
         const CliResult result = Cli(save);
         EXPECT_EQ(result.exitCode, 1) << save.join(' ').toStdString();
         EXPECT_TRUE(Has(result.err, "pagewren-cli: 无法写入阅读版：" + Space())) << result.err;
