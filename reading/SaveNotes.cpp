@@ -8,15 +8,20 @@
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
 #include "platform/ReportList.h"
+#include "platform/WarcReplay.h"
 #include "reading/ReadingCopy.h"
 #include "reading/SpaceContents.h"
 
 namespace {
 
-// The archived address a request for the address went to; empty without a replay prefix.
+// Where a request for the address was answered: the archived address behind a replay prefix,
+// or the WARC files and the address in them; empty without a prefix.
 QString ArchivedAddress(const QString& address) {
-    const QString prefix = QString::fromStdString(platform::ReplayPrefix());
-    return prefix.isEmpty() ? QString() : prefix + address;
+    const std::string& prefix = platform::ReplayPrefix();
+    if (platform::IsWarcPrefix(prefix)) {
+        return QString::fromStdString(prefix) + QChar(' ') + address;
+    }
+    return QString::fromStdString(prefix) + (prefix.empty() ? QString() : address);
 }
 
 QStringList Extensions(const QString& format) {

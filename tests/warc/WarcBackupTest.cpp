@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 
+#include <nlohmann/json.hpp>
 #include "CliRunner.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
@@ -139,6 +140,10 @@ TEST(WarcBackupTest, EveryWindowFromWarcFilesSavesWhatTheProxyGives) {
     EXPECT_TRUE(Tree(work.Path() + "/sim") == expected);
     EXPECT_TRUE(fromWget == proxied) << fromWget;
     EXPECT_TRUE(fromSim == proxied) << fromSim;
+    // The record names the files an article came from, then its address in them.
+    std::ifstream record((work.Path() + "/sim/jiaoliao/" + kSaveRecordName).toStdString());
+    const nlohmann::json row = nlohmann::json::parse(record)["articles"]["rows"][0];
+    EXPECT_EQ(row["from"], "warc:" + written + " " + row["address"].get<std::string>());
 }
 
 }  // namespace
