@@ -131,7 +131,7 @@ private:
         const std::optional<QString> page = FetchArticle(row.address);
         Pause();
         if (page) {
-            QueueArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page)});
+            QueueArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page, row.category)});
         }
         Progress(i, QStringLiteral("篇文章为网页文件(.html)"));
         return page.has_value();
@@ -142,7 +142,7 @@ private:
     bool SaveHtmlAndDoc(int i, const ArticleRow& row) {
         const std::optional<QString> page = FetchArticle(row.address);
         if (page) {
-            QueueArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page)});
+            QueueArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page, row.category)});
         }
         Progress(i, QStringLiteral("篇文章为word文档(.doc)"));
         if (i == lastRow_) {

@@ -27,12 +27,21 @@ QString PlainContent(QString content) {
 
 }  // namespace
 
-QString ArticleBody(const QString& page) {
-    return CutBetween(page, QStringLiteral("查看文章"), QStringLiteral("类别"));
+QString ArticleBody(const QString& page, const QString& category) {
+    const QString heading = QStringLiteral("查看文章");
+    const qsizetype start = page.indexOf(heading);
+    const qsizetype line = category.isEmpty() || start < 0
+                               ? -1
+                               : page.indexOf(QStringLiteral("类别：") + category, start);
+    if (line < 0) {
+        return CutBetween(page, heading, QStringLiteral("类别"));
+    }
+    return page.mid(start + heading.size(), line - start - heading.size());
 }
 
 bool IsArticlePage(const QString& page) {
-    return page.contains(QStringLiteral("查看文章"));
+    const qsizetype heading = page.indexOf(QStringLiteral("查看文章"));
+    return heading >= 0 && page.indexOf(QStringLiteral("类别"), heading) >= 0;
 }
 
 QStringList ArticleTextLines(const QString& title, const QString& page) {

@@ -4,11 +4,14 @@
 #include <QStringList>
 
 // The part of an article page kept as the ".html" file: the markup between "查看文章" and
-// "类别". Empty when the page does not hold it.
-QString ArticleBody(const QString& page);
+// "类别". The "类别" is that of the article's category line ("类别：" + the category) when
+// the page holds one, so that an article whose title or text says "类别" is kept whole.
+// Empty when the page does not hold it.
+QString ArticleBody(const QString& page, const QString& category);
 
-// Whether the page is an article page at all: one without the article heading "查看文章"
-// is an error or placeholder page served in its stead, which must not replace a saved copy.
+// Whether the page is a whole article page: one without the article heading "查看文章" is an
+// error or placeholder page served in its stead, and one without "类别" after it was cut off
+// before its end; neither may replace a saved copy.
 bool IsArticlePage(const QString& page);
 
 // The four lines of the ".txt" file: the title from the article list, then the category,

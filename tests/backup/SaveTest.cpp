@@ -45,7 +45,17 @@ protected:
 };
 
 TEST_F(SaveTest, HtmlKeepsTheArticleMarkupAsOneLineInCodePage936) {
+    // An article that says "类别" itself is kept whole, up to its category line.
+    sim_.Server().SetPage(
+        "/jiaoliao/blog/item/74a62f4a4e0327e2.html",
+        "<div class=\"tit\">查看文章</div><div class=\"tit2\">无类别</div><div class=\"date\">"
+        "2008-04-22 23:10</div><div id=\"blog_text\" class=\"cnt\"  ><p>把旧文章按类别整理了一遍。"
+        "</p><p>第二段</p></div><div class=\"opt\">类别：旅途见闻<span>|</span></div>");
     BackUpSample(QStringLiteral("html"));
+    EXPECT_EQ(Read("jiaoliao/旅途见闻/13 火车上的见闻.html"),
+              Ansi("</div><div class=\"tit2\">无类别</div><div class=\"date\">2008-04-22 "
+                   "23:10</div><div id=\"blog_text\" class=\"cnt\"  ><p>把旧文章按类别整理了一遍。"
+                   "</p><p>第二段</p></div><div class=\"opt\">\r\n"));
     EXPECT_EQ(Files().size(), 17);
     EXPECT_EQ(
         Read("jiaoliao/生活随笔/8 新的开始.html"),
@@ -119,6 +129,9 @@ TEST_F(SaveTest, FailedRequestOrErrorPageWritesNoFileAndIsCountedInTheEndStatus)
     for (const auto& [id, fault] : failures) {
         sim_.SetFault(("/jiaoliao/blog/item/" + std::string(id) + ".html"), fault);
     }
+    // A page whose connection closed early, with no length to tell: it ends before "类别".
+    sim_.Server().SetPage("/jiaoliao/blog/item/74a62f4a4e0327e2.html",
+                          "<div class=\"tit\">查看文章</div><div class=\"tit2\">火车上");
     for (const char* format : {"html", "txt"}) {
         SCOPED_TRACE(format);
         TestArticleWindow window(app_.Path(), kSample);
@@ -135,15 +148,18 @@ TEST_F(SaveTest, FailedRequestOrErrorPageWritesNoFileAndIsCountedInTheEndStatus)
                            name + ext,
                        "earlier copy");
         }
+        window.AddArticle("cut", "生活随笔", kItem + "74a62f4a4e0327e2.html");
+        app_.Write("jiaoliao/生活随笔/7 cut" + ext, "earlier copy");
         const SaveOutcome outcome = RunArticleSave(window);
-        EXPECT_EQ(outcome.articles, 6);
-        EXPECT_EQ(outcome.failed, 5);
+        EXPECT_EQ(outcome.articles, 7);
+        EXPECT_EQ(outcome.failed, 6);
         for (int i = 0; i < 5; ++i) {
             const QString name = QString::number(i + 2) + " " + failures[i].second + ext;
             EXPECT_EQ(Read("jiaoliao/生活随笔/" + name), "earlier copy") << name.toStdString();
         }
+        EXPECT_EQ(Read("jiaoliao/生活随笔/7 cut" + ext), "earlier copy");
         EXPECT_FALSE(Read("jiaoliao/生活随笔/1 新的开始" + ext).empty());
-        EXPECT_EQ(window.Status(), "保存完毕！其中 5 篇文章保存失败");
+        EXPECT_EQ(window.Status(), "保存完毕！其中 6 篇文章保存失败");
     }
 }
 
