@@ -17,12 +17,13 @@ class CategoryWalk {
 public:
     explicit CategoryWalk(const QString& blogPage);
 
-    // How many categories the section counts: its occurrences of "category".
+    // How many categories the section counts: its occurrences of the link title
+    // "查看该分类中所有文章", which every category entry carries once.
     int Count() const { return count_; }
 
-    // Cuts the category at the front of the section, then drops the section up to that
-    // category's title so that the next call reads the next one. Past the last category the
-    // cuts give what CutBetween gives for missing markers.
+    // Cuts the category at the front of the section, no field running into the next
+    // category, then drops the section up to that category's title so that the next call
+    // reads the next one.
     CategoryEntry Next();
 
     // The text of the section that remains.

@@ -23,6 +23,9 @@
 namespace {
 
 constexpr int kMaxShort = 32767;
+// Answered listing pages in a row without a new article, past those the count needs, that
+// end a category's walk.
+constexpr int kEmptyPagesToStop = 3;
 
 // The source cell of a row found through the archive's index rather than the catalogue.
 const QString kFromIndex = QStringLiteral("存档索引");
@@ -156,65 +159,96 @@ private:
                 ReadListingPage(k, controls_.Categories().Cell(k, 4), ListingForm::Single);
                 continue;
             }
-            // An index beyond 16 bits cannot bound the loop, so no page is read.
+            // An index beyond 16 bits cannot bound the loop, so no page is read: the articles
+            // the count promised are then unread.
             const Short last = ToShort(pages).value_or(-1);
-            for (int j = 0; j <= last; ++j) {
-                ReadListingPage(k,
-                                controls_.Categories().Cell(k, 4) + QStringLiteral("/index/") +
-                                    QString::number(j),
+            fetcher_.CountUnread(last < 0 && PromisesArticles(k));
+            ReadListingPages(k, last);
+        }
+    }
+
+    // Reads listing pages 0 to last of the category. A page bar naming a page far beyond
+    // what the category's count needs (broken or hostile) would cost a request per page for
+    // nothing: past the pages the count needs, three answered pages in a row that list no new
+    // article end the walk.
+    void ReadListingPages(int category, int last) {
+        const double count = controls_.Categories().Cell(category, 2).trimmed().toDouble();
+        const double needed = perPage_ > 0 ? std::ceil(count / perPage_) : 0;
+        int emptyInARow = 0;
+        for (int j = 0; j <= last; ++j) {
+            const ListingRead read =
+                ReadListingPage(category,
+                                controls_.Categories().Cell(category, 4) +
+                                    QStringLiteral("/index/") + QString::number(j),
                                 ListingForm::Paged);
+            emptyInARow = read.listed > 0 ? 0 : emptyInARow + (read.answered ? 1 : 0);
+            if (j >= needed && emptyInARow == kEmptyPagesToStop) {
+                return;
             }
         }
     }
 
+    struct ListingRead {
+        int listed = 0;         // new articles
+        bool answered = false;  // the request was answered with a page
+    };
+
     // Reads the listing page at the service root + path and walks its entries. A page that
     // was answered but lists no article of a category whose count promised some (an archive's
-    // placeholder answered with success) is an unread page, as a failed request is.
-    void ReadListingPage(int category, const QString& path, ListingForm form) {
+    // placeholder answered with success, a blog page without its per-page count) is an unread
+    // page, as a failed request is.
+    ListingRead ReadListingPage(int category, const QString& path, ListingForm form) {
         const int failedBefore = fetcher_.FailedCount();
         listing_ = ListingWalk(fetcher_.FetchServicePage(path), form);
         int listed = 0;
+        int entries = 0;
         for (int m = 1; m <= perPage_; ++m) {
-            listed += ArticleStep(category, form) ? 1 : 0;
+            const Step step = ArticleStep(category, form);
+            listed += step == Step::Listed ? 1 : 0;
+            entries += step == Step::NoEntry ? 0 : 1;
         }
         const bool answered = fetcher_.FailedCount() == failedBefore;
-        fetcher_.CountUnread(answered && listed == 0 && perPage_ > 0 && PromisesArticles(category));
+        fetcher_.CountUnread(answered && entries == 0 && PromisesArticles(category));
+        return {listed, answered};
     }
 
     bool PromisesArticles(int category) {
         return controls_.Categories().Cell(category, 2).trimmed().toDouble() > 0;
     }
 
-    // Lists the next entry of the listing page; false when there was none.
-    bool ArticleStep(int category, ListingForm form) {
-        platform::ReportList& rows = controls_.Articles();
+    enum class Step { NoEntry, ListedBefore, Listed };
+
+    // Lists the next entry of the listing page, unless it names an article listed before (a
+    // listing that links one article many times lists it once).
+    Step ArticleStep(int category, ListingForm form) {
         const ListingEntry entry = listing_.Next();
-        const bool listed = !entry.id.isEmpty();
-        if (listed) {
-            const int row = rows.AddNumberedRow();
-            const QString address =
-                SpacePageAddress(controls_.Address(), QStringLiteral("/blog/item/") + entry.id +
-                                                          QStringLiteral(".html"));
-            rows.SetCell(row, 4, address);
-            if (form == ListingForm::Single) {
-                TitleFromArticlePage(fetcher_.Fetch(address));
-            } else {
-                title_ = entry.title;
-            }
-            title_ = CleanTitle(title_);
-            rows.SetCell(row, 1, title_);
-            Wait();
-            rows.SetCell(row, 2, controls_.Categories().Cell(category, 1));
-            rows.SetCell(row, 3, entry.date);
+        if (entry.id.isEmpty()) {
+            return Step::NoEntry;
         }
-        const int found = rows.RowCount();
-        if (found > 0) {
-            const QString middle = form == ListingForm::Single ? QStringLiteral("篇文章，标题为《")
-                                                               : QStringLiteral("篇，标题为《");
-            controls_.SetStatus(QStringLiteral("正在获取第") + QString::number(found) + middle +
-                                rows.Cell(found, 1) + QStringLiteral("》"));
+        if (!listedIds_.insert(entry.id).second) {
+            return Step::ListedBefore;
         }
-        return listed;
+        platform::ReportList& rows = controls_.Articles();
+        const int row = rows.AddNumberedRow();
+        const QString address =
+            SpacePageAddress(controls_.Address(),
+                             QStringLiteral("/blog/item/") + entry.id + QStringLiteral(".html"));
+        rows.SetCell(row, 4, address);
+        if (form == ListingForm::Single) {
+            TitleFromArticlePage(fetcher_.Fetch(address));
+        } else {
+            title_ = entry.title;
+        }
+        title_ = CleanTitle(title_);
+        rows.SetCell(row, 1, title_);
+        Wait();
+        rows.SetCell(row, 2, controls_.Categories().Cell(category, 1));
+        rows.SetCell(row, 3, entry.date);
+        const QString middle = form == ListingForm::Single ? QStringLiteral("篇文章，标题为《")
+                                                           : QStringLiteral("篇，标题为《");
+        controls_.SetStatus(QStringLiteral("正在获取第") + QString::number(row) + middle + title_ +
+                            QStringLiteral("》"));
+        return Step::Listed;
     }
 
     // Archives capture article pages far more often than the listing pages that link them:
@@ -288,6 +322,7 @@ private:
     ArticleWindowControls& controls_;
     PageFetcher fetcher_;
     ListingWalk listing_;
+    std::set<QString> listedIds_;
     Short perPage_ = 0;
     int categoryCount_ = 0;
     Short total_ = 0;

@@ -20,9 +20,9 @@ public:
     ListingWalk() = default;
     ListingWalk(const QString& listingPage, ListingForm form);
 
-    // Cuts the entry at the front of the section, then drops the section up to the entry's
-    // advance marker; when that marker does not occur the section stays as it was, so the
-    // same entry is cut again.
+    // Cuts the entry at the front of the section, no field running past the entry's advance
+    // marker, then drops the section up to that marker. When the marker does not occur, that
+    // entry is the last: later calls give no entry.
     ListingEntry Next();
 
     // The text of the section that remains.
@@ -31,4 +31,5 @@ public:
 private:
     PageText section_;
     ListingForm form_ = ListingForm::Single;
+    bool stuck_ = false;
 };

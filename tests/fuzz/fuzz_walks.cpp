@@ -1,6 +1,7 @@
 // Walks the input as every kind of page the runs walk, with the loops the runs use, and stops
-// at once when a step that promised to move on did not, or when the rows of a playlist, board
-// or comment page hold more than four times the page's own characters: a walk must end
+// at once when a step that promised to move on did not, or when the rows of any walk (blog
+// page categories, listing entries, playlist, board or comment page) hold more than four
+// times the page's own characters: a walk must end
 // whatever the page holds, and cost no more than the page's size. Input: the page text in
 // UTF-8.
 #include <QString>
@@ -43,6 +44,33 @@ private:
     qsizetype bound_;
     qsizetype total_ = 0;
 };
+
+void WalkCategories(const QString& page) {
+    RowSize rows(page);
+    CategoryWalk categories(page);
+    for (int i = 0; i < categories.Count(); ++i) {
+        const CategoryEntry entry = categories.Next();
+        for (const QString* cell : {&entry.name, &entry.count, &entry.link}) {
+            rows.Add(*cell);
+        }
+    }
+}
+
+// Each step of a listing page is one entry; past the point where the section stops
+// shrinking the walk gives no further entry.
+void WalkListing(const QString& page) {
+    const int steps = static_cast<int>(std::min<qsizetype>(kMaxPerPage, page.size() + 2));
+    for (ListingForm form : {ListingForm::Single, ListingForm::Paged}) {
+        RowSize rows(page);
+        ListingWalk listing(page, form);
+        for (int m = 0; m < steps; ++m) {
+            const ListingEntry entry = listing.Next();
+            for (const QString* cell : {&entry.id, &entry.title, &entry.date}) {
+                rows.Add(*cell);
+            }
+        }
+    }
+}
 
 void WalkPlaylist(const QString& page) {
     RowSize rows(page);
@@ -93,18 +121,8 @@ void WalkCommentPage(const QString& page) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString page =
         QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    CategoryWalk categories(page);
-    for (int i = 0; i < categories.Count(); ++i) {
-        categories.Next();
-    }
-    // Past the point where a section stops shrinking every step repeats the one before.
-    const int steps = static_cast<int>(std::min<qsizetype>(kMaxPerPage, page.size() + 2));
-    for (ListingForm form : {ListingForm::Single, ListingForm::Paged}) {
-        ListingWalk listing(page, form);
-        for (int m = 0; m < steps; ++m) {
-            listing.Next();
-        }
-    }
+    WalkCategories(page);
+    WalkListing(page);
     WalkPlaylist(page);
     WalkBoardPage(page);
     WalkCommentPage(page);
