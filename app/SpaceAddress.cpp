@@ -38,6 +38,12 @@ QString CanonicalSpaceAddress(const QString& address) {
     return front.hasMatch() ? kServiceRoot + address.mid(front.capturedLength()) : address;
 }
 
+QString WithWebScheme(const QString& address) {
+    const bool hasScheme = address.contains(QStringLiteral("http://"), Qt::CaseInsensitive) ||
+                           address.contains(QStringLiteral("https://"), Qt::CaseInsensitive);
+    return hasScheme ? address : QStringLiteral("http://") + address;
+}
+
 bool IsUsableAddress(const QString& address) {
     return CanonicalSpaceAddress(address).size() > kServiceRoot.size();
 }

@@ -146,8 +146,8 @@ SurveyOutcome Survey(SurveyControls& controls, const QString& appFolder) {
     controls.Categories().Clear();
     controls.Songs().Clear();
     controls.SetSurveyEnabled(false);
-    if (!controls.Address().contains(QStringLiteral("http://"))) {
-        controls.SetAddress(QStringLiteral("http://") + controls.Address());
+    if (WithWebScheme(controls.Address()) != controls.Address()) {
+        controls.SetAddress(WithWebScheme(controls.Address()));
     }
 
     SurveyOutcome outcome;

@@ -13,7 +13,6 @@
 
 namespace {
 
-const QString kScheme = QStringLiteral("http://");
 // Every playlist the service made holds this; an error page does not.
 const QString kPlaylistMark = QStringLiteral("Version=");
 
@@ -38,8 +37,8 @@ NoPlaylist JudgeNoPlaylist(const QString& address, const QString& answer) {
 bool RunPlaylistRetrieval(MusicWindowControls& controls) {
     controls.Songs().Clear();
     controls.SetDownloadEnabled(false);
-    if (!controls.Address().contains(kScheme)) {
-        controls.SetAddress(kScheme + controls.Address());
+    if (WithWebScheme(controls.Address()) != controls.Address()) {
+        controls.SetAddress(WithWebScheme(controls.Address()));
     }
     const QString address = controls.Address();
     PageFetcher pages;

@@ -56,16 +56,18 @@ TEST_F(SurveyTest, QuietSpaceIsRememberedAndAPageBarWithoutLastLinkCountsItsLink
     // The windows opened next must show this space, not the one surveyed before.
     EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/quietwren");
 
-    // An address copied from a browser ends in "/": the same space, the same requests.
+    // An address copied from a browser ends in "/", maybe with https: the same space, the same
+    // requests.
     sim_.ClearRequests();
-    Survey(QStringLiteral("http://hi.baidu.com/jiaoliao/"));
+    Survey(QStringLiteral("https://hi.baidu.com/jiaoliao/"));
     EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 4 个“文章分类”和 17 篇文章");
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 50 条文章评论");
     for (const std::string& request : sim_.Requests()) {
         EXPECT_EQ(request.find("jiaoliao/&"), std::string::npos) << request;
         EXPECT_EQ(request.find("jiaoliao//"), std::string::npos) << request;
     }
-    EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/jiaoliao/");
+    EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间共有 3 首背景音乐");
+    EXPECT_EQ(LoadSpaceAddress(app_.Path()), "https://hi.baidu.com/jiaoliao/");
 
     Survey(QStringLiteral("http://hi.baidu.com/smallwren"));
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 30 条文章评论");
