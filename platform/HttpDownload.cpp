@@ -28,7 +28,14 @@ public:
     }
 
     void End(const std::optional<HttpResponse>& response) override {
-        const bool whole = response && !response->IsError() && file_ && written_.load() > 0;
+        // A web page answered in a song's stead (an archive's "not archived" page, a
+        // placeholder of the music host) is not the song and must not replace a saved copy.
+        const bool page =
+            response && QString::fromStdString(response->contentType)
+                            .trimmed()
+                            .startsWith(QStringLiteral("text/html"), Qt::CaseInsensitive);
+        const bool whole =
+            response && !response->IsError() && !page && file_ && written_.load() > 0;
         saved_.store(whole && file_->Commit());
         // An uncommitted file takes its temporary file with it.
         file_.reset();

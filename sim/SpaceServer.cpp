@@ -206,6 +206,10 @@ bool SpaceServer::Impl::IsCaptured(const RequestTarget& target) const {
 
 Reply SpaceServer::Impl::Held(const RequestTarget& target) const {
     if (const std::optional<std::string> page = Lookup(pages, target)) {
+        // A page set for a song is served as a song, byte for byte.
+        if (target.path.ends_with(".mp3")) {
+            return {200, "audio/mpeg", *page};
+        }
         return {200, kPageType, ToCp936(*page)};
     }
     return Route(spaces, target);

@@ -48,6 +48,7 @@ public:
 
     // Answers the path (matched as a fault path is) with this page, written in UTF-8 and
     // served in code page 936, instead of what the spaces hold: for pages no space would make.
+    // (A path ending in ".mp3" is served as a song: its bytes as given, typed audio/mpeg.)
     void SetPage(const std::string& path, const std::string& utf8Html);
 
     // Makes the next `times` requests for the path (matched as a fault path is, on every face)

@@ -89,6 +89,12 @@ TEST_F(MusicTest, EverySongKeepsItsOwnFileAndAFailedOneKeepsTheEarlierCopy) {
     // Nothing else, such as a partial or temporary file, is left in the song folder.
     EXPECT_EQ(QDir(app_.Path() + "/songwren/背景音乐").entryList(QDir::Files | QDir::Hidden).size(),
               5);
+
+    // A web page in a song's stead, as an archive answers a song it never captured, is no
+    // song either.
+    sim_.SetFault("songs.songwren.test/a/鸟鸣.mp3", "notarchived");
+    EXPECT_EQ(Download(window).failed, 3);
+    EXPECT_TRUE(app_.Read("songwren/背景音乐/鸟鸣.mp3") == Served("songwren", 0));
 }
 
 TEST_F(MusicTest, SongNamesFitAnyDiskAndNeverShareAFile) {
