@@ -79,16 +79,18 @@ void TellIfUnwritten(RecordWindowControls& controls, bool noted) {
 }  // namespace
 
 bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& layout) {
-    const QString folder = SpaceFolderPath(controls.AppFolder(), controls.Address());
+    // The records are those of the space listed, whatever the address box holds now.
+    const QString address = controls.ListedAddressOr(controls.Address());
+    const QString folder = SpaceFolderPath(controls.AppFolder(), address);
     const RecordWindowControls::Retrieval retrieval = controls.LastRetrieval();
     const int listed = controls.Records().RowCount();
     if (const std::optional<QString> refusal =
             Refusal(retrieval, listed, folder, layout.fileName)) {
         controls.SetStatus(*refusal);
         if (!retrieval.spaceMissing) {
-            TellIfUnwritten(controls,
-                            NoteRecordFileSave(controls.AppFolder(), controls.Address(),
-                                               layout.fileName, false, -1, retrieval.unreadPages));
+            TellIfUnwritten(
+                controls, NoteRecordFileSave(controls.AppFolder(), address, layout.fileName, false,
+                                             -1, retrieval.unreadPages));
         }
         if (platform::PathExists(folder)) {
             platform::OpenFolder(folder);
@@ -106,9 +108,8 @@ bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& l
         WriteRecord(controls, layout, row, file);
     }
     const bool saved = file.Commit();
-    TellIfUnwritten(controls,
-                    NoteRecordFileSave(controls.AppFolder(), controls.Address(), layout.fileName,
-                                       saved, rows, retrieval.unreadPages));
+    TellIfUnwritten(controls, NoteRecordFileSave(controls.AppFolder(), address, layout.fileName,
+                                                 saved, rows, retrieval.unreadPages));
     controls.SetStatus(EndStatus(controls, layout, saved, retrieval.unreadPages));
     platform::OpenFolder(folder);
     return saved;

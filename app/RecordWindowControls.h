@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "app/ListedSpace.h"
+
 namespace platform {
 class EventPump;
 class ReportList;
@@ -11,7 +13,7 @@ class ReportList;
 // list, the status label and the save button. The windows implement it over their controls
 // and the CLI over plain values. Every text is read afresh at each use, since the user may
 // change it while a run waits.
-class RecordWindowControls {
+class RecordWindowControls : public ListedSpace {
 public:
     virtual ~RecordWindowControls() = default;
     virtual QString Address() const = 0;              // txtblog

@@ -63,6 +63,7 @@ public:
         controls_.Categories().Clear();
         controls_.Articles().Clear();
         controls_.SetUnreadCataloguePages(0);
+        controls_.SetListedAddress(controls_.Address());
         total_ = 0;
         QString summary;
         if (IsUsableAddress(controls_.Address())) {

@@ -53,7 +53,8 @@ class SaveRun {
 public:
     explicit SaveRun(ArticleWindowControls& controls)
         : controls_(controls),
-          spaceFolder_(SpaceFolderPath(controls.AppFolder(), controls.Address())),
+          address_(controls.ListedAddressOr(controls.Address())),
+          spaceFolder_(SpaceFolderPath(controls.AppFolder(), address_)),
           pump_(controls.Pump(), [this] {
               TakeInWritten();
               wordDocs_.Poll();
@@ -77,8 +78,8 @@ public:
             Walk(&SaveRun::SaveText, {QStringLiteral(".txt")});
         }
         outcome_.noted =
-            NoteArticleSave(controls_.AppFolder(), controls_.Address(), format,
-                            controls_.Articles(), noted_, controls_.UnreadCataloguePages());
+            NoteArticleSave(controls_.AppFolder(), address_, format, controls_.Articles(), noted_,
+                            controls_.UnreadCataloguePages());
         controls_.SetStatus(EndStatus());
         controls_.SetSaveEnabled(true);
         controls_.SetSaveCaption(QStringLiteral("保存文章"));
@@ -243,6 +244,7 @@ private:
     }
 
     ArticleWindowControls& controls_;
+    const QString address_;  // of the space listed, whatever the address box holds now
     const QString spaceFolder_;
     SaveOutcome outcome_;
     std::vector<RowOutcome> noted_;  // what became of each row walked, for the save record

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "app/ListedSpace.h"
+
 namespace platform {
 class EventPump;
 class ReportList;
@@ -11,7 +13,7 @@ struct SaveOutcome;
 // What the catalogue and the save read and write on the article window; frmbackup
 // implements it over its controls and the CLI over plain values. Every text is read afresh
 // at each use, since the user may change it while a run waits.
-class ArticleWindowControls {
+class ArticleWindowControls : public ListedSpace {
 public:
     virtual ~ArticleWindowControls() = default;
     virtual QString Address() const = 0;      // txtblog

@@ -24,6 +24,7 @@ public:
     void Run() {
         controls_.Records().Clear();
         controls_.SetLastRetrieval({});
+        controls_.SetListedAddress(controls_.Address());
         if (IsUsableAddress(controls_.Address()) && !ReadBoard()) {
             // Nothing of a space to list, nor to save over an earlier page.
             controls_.SetStatus(kMissingSpaceCaption);

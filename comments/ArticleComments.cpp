@@ -25,6 +25,7 @@ public:
     void Run() {
         controls_.Records().Clear();
         controls_.SetLastRetrieval({});
+        controls_.SetListedAddress(controls_.Address());
         if (IsUsableAddress(controls_.Address())) {
             const std::optional<Outcome> early = ReadComments();
             if (early == Outcome::NoComments) {

@@ -59,7 +59,9 @@ void WaitForSong(SongTransfer& song) {
 }  // namespace
 
 DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
-    const QString spaceFolder = SpaceFolderPath(controls.AppFolder(), controls.Address());
+    // The songs are those of the space listed, whatever the address box holds now.
+    const QString address = controls.ListedAddressOr(controls.Address());
+    const QString spaceFolder = SpaceFolderPath(controls.AppFolder(), address);
     if (!platform::PathExists(spaceFolder)) {
         platform::CreateFolder(spaceFolder);
     }
@@ -95,7 +97,7 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
         status +=
             QStringLiteral("，已跳过 ") + QString::number(outcome.skipped) + QStringLiteral(" 首");
     }
-    if (!NoteSongDownload(controls.AppFolder(), controls.Address(), addresses, fileNames, noted)) {
+    if (!NoteSongDownload(controls.AppFolder(), address, addresses, fileNames, noted)) {
         controls.NotesUnwritten();
     }
     controls.SetSongStatus(status);

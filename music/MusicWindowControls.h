@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "app/ListedSpace.h"
+
 namespace platform {
 class EventPump;
 class ReportList;
@@ -10,7 +12,7 @@ class ReportList;
 // What the playlist retrieval and the song download read and write on the music window;
 // frmmusic implements it over its controls and the CLI over plain values. Every text is read
 // afresh at each use, since the user may change it while a run waits.
-class MusicWindowControls {
+class MusicWindowControls : public ListedSpace {
 public:
     virtual ~MusicWindowControls() = default;
     virtual QString Address() const = 0;  // txtblog

@@ -41,6 +41,7 @@ bool RunPlaylistRetrieval(MusicWindowControls& controls) {
         controls.SetAddress(WithWebScheme(controls.Address()));
     }
     const QString address = controls.Address();
+    controls.SetListedAddress(address);
     PageFetcher pages;
     if (IsUsableAddress(address)) {
         const std::optional<QString> playlist = FetchPlaylist(address);

@@ -91,6 +91,10 @@ TEST_F(SaveTest, TextHasFourLabelledLinesWithPicturesAndLinksReduced) {
     const qsizetype last = window_.statuses.size();
     EXPECT_EQ(window_.statuses[last - 2], "共有文章17篇，正在保存第18篇文章为文本文件(.txt)");
     EXPECT_EQ(window_.statuses[last - 1], "保存完毕！");
+    // Another address typed after the listing: the listed articles still go to their space.
+    window_.address = QStringLiteral("http://hi.baidu.com/quietwren");
+    RunArticleSave(window_);
+    EXPECT_FALSE(QFileInfo::exists(app_.Path() + "/quietwren"));
 }
 
 // The window checks the format box before a run, but the box stays editable while the

@@ -69,7 +69,8 @@ TEST_F(BoardTest, BoardsOfFiftyOneAndFiftyMessagesAreListedAndSavedWhole) {
         QDir(app_.Path() + "/busywren").entryList({".pagewren-*"}, QDir::Files | QDir::Hidden),
         QStringList());
     window_.pump.waitsBeforeStop = -1;
-    window_.address = QStringLiteral("http://hi.baidu.com/blocked");
+    // (The list as if retrieved from a space whose folder cannot be made.)
+    window_.SetListedAddress(QStringLiteral("http://hi.baidu.com/blocked"));
     app_.Write("blocked", "a file where the space folder belongs");
     EXPECT_FALSE(RunBoardSave(window_));
     EXPECT_EQ(window_.Status(), "备份失败：无法写入留言版.htm");

@@ -64,6 +64,11 @@ TEST_F(MusicTest, SampleSpaceSongsArriveWholeWithTheirProgress) {
         EXPECT_TRUE(app_.Read(QStringLiteral("jiaoliao/背景音乐/%1.mp3").arg(row + 1)) ==
                     Served("jiaoliao", row));
     }
+    // Another address typed after the listing: the listed songs still go to their own space.
+    window.address = QStringLiteral("http://hi.baidu.com/smallwren");
+    EXPECT_EQ(RunMusicDownload(window).failed, 0);
+    EXPECT_EQ(window.destination, app_.Path() + "/jiaoliao/背景音乐/3.mp3");
+    EXPECT_FALSE(QFileInfo::exists(app_.Path() + "/smallwren"));
 }
 
 TEST_F(MusicTest, EverySongKeepsItsOwnFileAndAFailedOneKeepsTheEarlierCopy) {
