@@ -207,6 +207,9 @@ QString frmbackup::Status() const {
 
 void frmbackup::SetStatus(const QString& caption) {
     Label2->setText(caption);
+    // A closing status with its notes on unread pages and the archive index can be longer
+    // than the line; the whole text stays one hover away.
+    Label2->setToolTip(caption);
 }
 
 void frmbackup::SetSaveEnabled(bool enabled) {
