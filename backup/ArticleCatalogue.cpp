@@ -64,6 +64,8 @@ public:
         controls_.Articles().Clear();
         controls_.SetUnreadCataloguePages(0);
         controls_.SetListedAddress(controls_.Address());
+        // A press of the save button while the list is made would be ignored: it shows it.
+        controls_.SetSaveEnabled(false);
         total_ = 0;
         QString summary;
         if (IsUsableAddress(controls_.Address())) {

@@ -59,6 +59,8 @@ void WaitForSong(SongTransfer& song) {
 }  // namespace
 
 DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
+    // A press while the songs come would be ignored: the button shows it.
+    controls.SetDownloadEnabled(false);
     // The songs are those of the space listed, whatever the address box holds now.
     const QString address = controls.ListedAddressOr(controls.Address());
     const QString spaceFolder = SpaceFolderPath(controls.AppFolder(), address);
@@ -101,5 +103,6 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
         controls.NotesUnwritten();
     }
     controls.SetSongStatus(status);
+    controls.SetDownloadEnabled(true);
     return outcome;
 }

@@ -54,6 +54,8 @@ TEST_F(MusicTest, SampleSpaceSongsArriveWholeWithTheirProgress) {
               QStringList({"共 3 歌曲", "共 3 歌曲，正在下载第 1 首歌曲",
                            "共 3 歌曲，正在下载第 2 首歌曲", "共 3 歌曲，正在下载第 3 首歌曲",
                            "共 3 歌曲，已下载完毕"}));
+    // The download button is disabled while the songs come, and enabled again at the end.
+    EXPECT_EQ(window.downloadEnabledWhenShown.mid(1, 3), (QList<bool>{false, false, false}));
     // The first song is 3000 bytes; its progress is shown as it comes, at most every 50 ms.
     const qsizetype firstDone = window.progress.indexOf("下载完成，文件大小：2.929688 Kb");
     ASSERT_GT(firstDone, 0);

@@ -17,7 +17,10 @@ public:
     void SetAddress(const QString& text) override { address = text; }
     platform::ReportList& Songs() override { return songs; }
     void SetDownloadEnabled(bool enabled) override { downloadEnabled = enabled; }
-    void SetSongStatus(const QString& caption) override { songStatuses << caption; }
+    void SetSongStatus(const QString& caption) override {
+        songStatuses << caption;
+        downloadEnabledWhenShown << downloadEnabled;
+    }
     void SetProgressCaption(const QString& caption) override { progress << caption; }
     float ProgressMax() const override { return max; }
     void SetProgressMax(float value) override { max = value; }
@@ -33,6 +36,7 @@ public:
     platform::MemoryList songs;
     bool downloadEnabled = false;
     QStringList songStatuses;
+    QList<bool> downloadEnabledWhenShown;
     QStringList progress;
     float max = 100;
     float value = 0;
