@@ -63,12 +63,14 @@ public:
         controls_.Categories().Clear();
         controls_.Articles().Clear();
         controls_.SetUnreadCataloguePages(0);
-        controls_.SetListedAddress(controls_.Address());
+        // The run lists one space from start to end, whatever is typed into the box meanwhile.
+        address_ = controls_.Address();
+        controls_.SetListedAddress(address_);
         // A press of the save button while the list is made would be ignored: it shows it.
         controls_.SetSaveEnabled(false);
         total_ = 0;
         QString summary;
-        if (IsUsableAddress(controls_.Address())) {
+        if (IsUsableAddress(address_)) {
             if (!ListCategories()) {
                 // Nothing to list or save: an empty save would still say "保存完毕！".
                 controls_.SetStatus(kMissingSpaceCaption);
@@ -112,8 +114,8 @@ private:
 
     // Returns false when the blog page is no space's: the address names no space.
     bool ListCategories() {
-        const SpacePageAnswer answer = FetchSpacePage(
-            SpacePageAddress(controls_.Address(), QStringLiteral("/blog")), &IsSpaceBlogPage);
+        const SpacePageAnswer answer =
+            FetchSpacePage(SpacePageAddress(address_, QStringLiteral("/blog")), &IsSpaceBlogPage);
         if (answer.verdict == SpacePageVerdict::NotTheSpace) {
             return false;
         }
@@ -233,9 +235,8 @@ private:
         }
         platform::ReportList& rows = controls_.Articles();
         const int row = rows.AddNumberedRow();
-        const QString address =
-            SpacePageAddress(controls_.Address(),
-                             QStringLiteral("/blog/item/") + entry.id + QStringLiteral(".html"));
+        const QString address = SpacePageAddress(
+            address_, QStringLiteral("/blog/item/") + entry.id + QStringLiteral(".html"));
         rows.SetCell(row, 4, address);
         if (form == ListingForm::Single) {
             TitleFromArticlePage(fetcher_.Fetch(address));
@@ -258,7 +259,7 @@ private:
     // the archive's index names the articles a missing listing page hid.
     void AddArticlesFromIndex() {
         const std::optional<IndexedArticles> indexed =
-            ListArchivedArticles(SpaceName(controls_.Address()), [this] { Wait(); });
+            ListArchivedArticles(SpaceName(address_), [this] { Wait(); });
         if (!indexed) {
             return;
         }
@@ -279,7 +280,7 @@ private:
     // a page that cannot be read is counted and listed not.
     void AddIndexedArticle(const QString& id) {
         const QString address = SpacePageAddress(
-            controls_.Address(), QStringLiteral("/blog/item/") + id + QStringLiteral(".html"));
+            address_, QStringLiteral("/blog/item/") + id + QStringLiteral(".html"));
         const QString page = fetcher_.Fetch(address);
         if (!page.contains(QStringLiteral("查看文章"))) {
             return;
@@ -323,6 +324,7 @@ private:
     }
 
     ArticleWindowControls& controls_;
+    QString address_;  // the address the run lists
     PageFetcher fetcher_;
     ListingWalk listing_;
     std::set<QString> listedIds_;

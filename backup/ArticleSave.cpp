@@ -190,7 +190,8 @@ private:
         // This status names the article after the one being written.
         Progress(i + 1, QStringLiteral("篇文章为文本文件(.txt)"));
         if (page) {
-            QueueArticle(i, row, QStringLiteral(".txt"), ArticleTextLines(row.title, *page));
+            QueueArticle(i, row, QStringLiteral(".txt"),
+                         ArticleTextLines(row.title, row.category, *page));
         }
         return page.has_value();
     }

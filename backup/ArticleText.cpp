@@ -44,8 +44,13 @@ bool IsArticlePage(const QString& page) {
     return heading >= 0 && page.indexOf(QStringLiteral("类别"), heading) >= 0;
 }
 
-QStringList ArticleTextLines(const QString& title, const QString& page) {
-    const QString category = CutBetween(page, QStringLiteral("类别："), QStringLiteral("<"));
+QStringList ArticleTextLines(const QString& title, const QString& listedCategory,
+                             const QString& page) {
+    const bool ownLine =
+        !listedCategory.isEmpty() &&
+        page.contains(QStringLiteral("类别：") + listedCategory + QStringLiteral("<"));
+    const QString category =
+        ownLine ? listedCategory : CutBetween(page, QStringLiteral("类别："), QStringLiteral("<"));
     const QString date = CutBetween(page, QStringLiteral("date\">"), QStringLiteral("</div>"));
     // The two blanks before ">" belong to the tag that opens the article's text.
     const QString content = CutBetween(page, QStringLiteral("cnt\"  >"), QStringLiteral("</div>"));

@@ -24,8 +24,10 @@ public:
     void Run() {
         controls_.Records().Clear();
         controls_.SetLastRetrieval({});
-        controls_.SetListedAddress(controls_.Address());
-        if (IsUsableAddress(controls_.Address()) && !ReadBoard()) {
+        // The run lists one space from start to end, whatever is typed into the box meanwhile.
+        address_ = controls_.Address();
+        controls_.SetListedAddress(address_);
+        if (IsUsableAddress(address_) && !ReadBoard()) {
             // Nothing of a space to list, nor to save over an earlier page.
             controls_.SetStatus(kMissingSpaceCaption);
             controls_.SetLastRetrieval({.spaceMissing = true});
@@ -42,7 +44,7 @@ private:
     // Returns false when the profile page shows that the address names no space.
     bool ReadBoard() {
         const SpacePageAnswer profile = FetchSpacePage(
-            SpacePageAddress(controls_.Address(), QStringLiteral("/profile")), &IsSpaceProfilePage);
+            SpacePageAddress(address_, QStringLiteral("/profile")), &IsSpaceProfilePage);
         if (profile.verdict == SpacePageVerdict::NotTheSpace) {
             return false;
         }
@@ -120,14 +122,14 @@ private:
     }
 
     QString FetchBoardPage(int k) {
-        return fetcher_.Fetch(
-            SpacePageAddress(controls_.Address(), QStringLiteral("/board/index/")) +
-            QString::number(k) + QStringLiteral("#comment"));
+        return fetcher_.Fetch(SpacePageAddress(address_, QStringLiteral("/board/index/")) +
+                              QString::number(k) + QStringLiteral("#comment"));
     }
 
     QString RowCountText() const { return QString::number(controls_.Records().RowCount()); }
 
     RecordWindowControls& controls_;
+    QString address_;  // the address the run lists
     PageFetcher fetcher_;
     QString count_;
     MessageWalk page_;

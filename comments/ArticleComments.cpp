@@ -25,8 +25,10 @@ public:
     void Run() {
         controls_.Records().Clear();
         controls_.SetLastRetrieval({});
-        controls_.SetListedAddress(controls_.Address());
-        if (IsUsableAddress(controls_.Address())) {
+        // The run lists one space from start to end, whatever is typed into the box meanwhile.
+        address_ = controls_.Address();
+        controls_.SetListedAddress(address_);
+        if (IsUsableAddress(address_)) {
             const std::optional<Outcome> early = ReadComments();
             if (early == Outcome::NoComments) {
                 controls_.SetStatus(QStringLiteral("您的百度空间没有文章评论"));
@@ -53,7 +55,7 @@ private:
 
     // Returns how the retrieval ended early, or nothing when it walked the result pages.
     std::optional<Outcome> ReadComments() {
-        spaceName_ = SpaceName(controls_.Address());
+        spaceName_ = SpaceName(address_);
         const SpacePageAnswer answer = FetchSpacePage(SearchPageAddress(0), &IsSearchPage);
         if (answer.verdict == SpacePageVerdict::NotTheSpace) {
             return Outcome::NoSpace;
@@ -91,8 +93,7 @@ private:
     // blog page tells the two apart. A blog page that could not be read leaves the search's
     // answer standing.
     bool SpaceExists() const {
-        return FetchSpacePage(SpacePageAddress(controls_.Address(), QStringLiteral("/blog")),
-                              &IsSpaceBlogPage)
+        return FetchSpacePage(SpacePageAddress(address_, QStringLiteral("/blog")), &IsSpaceBlogPage)
                    .verdict != SpacePageVerdict::NotTheSpace;
     }
 
@@ -141,6 +142,7 @@ private:
     QString RowCountText() const { return QString::number(controls_.Records().RowCount()); }
 
     RecordWindowControls& controls_;
+    QString address_;  // the address the run lists
     PageFetcher fetcher_;
     QString spaceName_;
 };

@@ -98,6 +98,23 @@ TEST_F(CatalogueTest, MissingListingPageLowersTheRate) {
               "其中 2 个页面读取失败");
 }
 
+// Another address typed into the box while the catalogue runs: the run lists the space it
+// began with, to its end.
+TEST_F(CatalogueTest, AddressTypedDuringTheRunChangesNothingOfIt) {
+    struct TypingWindow : TestArticleWindow {
+        using TestArticleWindow::TestArticleWindow;
+        void SetStatus(const QString& caption) override {
+            TestArticleWindow::SetStatus(caption);
+            address = QStringLiteral("http://hi.baidu.com/sma");
+        }
+    } window(app_.Path(), kSample);
+    RunArticleCatalogue(window);
+    ASSERT_EQ(window.articles.RowCount(), 17);
+    for (int row = 1; row <= 17; ++row) {
+        EXPECT_TRUE(window.articles.Cell(row, 4).startsWith(kSample + "/blog/item/")) << row;
+    }
+}
+
 TEST_F(CatalogueTest, FailedArticleRequestKeepsThePreviousTitle) {
     sim_.SetFault("/jiaoliao/blog/item/d4bc6d5ca64dbcb9.html", "refuse");
     Catalogue(kSample);

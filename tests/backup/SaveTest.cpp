@@ -73,7 +73,16 @@ TEST_F(SaveTest, HtmlKeepsTheArticleMarkupAsOneLineInCodePage936) {
 }
 
 TEST_F(SaveTest, TextHasFourLabelledLinesWithPicturesAndLinksReduced) {
+    // An article whose text names a "类别：" of its own keeps its category.
+    sim_.Server().SetPage(
+        "/jiaoliao/blog/item/74a62f4a4e0327e2.html",
+        "<div class=\"tit\">查看文章</div><div class=\"date\">2008-04-22 23:10</div><div "
+        "id=\"blog_text\" class=\"cnt\"  ><p>类别：小说</p></div><div class=\"opt\">类别：旅途见闻"
+        "<span>|</span></div>");
     BackUpSample(QStringLiteral("txt"));
+    EXPECT_EQ(Read("jiaoliao/旅途见闻/13 火车上的见闻.txt"),
+              Ansi("标题：火车上的见闻\r\n类别：旅途见闻\r\n时间：2008-04-22 23:10\r\n"
+                   "内容：类别：小说\r\n"));
     EXPECT_EQ(Files().size(), 17);
     EXPECT_EQ(Read("jiaoliao/生活随笔/1 春天来了：去公园走走.txt"),
               Ansi("标题：春天来了：去公园走走\r\n类别：生活随笔\r\n时间：2008-05-18 09:12\r\n"
