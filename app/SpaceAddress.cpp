@@ -30,12 +30,19 @@ std::optional<QString> ServicePageAddress(const QString& tail) {
     return kServiceRoot + tail;
 }
 
-QString CanonicalSpaceAddress(const QString& address) {
+QString CanonicalSpaceAddress(const QString& typed) {
     static const QRegularExpression serviceFront(
-        QStringLiteral("^(?:https?://)?(?:[^/@]*@)?hi\\.baidu\\.com(?::(?:80|443))?(?=[/?#]|$)"),
+        QStringLiteral(
+            "^(?:https?://)?(?:[^/@]*@)?hi\\.baidu\\.com\\.?(?::(?:80|443)?)?(?=[/?#]|$)/*"),
         QRegularExpression::CaseInsensitiveOption);
+    // Blanks pasted around an address are no part of it.
+    const QString address = typed.trimmed();
     const QRegularExpressionMatch front = serviceFront.match(address);
-    return front.hasMatch() ? kServiceRoot + address.mid(front.capturedLength()) : address;
+    if (!front.hasMatch()) {
+        return typed;
+    }
+    const QString rest = address.mid(front.capturedLength());
+    return kServiceRoot + (rest.isEmpty() ? QString() : QStringLiteral("/") + rest);
 }
 
 QString WithWebScheme(const QString& address) {

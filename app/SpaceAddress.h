@@ -16,7 +16,8 @@ std::optional<QString> ServicePageAddress(const QString& tail);
 
 // The address written as the service wrote its own: "http://hi.baidu.com" + the rest, for an
 // address on the service host typed without the scheme, with "https://", an upper-case host,
-// a user name or the default port. The space's name and folder are counted from that form,
+// a user name, the default port or an empty one, a dot after the host, "//" after it, or
+// blanks around it. The space's name and folder are counted from that form,
 // so that "hi.baidu.com/NAME" finds NAME. Any other address is returned as it is.
 QString CanonicalSpaceAddress(const QString& address);
 

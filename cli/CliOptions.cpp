@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "app/SpaceAddress.h"
+
 std::string CliUsage() {
     return "usage: pagewren-cli [--app-dir DIR] [--pace FACTOR] [--json] [--replay PREFIX]\n"
            "                   [--at TIME] [--cdx URL] [--no-index] COMMAND ADDRESS [OPTIONS]\n"
@@ -69,6 +71,13 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, std::str
     }
     options.command = positional[0];
     options.address = positional[1];
+    // The windows take any text and do nothing with a short one; a command told to back up
+    // nothing would end as a success.
+    if (!IsUsableAddress(options.address)) {
+        error = "not a space address: " + options.address.toStdString() +
+                " (write http://hi.baidu.com/NAME)";
+        return std::nullopt;
+    }
     return options;
 }
 

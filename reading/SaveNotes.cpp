@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "app/SafeNames.h"
+#include "app/SpaceAddress.h"
 #include "backup/ArticlePaths.h"
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
@@ -50,10 +51,11 @@ bool Note(const QString& appFolder, const QString& address,
     if (!record) {
         record.emplace();
     }
-    record->address = address;
+    // As the service wrote it: a user name and password typed into the box stay off the disk.
+    record->address = SpacePageAddress(address, QString());
     change(*record);
     const bool stored = StoreSaveRecord(spaceFolder, *record);
-    return WriteReadingCopy(spaceFolder, address, record).written && stored;
+    return WriteReadingCopy(spaceFolder, record->address, record).written && stored;
 }
 
 // A saved row whose first file is not there did not get saved after all (its write failed).

@@ -46,7 +46,7 @@ TEST(CliUsage, BadUsageExitsWithTwoSaysWhyAndRequestsNothing) {
           QStringList{"articles", space, "--save", "HTML"},
           QStringList{"articles", space, "--wait"}, QStringList{"articles", space, "--bogus", "1"},
           QStringList{"articles", space, "extra"}, QStringList{"music", space, "--bogus"},
-          QStringList{"--replay", "nonsense", "survey", space},
+          QStringList{"--replay", "nonsense", "survey", space}, QStringList{"survey", "quietwren"},
           QStringList{"--replay", "ftp://archive.test/", "survey", space}}) {
         const CliResult result = RunCli(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();

@@ -51,7 +51,9 @@ TEST(SpaceName, TakesTheBytesBeyondTheServiceRoot) {
 TEST(SpaceName, AddressesOfTheServiceInAnyFormNameTheSameSpace) {
     for (const char* typed :
          {"hi.baidu.com/jiaoliao", "https://hi.baidu.com/jiaoliao/",
-          "HTTP://HI.Baidu.com:80/jiaoliao", "http://user:pw@hi.baidu.com/jiaoliao"}) {
+          "HTTP://HI.Baidu.com:80/jiaoliao", "http://user:pw@hi.baidu.com/jiaoliao",
+          " http://hi.baidu.com//jiaoliao ", "http://hi.baidu.com:/jiaoliao",
+          "http://hi.baidu.com./jiaoliao"}) {
         const QString address = QString::fromLatin1(typed);
         EXPECT_EQ(SpaceName(address), "jiaoliao") << typed;
         EXPECT_EQ(SpaceFolderName(address), "jiaoliao") << typed;
