@@ -72,7 +72,7 @@ private:
         // Page 0 is read once more here.
         int pagesWithoutComments = 0;
         for (qint64 k = 0; k <= last.linked; ++k) {
-            if (WalkResultPage(fetcher_.Fetch(SearchPageAddress(k))) > 0) {
+            if (WalkResultPage(FetchResultPage(k)) > 0) {
                 pagesWithoutComments = 0;
             } else if (++pagesWithoutComments == kPagesWithoutCommentsToStop) {
                 // The estimate is rough and a page bar can name any page: past the last
@@ -81,6 +81,19 @@ private:
             }
         }
         return std::nullopt;
+    }
+
+    // Result page k. Anything but a page of the search answered in its place (an archive's
+    // "not archived" page, a placeholder) is an unread page, as a failed request is: its list
+    // is incomplete, and an earlier 文章评论.htm must not give way to it.
+    QString FetchResultPage(qint64 k) {
+        const int failedBefore = fetcher_.FailedCount();
+        QString page = fetcher_.Fetch(SearchPageAddress(k));
+        if (fetcher_.FailedCount() == failedBefore && !IsSearchPage(page)) {
+            fetcher_.CountUnread(true);
+            page.clear();
+        }
+        return page;
     }
 
     // A page of the comment search, with results or with none; anything else in its place

@@ -62,6 +62,14 @@ TEST_F(CommentsTest, LastPageLinkPageBarAndNoComments) {
               platform::ToAnsi("N0.1\r\n   评论文章：早起的鸟儿\r\n   评论内容：好文！\r\n"
                                "   评论者：读者1\r\n              <br><br>\r\n"));
     EXPECT_EQ(window_.Status(), "12 条留言全部备份完毕！");
+    // A later result page answered with an archive's "not archived" page is unread: the
+    // complete earlier file stays.
+    sim_.SetFault(SearchPath("busywren", 1), "notarchived");
+    Retrieve("busywren");
+    EXPECT_FALSE(RunCommentSave(window_));
+    EXPECT_EQ(window_.Status(), "备份失败：有 1 个页面读取失败，原有的文章评论.htm未被替换");
+    EXPECT_EQ(app_.Read("busywren/文章评论.htm"), file);
+    sim_.Server().ClearFaults();
 
     // The bar labels its pages from 1: the estimate counts the labels, the walk ends at the
     // last page linked, which is all an archive holds.
