@@ -1,5 +1,6 @@
 #include "css/CssFetch.h"
 
+#include <QRegularExpression>
 #include <optional>
 
 #include "app/SpaceAddress.h"
@@ -115,6 +116,15 @@ QString NoSheetMessage(const QString& address) {
     return blog.verdict == SpacePageVerdict::NotTheSpace ? kMissingSpaceCaption : kFailureMessage;
 }
 
+// A web page answered in the sheet's stead (an archive's "not archived" page, a placeholder):
+// no style sheet begins with a document's opening tag.
+bool IsWebPage(const QString& sheet) {
+    static const QRegularExpression documentStart(
+        QStringLiteral("^\\s*<(?:!doctype\\s+html|html)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return documentStart.match(sheet).hasMatch();
+}
+
 }  // namespace
 
 bool RunCssFetch(CssWindowControls& controls) {
@@ -137,7 +147,7 @@ bool RunCssFetch(CssWindowControls& controls) {
     }
     const std::optional<QString> sheet =
         GetPageToKeep(kServiceRoot + *tail + kSheetFolder + *name + kSheetExtension);
-    if (!sheet) {
+    if (!sheet || IsWebPage(*sheet)) {
         return Fail(controls);
     }
     if (sheet->size() > kLargestSheet) {

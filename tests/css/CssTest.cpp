@@ -109,6 +109,8 @@ TEST_F(CssTest, FailuresShowTheMessageAndKeepTheBox) {
 
     sim_.SetFault("/jiaoliao/css/item/6a81f2c4e93d0b57.css", "status404");
     ExpectFetchFails(kSample, "sheet answered 404");
+    sim_.SetFault("/jiaoliao/css/item/6a81f2c4e93d0b57.css", "notarchived");
+    ExpectFetchFails(kSample, "a \"not archived\" page in the sheet's stead");
     sim_.SetFault("/jiaoliao/css/item/6a81f2c4e93d0b57.css", "refuse");
     ExpectFetchFails(kSample, "sheet request fails");
     sim_.SetFault("/jiaoliao", "status500");
