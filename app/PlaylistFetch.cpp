@@ -1,6 +1,7 @@
 #include "app/PlaylistFetch.h"
 
 #include "app/SpaceAddress.h"
+#include "app/SpaceExistence.h"
 #include "app/modgetdata.h"
 #include "platform/Codepage.h"
 #include "platform/Http.h"
@@ -20,4 +21,18 @@ std::optional<QString> FetchPlaylist(const QString& spaceAddress) {
         return std::nullopt;
     }
     return platform::FromAnsi(response->body);
+}
+
+bool IsPlaylist(const QString& text) {
+    return text.contains(QStringLiteral("Version="));
+}
+
+NoPlaylist JudgeNoPlaylist(const QString& spaceAddress, const QString& answer) {
+    const SpacePageAnswer blog =
+        FetchSpacePage(SpacePageAddress(spaceAddress, QStringLiteral("/blog")), &IsSpaceBlogPage);
+    if (blog.verdict == SpacePageVerdict::NotTheSpace) {
+        return NoPlaylist::MissingSpace;
+    }
+    const bool archived = !platform::ReplayPrefix().empty();
+    return archived && !answer.isEmpty() ? NoPlaylist::Unread : NoPlaylist::SpaceWithoutSongs;
 }

@@ -9,3 +9,14 @@
 // server answered with an error but "not found" (a 5xx, a redirect that led nowhere), or,
 // with a replay prefix, the archive answered with any error status.
 std::optional<QString> FetchPlaylist(const QString& spaceAddress);
+
+// Whether the text is a playlist at all: every playlist the service made holds "Version=",
+// an error or placeholder page does not.
+bool IsPlaylist(const QString& text);
+
+// What a page that came back in place of a playlist says of the songs. A closed space's
+// requests all lead to the service's error page, so the space's blog page (one more request)
+// tells a missing space from one without songs. Through an archive, a success that is no
+// playlist (a "not archived" page) leaves the songs of a real space unknown.
+enum class NoPlaylist { SpaceWithoutSongs, MissingSpace, Unread };
+NoPlaylist JudgeNoPlaylist(const QString& spaceAddress, const QString& answer);

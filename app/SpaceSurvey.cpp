@@ -59,6 +59,13 @@ bool ListSongs(SurveyControls& controls) {
         controls.SetLabel(SurveyLabel::Music, kSongsUnread);
         return false;
     }
+    // Through an archive, a page that is no playlist (a "not archived" page) leaves the songs
+    // unknown rather than absent.
+    if (!IsPlaylist(*playlist) &&
+        JudgeNoPlaylist(controls.Address(), *playlist) == NoPlaylist::Unread) {
+        controls.SetLabel(SurveyLabel::Music, kSongsUnread);
+        return false;
+    }
     if (!playlist->contains(QStringLiteral("entry"))) {
         return true;
     }

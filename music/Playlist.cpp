@@ -8,31 +8,7 @@
 #include "app/SpaceAddress.h"
 #include "app/SpaceExistence.h"
 #include "music/MusicWindowControls.h"
-#include "platform/Http.h"
 #include "platform/ReportList.h"
-
-namespace {
-
-// Every playlist the service made holds this; an error page does not.
-const QString kPlaylistMark = QStringLiteral("Version=");
-
-// What a page that came back in place of a playlist says. A closed space's requests all lead
-// to the service's error page, so its blog page tells a missing space from one without
-// songs. Through an archive, a success that is no playlist (a "not archived" page) leaves
-// the songs of a real space unknown.
-enum class NoPlaylist { SpaceWithoutSongs, MissingSpace, Unread };
-
-NoPlaylist JudgeNoPlaylist(const QString& address, const QString& answer) {
-    const SpacePageAnswer blog =
-        FetchSpacePage(SpacePageAddress(address, QStringLiteral("/blog")), &IsSpaceBlogPage);
-    if (blog.verdict == SpacePageVerdict::NotTheSpace) {
-        return NoPlaylist::MissingSpace;
-    }
-    const bool archived = !platform::ReplayPrefix().empty();
-    return archived && !answer.isEmpty() ? NoPlaylist::Unread : NoPlaylist::SpaceWithoutSongs;
-}
-
-}  // namespace
 
 bool RunPlaylistRetrieval(MusicWindowControls& controls) {
     controls.Songs().Clear();
@@ -46,7 +22,7 @@ bool RunPlaylistRetrieval(MusicWindowControls& controls) {
     if (IsUsableAddress(address)) {
         const std::optional<QString> playlist = FetchPlaylist(address);
         pages.CountUnread(!playlist);
-        if (playlist && playlist->contains(kPlaylistMark)) {
+        if (playlist && IsPlaylist(*playlist)) {
             ListPlaylist(*playlist, controls.Songs(), controls.Pump());
         } else if (playlist) {
             const NoPlaylist verdict = JudgeNoPlaylist(address, *playlist);

@@ -142,9 +142,15 @@ TEST_F(SurveyTest, AddressWithoutASpaceIsToldApartFromAnEmptySpace) {
     // A real space with few pages is a space.
     sim_.Server().ClearFaults();
     outcome = Survey(QStringLiteral("http://hi.baidu.com/quietwren"));
-    platform::SetReplayPrefix({});
     EXPECT_FALSE(outcome.spaceMissing);
     EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 1 个“文章分类”和 1 篇文章");
+
+    // A "not archived" page in place of a real space's playlist leaves its songs unknown.
+    sim_.SetFault("/jiaoliao/music/music.pls", "notarchived");
+    outcome = Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+    platform::SetReplayPrefix({});
+    EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间背景音乐列表读取失败");
+    EXPECT_EQ(outcome.unreadPages, 1);
 }
 
 // Pages that no sample space holds: what an archive may serve, broken or hostile. Each case
