@@ -30,12 +30,12 @@ QString FieldLabel(const QString& line) {
     return line.mid(kFieldIndent.size(), end + 1 - kFieldIndent.size());
 }
 
-// The value escaped, with its "<br>" tags (the only markup a board message keeps from the
-// service) still breaking lines.
+// The value as the page showed it (its references decoded, then escaped), with its "<br>"
+// tags (the only markup a board message keeps from the service) still breaking lines.
 QString ValueMarkup(const QString& value) {
     static const QRegularExpression escapedBreak(QStringLiteral("&lt;br\\s*/?&gt;"),
                                                  QRegularExpression::CaseInsensitiveOption);
-    QString markup = EscapeHtml(value);
+    QString markup = EscapeHtml(DecodeEntities(value));
     return markup.replace(escapedBreak, QStringLiteral("<br>"));
 }
 

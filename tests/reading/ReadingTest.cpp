@@ -150,6 +150,9 @@ TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
     for (const QString& page : pages) {
         EXPECT_EQ(BrokenLinks(page).join(' ').toStdString(), "") << page.toStdString();
     }
+    // A comment's title as the search page showed it, "Tom&#39;s", is read as "Tom's".
+    const std::string comments = app_.Read("jiaoliao/" + kReadingFolderName + "/文章评论.html");
+    EXPECT_TRUE(Has(comments, "Tom&#39;s 生日聚会") && !Has(comments, "&amp;#39;"));
 
     const HeadlessChromium chromium;
     const std::string start = chromium.DumpDom(Space() + kStartPageName);
