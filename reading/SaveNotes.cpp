@@ -132,6 +132,14 @@ bool NoteFileSave(const QString& appFolder, const QString& address, const QStrin
 bool NoteRecordFileSave(const QString& appFolder, const QString& address, const QString& fileName,
                         bool saved, int records, int unreadPages) {
     return Note(appFolder, address, [&](SaveRecord& record) {
-        record.files[fileName] = {QDateTime::currentDateTime(), saved, records, unreadPages};
+        RecordedFileSave run{QDateTime::currentDateTime(), saved, records, unreadPages};
+        // A save that failed left the earlier file in place: its time and records still tell
+        // what the file holds.
+        if (const auto earlier = record.files.find(fileName);
+            !saved && earlier != record.files.end()) {
+            run.savedAt = earlier->second.savedAt;
+            run.records = earlier->second.records;
+        }
+        record.files[fileName] = run;
     });
 }

@@ -133,6 +133,18 @@ TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
     EXPECT_EQ(songs[1]["address"], "http://music.pagewren.test/songs/2.mp3");
     EXPECT_EQ(record["files"]["留言版.htm"]["records"], 23);
     EXPECT_EQ(record["files"]["空间模板.css"]["outcome"], "saved");
+    // A board save that fails keeps the earlier page, and the record the time it was saved.
+    nlohmann::json aged = record;
+    aged["files"]["留言版.htm"]["savedAt"] = "2010-01-01T00:00:00Z";
+    app_.Write("jiaoliao/保存记录.json", aged.dump());
+    sim.SetFault("/jiaoliao/board/index/0", "status500");
+    EXPECT_EQ(Cli({"board", kSample, "--save"}).exitCode, 1);
+    sim.Server().ClearFaults();
+    const nlohmann::json kept =
+        nlohmann::json::parse(app_.Read("jiaoliao/保存记录.json"))["files"]["留言版.htm"];
+    EXPECT_EQ(kept["outcome"], "failed");
+    EXPECT_EQ(kept["records"], 23);
+    EXPECT_EQ(kept["savedAt"].get<std::string>().substr(0, 10), "2010-01-01");
     const std::map<QString, std::string> saved = SavedFiles(app_);
     const auto requests = sim.Requests().size();
     const CliResult read = Cli({"read", kSample});
