@@ -151,14 +151,22 @@ public:
 
     void AddUnrecorded() {
         std::vector<std::pair<const DiskFolder*, const DiskArticle*>> left;
+        QHash<QString, std::size_t> leftByTitle;
         for (const DiskFolder& folder : folders_) {
             for (const DiskArticle& article : folder.articles) {
                 // Rows are numbered anew by each save: the same article, saved again under
-                // another number, would be listed twice.
-                const bool renumbered =
-                    savedTitles_.contains(folder.name + QChar('/') + TitleOf(article.stem));
-                if (!article.claimed && !renumbered) {
+                // another number, would be listed twice. Of its unrecorded copies, the one
+                // with the most formats (then the lowest number) stands for it.
+                const QString key = folder.name + QChar('/') + TitleOf(article.stem);
+                if (article.claimed || savedTitles_.contains(key)) {
+                    continue;
+                }
+                const auto seen = leftByTitle.constFind(key);
+                if (seen == leftByTitle.constEnd()) {
+                    leftByTitle.insert(key, left.size());
                     left.emplace_back(&folder, &article);
+                } else if (Stands(article, *left[*seen].second)) {
+                    left[*seen] = {&folder, &article};
                 }
             }
         }
@@ -175,6 +183,16 @@ public:
     }
 
 private:
+    static int Formats(const DiskArticle& article) {
+        return (article.html ? 1 : 0) + (article.txt ? 1 : 0) + (article.doc ? 1 : 0);
+    }
+
+    // Whether the copy stands for its article rather than the one chosen so far.
+    static bool Stands(const DiskArticle& copy, const DiskArticle& chosen) {
+        return Formats(copy) > Formats(chosen) ||
+               (Formats(copy) == Formats(chosen) && copy.row < chosen.row);
+    }
+
     static void SetFiles(ReadingArticle& article, const DiskFolder& folder,
                          const DiskArticle& disk) {
         const QString base = folder.name + QChar('/') + disk.stem;

@@ -217,6 +217,8 @@ TEST_F(ReadingTest, FilesAloneMakeACopyWithEveryTextEscapedAndTheEarlierCopyRepl
                platform::ToAnsi("标题：夏\r\n类别：生活随笔\r\n时间：2008-06-01 10:00\r\n"
                                 "内容：热\r\n"));
     app_.Write("jiaoliao/" + kReadingFolderName + "/99.html", "an earlier copy's page");
+    // The same article under the number of another save: listed once.
+    app_.Write("jiaoliao/生活随笔/9 春天.txt", platform::ToAnsi("标题：春天\r\n"));
 
     const CliResult read = Cli({"read", kSample + "/"});
     ASSERT_EQ(read.exitCode, 0) << read.err << read.out;
