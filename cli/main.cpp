@@ -86,13 +86,24 @@ void AdviseOnPace(const CliOptions& options) {
     }
 }
 
+bool Saves(const CliOptions& options) {
+    return options.commandOptions.contains(QStringLiteral("--save")) ||
+           options.commandOptions.contains(QStringLiteral("--download"));
+}
+
 // Says where the files went, once a command that saves has ended and made its space folder.
-void SayWhereSavesWent(const CliOptions& options) {
+// An interrupted save notes nothing in the save record and the reading copy, which `read`
+// brings up to date from the files.
+void SayWhereSavesWent(const CliOptions& options, int code) {
     const QString folder = SpaceFolderPath(options.appFolder, options.address);
-    if (!options.json && platform::PathExists(folder) &&
-        (options.commandOptions.contains(QStringLiteral("--save")) ||
-         options.commandOptions.contains(QStringLiteral("--download")))) {
-        std::cerr << "pagewren-cli: saved beneath " << folder.toStdString() << "\n";
+    if (options.json || !platform::PathExists(folder) || !Saves(options)) {
+        return;
+    }
+    std::cerr << "pagewren-cli: saved beneath " << folder.toStdString() << "\n";
+    if (code == kInterrupted) {
+        std::cerr << "pagewren-cli: interrupted: the reading copy shows the last save that "
+                     "ended; pagewren-cli read "
+                  << options.address.toStdString() << " brings it up to date\n";
     }
 }
 
@@ -168,6 +179,6 @@ int main(int argc, char* argv[]) {
         return BadUsage(run.error);
     }
     std::cout << report.Finish() << std::flush;
-    SayWhereSavesWent(*options);
+    SayWhereSavesWent(*options, code);
     return code;
 }
