@@ -99,12 +99,14 @@ void SayWhereSavesWent(const CliOptions& options, int code) {
     if (options.json || !platform::PathExists(folder) || !Saves(options)) {
         return;
     }
-    std::cerr << "pagewren-cli: saved beneath " << folder.toStdString() << "\n";
-    if (code == kInterrupted) {
-        std::cerr << "pagewren-cli: interrupted: the reading copy shows the last save that "
-                     "ended; pagewren-cli read "
-                  << options.address.toStdString() << " brings it up to date\n";
+    if (code != kInterrupted) {
+        std::cerr << "pagewren-cli: saved beneath " << folder.toStdString() << "\n";
+        return;
     }
+    std::cerr << "pagewren-cli: interrupted: what was saved before lies beneath "
+              << folder.toStdString() << "; its reading copy shows the last save that ended, "
+              << "and pagewren-cli read " << options.address.toStdString()
+              << " brings it up to date\n";
 }
 
 }  // namespace
