@@ -153,8 +153,9 @@ SurveyOutcome Survey(SurveyControls& controls, const QString& appFolder) {
     controls.Categories().Clear();
     controls.Songs().Clear();
     controls.SetSurveyEnabled(false);
-    if (WithWebScheme(controls.Address()) != controls.Address()) {
-        controls.SetAddress(WithWebScheme(controls.Address()));
+    if (const QString complete = WithWebScheme(controls.Address());
+        complete != controls.Address()) {
+        controls.SetAddress(complete);
     }
 
     SurveyOutcome outcome;

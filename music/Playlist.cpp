@@ -13,8 +13,9 @@
 bool RunPlaylistRetrieval(MusicWindowControls& controls) {
     controls.Songs().Clear();
     controls.SetDownloadEnabled(false);
-    if (WithWebScheme(controls.Address()) != controls.Address()) {
-        controls.SetAddress(WithWebScheme(controls.Address()));
+    if (const QString complete = WithWebScheme(controls.Address());
+        complete != controls.Address()) {
+        controls.SetAddress(complete);
     }
     const QString address = controls.Address();
     controls.SetListedAddress(address);
