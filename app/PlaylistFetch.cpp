@@ -31,7 +31,7 @@ NoPlaylist JudgeNoPlaylist(const QString& spaceAddress, const QString& answer) {
     const SpacePageAnswer blog =
         FetchSpacePage(SpacePageAddress(spaceAddress, QStringLiteral("/blog")), &IsSpaceBlogPage);
     if (blog.verdict == SpacePageVerdict::NotTheSpace) {
-        return NoPlaylist::MissingSpace;
+        return blog.laterLayout ? NoPlaylist::LaterLayout : NoPlaylist::MissingSpace;
     }
     const bool archived = !platform::ReplayPrefix().empty();
     return archived && !answer.isEmpty() ? NoPlaylist::Unread : NoPlaylist::SpaceWithoutSongs;

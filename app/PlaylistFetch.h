@@ -17,6 +17,7 @@ bool IsPlaylist(const QString& text);
 // What a page that came back in place of a playlist says of the songs. A closed space's
 // requests all lead to the service's error page, so the space's blog page (one more request)
 // tells a missing space from one without songs. Through an archive, a success that is no
-// playlist (a "not archived" page) leaves the songs of a real space unknown.
-enum class NoPlaylist { SpaceWithoutSongs, MissingSpace, Unread };
+// playlist (a "not archived" page) leaves the songs of a real space unknown. A blog page of
+// the later layout (see FetchSpacePage) is LaterLayout.
+enum class NoPlaylist { SpaceWithoutSongs, MissingSpace, LaterLayout, Unread };
 NoPlaylist JudgeNoPlaylist(const QString& spaceAddress, const QString& answer);

@@ -51,7 +51,7 @@ QString EndStatus(RecordWindowControls& controls, const RecordFileLayout& layout
 std::optional<QString> Refusal(const RecordWindowControls::Retrieval& retrieval, int rows,
                                const QString& folder, const QString& fileName) {
     if (retrieval.spaceMissing) {
-        return kMissingSpaceCaption;
+        return NoSpaceCaption(retrieval.laterLayout);
     }
     if (retrieval.unreadPages == 0) {
         return std::nullopt;

@@ -29,6 +29,7 @@ public:
     // What the last retrieval found, for the save that follows it.
     struct Retrieval {
         bool spaceMissing = false;  // the address names no space
+        bool laterLayout = false;   // with spaceMissing: its pages are of the later layout
         int unreadPages = 0;  // any makes its list incomplete: no save may replace an earlier file
     };
     const Retrieval& LastRetrieval() const { return lastRetrieval_; }

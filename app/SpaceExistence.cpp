@@ -1,5 +1,7 @@
 #include "app/SpaceExistence.h"
 
+#include <QRegularExpression>
+
 #include "app/modgetdata.h"
 #include "platform/Codepage.h"
 #include "platform/Http.h"
@@ -16,7 +18,24 @@ bool IsNotFound(long status) {
     return status == 404 || status == 410;
 }
 
+// The signs of a page of the layout of 2012 on, read from its bytes: it is UTF-8 where the
+// earlier pages were code page 936, its title still ends "_百度空间", and its style sheets and
+// article addresses lie where no earlier page had them.
+bool IsLaterLayoutPage(const std::string& body) {
+    static const QRegularExpression title(QStringLiteral("<title>[^<]*_百度空间\\s*</title>"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression item(
+        QStringLiteral("/[^/\\s\"'<>]+/item/[0-9a-f]{24}(?![0-9a-f])"));
+    const QString page = QString::fromUtf8(body.data(), static_cast<qsizetype>(body.size()));
+    return title.match(page).hasMatch() &&
+           (page.contains(QStringLiteral("hi.bdimg.com/static/")) || item.match(page).hasMatch());
+}
+
 }  // namespace
+
+const QString& NoSpaceCaption(bool laterLayout) {
+    return laterLayout ? kLaterLayoutCaption : kMissingSpaceCaption;
+}
 
 bool IsSpaceBlogPage(const QString& page) {
     return HasSection(page, QStringLiteral("文章分类"), QStringLiteral("文章存档"));
@@ -41,7 +60,9 @@ SpacePageAnswer FetchSpacePage(const QString& address, SpacePageTest isSpacePage
     }
     QString text = platform::FromAnsi(response->body);
     if (response->IsError() || !isSpacePage(text)) {
-        return {SpacePageVerdict::NotTheSpace, {}};
+        return {SpacePageVerdict::NotTheSpace,
+                {},
+                !response->IsError() && IsLaterLayoutPage(response->body)};
     }
     return {SpacePageVerdict::Page, std::move(text)};
 }

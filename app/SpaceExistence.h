@@ -6,6 +6,12 @@
 // page a closed space was sent to, or an archive's "not archived" page came back instead.
 inline const QString kMissingSpaceCaption = QStringLiteral("您的百度空间不存在！！");
 
+// The status shown in its stead when the page is a capture of the layout the service gave
+// spaces from 2012 on, which none of the cuts can read: an earlier capture may still hold the
+// space as it was.
+inline const QString kLaterLayoutCaption =
+    QStringLiteral("此存档是2012年后的新版百度空间，无法读取；请选更早的存档时间");
+
 // What one request for a page of a space told of the space.
 enum class SpacePageVerdict {
     Page,         // one of the space's pages
@@ -15,8 +21,13 @@ enum class SpacePageVerdict {
 
 struct SpacePageAnswer {
     SpacePageVerdict verdict = SpacePageVerdict::Unread;
-    QString text;  // the page in code page 936; empty unless verdict is Page
+    QString text;              // the page in code page 936; empty unless verdict is Page
+    bool laterLayout = false;  // with NotTheSpace: a capture of the later layout
 };
+
+// What a window says of an address whose page is NotTheSpace: kLaterLayoutCaption when the
+// page was a capture of the later layout, kMissingSpaceCaption otherwise.
+const QString& NoSpaceCaption(bool laterLayout);
 
 // Recognises one kind of a space's pages by what every such page carries.
 using SpacePageTest = bool (*)(const QString& page);
@@ -36,5 +47,7 @@ bool IsCommentSearchPage(const QString& page);
 // service itself that is not such a page, with success or "not found", means the space does
 // not exist; other errors are unread. With a prefix, an error status is the archive's own
 // answer and reads as unread, while a success that is not such a page (a "not archived"
-// page answered 200) means the archive holds no such space.
+// page answered 200) means the archive holds no such space. A success that is a page of the
+// later layout (UTF-8, titled "…_百度空间", with style sheets from hi.bdimg.com/static/ or
+// article addresses NAME/item/ + 24 hex digits) is NotTheSpace with laterLayout set.
 SpacePageAnswer FetchSpacePage(const QString& address, SpacePageTest isSpacePage);

@@ -139,8 +139,8 @@ bool EstimateComments(SurveyControls& controls, const QString& spaceName) {
 }
 
 // The panels after the article line when the address names no space: nothing of it to show.
-void ShowMissingSpace(SurveyControls& controls) {
-    controls.SetLabel(SurveyLabel::Article, kMissingSpaceCaption);
+void ShowMissingSpace(SurveyControls& controls, bool laterLayout) {
+    controls.SetLabel(SurveyLabel::Article, NoSpaceCaption(laterLayout));
     for (const SurveyLabel label :
          {SurveyLabel::Music, SurveyLabel::Css, SurveyLabel::Board, SurveyLabel::Comments}) {
         controls.SetLabel(label, QString());
@@ -162,15 +162,17 @@ SurveyOutcome Survey(SurveyControls& controls, const QString& appFolder) {
     QString spaceName;
     Short articleTotal = 0;
     SpacePageVerdict blog = SpacePageVerdict::Page;
+    bool laterLayout = false;
     if (IsUsableAddress(controls.Address())) {
         spaceName = SpaceName(controls.Address());
         const SpacePageAnswer answer = FetchSpacePage(
             SpacePageAddress(controls.Address(), QStringLiteral("/blog")), &IsSpaceBlogPage);
         blog = answer.verdict;
+        laterLayout = answer.laterLayout;
         articleTotal = ListCategories(controls, answer.text);
     }
     if (blog == SpacePageVerdict::NotTheSpace) {
-        ShowMissingSpace(controls);
+        ShowMissingSpace(controls, laterLayout);
         outcome.spaceMissing = true;
         controls.SetSurveyEnabled(true);
         SaveSpaceAddress(appFolder, controls.Address());

@@ -73,7 +73,7 @@ public:
         if (IsUsableAddress(address_)) {
             if (!ListCategories()) {
                 // Nothing to list or save: an empty save would still say "保存完毕！".
-                controls_.SetStatus(kMissingSpaceCaption);
+                controls_.SetStatus(NoSpaceCaption(laterLayout_));
                 controls_.SetSaveEnabled(true);
                 return {.spaceMissing = true};
             }
@@ -117,6 +117,7 @@ private:
         const SpacePageAnswer answer =
             FetchSpacePage(SpacePageAddress(address_, QStringLiteral("/blog")), &IsSpaceBlogPage);
         if (answer.verdict == SpacePageVerdict::NotTheSpace) {
+            laterLayout_ = answer.laterLayout;
             return false;
         }
         fetcher_.CountUnread(answer.verdict == SpacePageVerdict::Unread);
@@ -325,6 +326,8 @@ private:
 
     ArticleWindowControls& controls_;
     QString address_;  // the address the run lists
+    // Its blog page was a capture of the later layout.
+    bool laterLayout_ = false;
     PageFetcher fetcher_;
     ListingWalk listing_;
     std::set<QString> listedIds_;

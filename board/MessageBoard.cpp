@@ -14,7 +14,7 @@
 namespace {
 
 constexpr int kMessagesPerPage = 50;
-// A run of pages without a message that ends the walk.
+// Answered pages in a row without a message that end the walk.
 constexpr int kPagesWithoutMessagesToStop = 3;
 
 class BoardRun {
@@ -29,8 +29,8 @@ public:
         controls_.SetListedAddress(address_);
         if (IsUsableAddress(address_) && !ReadBoard()) {
             // Nothing of a space to list, nor to save over an earlier page.
-            controls_.SetStatus(kMissingSpaceCaption);
-            controls_.SetLastRetrieval({.spaceMissing = true});
+            controls_.SetStatus(NoSpaceCaption(laterLayout_));
+            controls_.SetLastRetrieval({.spaceMissing = true, .laterLayout = laterLayout_});
             controls_.SetSaveEnabled(false);
             return;
         }
@@ -46,18 +46,19 @@ private:
         const SpacePageAnswer profile = FetchSpacePage(
             SpacePageAddress(address_, QStringLiteral("/profile")), &IsSpaceProfilePage);
         if (profile.verdict == SpacePageVerdict::NotTheSpace) {
+            laterLayout_ = profile.laterLayout;
             return false;
         }
         fetcher_.CountUnread(profile.verdict == SpacePageVerdict::Unread);
         count_ = CutBetween(profile.text, QStringLiteral("留言(<b>"), QStringLiteral("</b>条"));
         const int messages = ToLong(count_).value_or(0);
         controls_.SetStatus(QStringLiteral("您的百度空间共有") + count_ + QStringLiteral("条留言"));
-        const QString first = FetchBoardPage(0);
+        const BoardPage first = FetchBoardPage(0);
         if (messages <= kMessagesPerPage) {
             // All messages are taken from page 0, as many as the profile counts.
             // Once no message is left, a further step would only repeat what the cuts give
             // on the rest of the page: as many junk rows as the count is off.
-            if (messages > 0 && ReadPage(first)) {
+            if (messages > 0 && ReadPage(first.text)) {
                 for (int i = 0; i < messages && page_.HoldsAMessage(); ++i) {
                     MessageStep();
                     Progress(QStringLiteral("条留言"));
@@ -67,14 +68,20 @@ private:
         }
         // Page 0 is read once more here. The last page holding a message is (N - 1) / 50: a
         // page past it was never linked to, so an archive never captured it.
-        int pagesWithoutMessages = 0;
-        for (int k = 0; k <= (messages - 1) / kMessagesPerPage; ++k) {
-            if (ReadPage(FetchBoardPage(k))) {
+        const int last = (messages - 1) / kMessagesPerPage;
+        int answeredWithoutMessages = 0;
+        for (int k = 0; k <= last; ++k) {
+            const BoardPage page = FetchBoardPage(k);
+            if (ReadPage(page.text)) {
                 WalkPage();
-                pagesWithoutMessages = 0;
-            } else if (++pagesWithoutMessages == kPagesWithoutMessagesToStop) {
+                answeredWithoutMessages = 0;
+            } else if (page.answered &&
+                       ++answeredWithoutMessages == kPagesWithoutMessagesToStop) {
                 // A count far beyond what the board holds would otherwise be walked to its
-                // end; the pages missed are counted, so the list reads as incomplete.
+                // end. A failed request tells nothing of where the board ends, so only
+                // answered pages end the walk; the pages it leaves are counted with the
+                // unread ones, so the list reads as incomplete.
+                fetcher_.CountUnrequested(last - k);
                 break;
             }
         }
@@ -121,15 +128,24 @@ private:
         Delay(1, QStringLiteral("100"), controls_.Pump());
     }
 
-    QString FetchBoardPage(int k) {
-        return fetcher_.Fetch(SpacePageAddress(address_, QStringLiteral("/board/index/")) +
-                              QString::number(k) + QStringLiteral("#comment"));
+    struct BoardPage {
+        QString text;   // empty when the request failed
+        bool answered;  // the request was answered with a page
+    };
+
+    BoardPage FetchBoardPage(int k) {
+        const int failedBefore = fetcher_.FailedCount();
+        QString text = fetcher_.Fetch(SpacePageAddress(address_, QStringLiteral("/board/index/")) +
+                                      QString::number(k) + QStringLiteral("#comment"));
+        return {std::move(text), fetcher_.FailedCount() == failedBefore};
     }
 
     QString RowCountText() const { return QString::number(controls_.Records().RowCount()); }
 
     RecordWindowControls& controls_;
     QString address_;  // the address the run lists
+    // Its profile page was a capture of the later layout.
+    bool laterLayout_ = false;
     PageFetcher fetcher_;
     QString count_;
     MessageWalk page_;

@@ -52,6 +52,20 @@ void CliReport::ShowMessage(const QString& text, const QString& title) {
     }
 }
 
+bool CliReport::Shows(const QString& text) const {
+    for (const Label& label : labels_) {
+        if (label.text == text) {
+            return true;
+        }
+    }
+    for (const auto& message : messages_) {
+        if (message.first == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void CliReport::ShowProgress(const QString& text) {
     if (terminal_) {
         // One line, rewritten in place: carriage return, then erase to the end of the line.

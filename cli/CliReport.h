@@ -30,6 +30,9 @@ public:
     // A message box the run showed.
     void ShowMessage(const QString& text, const QString& title);
 
+    // Whether a label ends on this text or a message box showed it.
+    bool Shows(const QString& text) const;
+
     // What standard output gets at the end: the rows of every list, and without JSON the final
     // captions and the message boxes.
     std::string Finish();

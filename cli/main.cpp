@@ -11,6 +11,7 @@
 #include "app/Captions.h"
 #include "app/ReplayOption.h"
 #include "app/SafeNames.h"
+#include "app/SpaceExistence.h"
 #include "backup/ArchiveIndex.h"
 #include "cli/ArticlesCommand.h"
 #include "cli/CliOptions.h"
@@ -26,6 +27,7 @@
 #include "platform/Http.h"
 #include "platform/Program.h"
 #include "platform/Shell.h"
+#include "platform/WarcReplay.h"
 
 namespace {
 
@@ -84,6 +86,23 @@ void AdviseOnPace(const CliOptions& options) {
                   << " is a public archive: waits of at least 1000 ms between requests are "
                      "advised (--wait, --pace)\n";
     }
+}
+
+// Says in English where a space whose pages are of the later layout may still be found: in a
+// capture made before the service changed it.
+void AdviseOnLaterLayout(const CliReport& report) {
+    if (!report.Shows(kLaterLayoutCaption)) {
+        return;
+    }
+    const std::string& prefix = platform::ReplayPrefix();
+    const char* where = platform::IsWarcPrefix(prefix) ? "pick one with --at (e.g. --at 20110101)"
+                        : prefix.empty()
+                            ? "replay an archive with --replay PREFIX"
+                            : "give an earlier time in the prefix (e.g. /web/2011id_/)";
+    std::cerr << "pagewren-cli: these captures show the space in the service's later layout "
+                 "(2012 on), which Pagewren does not read; an earlier capture may hold it as "
+                 "it was: "
+              << where << "\n";
 }
 
 bool Saves(const CliOptions& options) {
@@ -181,6 +200,7 @@ int main(int argc, char* argv[]) {
         return BadUsage(run.error);
     }
     std::cout << report.Finish() << std::flush;
+    AdviseOnLaterLayout(report);
     SayWhereSavesWent(*options, code);
     return code;
 }

@@ -36,8 +36,8 @@ public:
             }
             if (early == Outcome::NoSpace) {
                 // Nothing of a space to list, nor to save over an earlier page.
-                controls_.SetStatus(kMissingSpaceCaption);
-                controls_.SetLastRetrieval({.spaceMissing = true});
+                controls_.SetStatus(NoSpaceCaption(laterLayout_));
+                controls_.SetLastRetrieval({.spaceMissing = true, .laterLayout = laterLayout_});
                 controls_.SetSaveEnabled(false);
                 return;
             }
@@ -58,6 +58,7 @@ private:
         spaceName_ = SpaceName(address_);
         const SpacePageAnswer answer = FetchSpacePage(SearchPageAddress(0), &IsSearchPage);
         if (answer.verdict == SpacePageVerdict::NotTheSpace) {
+            laterLayout_ = answer.laterLayout;
             return Outcome::NoSpace;
         }
         fetcher_.CountUnread(answer.verdict == SpacePageVerdict::Unread);
@@ -105,9 +106,11 @@ private:
     // The search answers "暂无评论" for any name, also one that names no space; the space's
     // blog page tells the two apart. A blog page that could not be read leaves the search's
     // answer standing.
-    bool SpaceExists() const {
-        return FetchSpacePage(SpacePageAddress(address_, QStringLiteral("/blog")), &IsSpaceBlogPage)
-                   .verdict != SpacePageVerdict::NotTheSpace;
+    bool SpaceExists() {
+        const SpacePageAnswer blog =
+            FetchSpacePage(SpacePageAddress(address_, QStringLiteral("/blog")), &IsSpaceBlogPage);
+        laterLayout_ = blog.laterLayout;
+        return blog.verdict != SpacePageVerdict::NotTheSpace;
     }
 
     // Lists the comments of one result page, at least one row, and returns how many have a
@@ -156,6 +159,8 @@ private:
 
     RecordWindowControls& controls_;
     QString address_;  // the address the run lists
+    // The page that showed no space was a capture of the later layout.
+    bool laterLayout_ = false;
     PageFetcher fetcher_;
     QString spaceName_;
 };

@@ -113,7 +113,8 @@ QString NoSheetMessage(const QString& address) {
     }
     const SpacePageAnswer blog =
         FetchSpacePage(SpacePageAddress(address, QStringLiteral("/blog")), &IsSpaceBlogPage);
-    return blog.verdict == SpacePageVerdict::NotTheSpace ? kMissingSpaceCaption : kFailureMessage;
+    return blog.verdict == SpacePageVerdict::NotTheSpace ? NoSpaceCaption(blog.laterLayout)
+                                                         : kFailureMessage;
 }
 
 // A web page answered in the sheet's stead (an archive's "not archived" page, a placeholder):

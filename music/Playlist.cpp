@@ -27,8 +27,8 @@ bool RunPlaylistRetrieval(MusicWindowControls& controls) {
             ListPlaylist(*playlist, controls.Songs(), controls.Pump());
         } else if (playlist) {
             const NoPlaylist verdict = JudgeNoPlaylist(address, *playlist);
-            if (verdict == NoPlaylist::MissingSpace) {
-                controls.SetSongStatus(kMissingSpaceCaption);
+            if (verdict == NoPlaylist::MissingSpace || verdict == NoPlaylist::LaterLayout) {
+                controls.SetSongStatus(NoSpaceCaption(verdict == NoPlaylist::LaterLayout));
                 return false;
             }
             pages.CountUnread(verdict == NoPlaylist::Unread);

@@ -82,7 +82,7 @@ std::vector<std::string> MatchingPaths(const SpaceStore& store, const RequestTar
     const bool prefix = target.Param("matchType") == "prefix";
     std::vector<std::string> paths;
     for (const auto& [name, space] : store.Spaces()) {
-        if (space.closed) {
+        if (space.closed || space.laterLayout) {
             continue;
         }
         for (const std::string& path : SpacePaths(space)) {

@@ -4,6 +4,7 @@
 #include "sim/BoardPages.h"
 #include "sim/Cp936.h"
 #include "sim/ErrorPages.h"
+#include "sim/LaterLayoutPages.h"
 #include "sim/MusicPages.h"
 #include "sim/ProfilePages.h"
 #include "sim/RequestTarget.h"
@@ -123,6 +124,9 @@ Reply Route(const SpaceStore& store, const RequestTarget& target) {
     const Space* space = segments.empty() ? nullptr : store.Find(segments[0]);
     if (space != nullptr && space->closed) {
         return ClosedSpaceReply();
+    }
+    if (space != nullptr && space->laterLayout) {
+        return LaterLayoutReply(*space, segments);
     }
     return space == nullptr ? ErrorReply(404) : SpaceReply(store, *space, segments);
 }

@@ -77,6 +77,8 @@ struct Space {
     std::vector<Comment> comments;
     StyleSheet css;
     bool closed = false;  // the service closed it: its pages send the reader to the error page
+    // Served in the layout of 2012 on (see LaterLayoutPages.h).
+    bool laterLayout = false;
     std::vector<std::string> notArchived;  // paths of its pages that the archive never captured
 };
 

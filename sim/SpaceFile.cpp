@@ -74,6 +74,7 @@ Space ReadSpace(const json& root, std::string name) {
     space.title = Text(root, "title");
     space.perPage = root.value("perPage", 10);
     space.closed = root.value("closed", false);
+    space.laterLayout = root.value("laterLayout", false);
     space.notArchived = root.value("notArchived", std::vector<std::string>{});
     for (const json& item : root.value("categories", json::array())) {
         space.categories.push_back(ReadCategory(item));

@@ -1,6 +1,7 @@
 // The pages of one space as WARC records: what `spacesim --write-warc` writes.
 #include "sim/BoardPages.h"
 #include "sim/Cp936.h"
+#include "sim/LaterLayoutPages.h"
 #include "sim/MusicPages.h"
 #include "sim/RequestTarget.h"
 #include "sim/SiteRouter.h"
@@ -73,6 +74,10 @@ std::vector<std::string> SpaceAddresses(const Space& space) {
     }
     if (space.closed) {
         addresses.push_back(kClosedSpaceLocation);
+    }
+    if (space.laterLayout) {
+        const std::vector<std::string> later = LaterLayoutAddresses(space);
+        addresses.insert(addresses.end(), later.begin(), later.end());
     }
     return addresses;
 }
