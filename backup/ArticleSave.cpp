@@ -139,13 +139,14 @@ private:
     }
 
     // Documents are made in the background, many to one LibreOffice run, during the pauses;
-    // the last run starts at the last article, to end within its pause.
+    // the runs shrink towards the end, so the last one ends within the last article's pause.
     bool SaveHtmlAndDoc(int i, const ArticleRow& row) {
         const std::optional<QString> page = FetchArticle(row.address);
         if (page) {
             QueueArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page, row.category)});
         }
         Progress(i, QStringLiteral("篇文章为word文档(.doc)"));
+        wordDocs_.SetComing(lastRow_ - i);
         if (i == lastRow_) {
             outcome_.failed += files_.Finish();
             TakeInWritten();

@@ -73,7 +73,7 @@ private:
     QString path_;
 };
 
-OfficeProfile& Profile() {
+OfficeProfile& KeptProfile() {
     static OfficeProfile profile;
     return profile;
 }
@@ -119,9 +119,13 @@ QString BatchFolderTemplate() {
 
 }  // namespace
 
-WordDocBatch::WordDocBatch(const QStringList& htmlPaths)
-    : htmlPaths_(htmlPaths), folder_(BatchFolderTemplate()) {
-    QStringList arguments{QStringLiteral("-env:UserInstallation=") + Profile().Url(),
+WordDocBatch::WordDocBatch(const QStringList& htmlPaths, Profile profile)
+    : htmlPaths_(htmlPaths), profile_(profile), folder_(BatchFolderTemplate()) {
+    const QString profileUrl =
+        profile == Profile::Kept
+            ? KeptProfile().Url()
+            : QUrl::fromLocalFile(folder_.filePath(QStringLiteral("profile"))).toString();
+    QStringList arguments{QStringLiteral("-env:UserInstallation=") + profileUrl,
                           QStringLiteral("--headless"),
                           QStringLiteral("--norestore"),
                           QStringLiteral("--convert-to"),
@@ -144,7 +148,13 @@ WordDocBatch::WordDocBatch(const QStringList& htmlPaths)
 WordDocBatch::~WordDocBatch() {
     if (office_ && !office_->Poll()) {
         office_.reset();
-        Profile().Discard();
+        DiscardProfile();
+    }
+}
+
+void WordDocBatch::DiscardProfile() const {
+    if (profile_ == Profile::Kept) {
+        KeptProfile().Discard();
     }
 }
 
@@ -160,14 +170,20 @@ std::optional<QList<WordDocResult>> WordDocBatch::TakeIn(platform::BackgroundWri
         case platform::ProgramRun::Outcome::NotStarted:
             return Results(WordDocResult::NoConverter, placer);
         case platform::ProgramRun::Outcome::TimedOut:
-            Profile().Discard();
+            DiscardProfile();
             return Results(WordDocResult::TimedOut, placer);
         case platform::ProgramRun::Outcome::Finished:
             break;
     }
     // LibreOffice goes on after a page it cannot convert and ends with status 0 all the same;
     // the files tell which were made.
-    return Results(WordDocResult::ConversionFailed, placer);
+    QList<WordDocResult> results = Results(WordDocResult::ConversionFailed, placer);
+    // A run that made nothing at all may have met a profile left unusable (a first start cut
+    // short, a LibreOffice of a killed run still holding it): later runs make a new one.
+    if (!results.contains(WordDocResult::Made)) {
+        DiscardProfile();
+    }
+    return results;
 }
 
 QString WordDocBatch::CopyPath(int index) const {

@@ -7,8 +7,7 @@
 namespace {
 
 // Enough to spread LibreOffice's start (about a second of processor) thinly over the
-// documents, few enough that one run converts them within an article's two-second pause: the
-// run started at the last article then ends before its pause does.
+// documents, few enough that one run converts them within an article's two-second pause.
 constexpr qsizetype kFullBatch = 40;
 // The most one run takes, when many came in while the last one ran.
 constexpr qsizetype kMostPerBatch = 100;
@@ -28,10 +27,21 @@ void WordDocQueue::Add(const QString& htmlPath) {
 void WordDocQueue::Poll() {
     TakeInEnded();
     TakeInPlaced();
-    const bool enough = waiting_.size() >= kFullBatch || (convertNow_ && !waiting_.isEmpty());
-    if (!running_ && enough) {
+    // Towards the end each run takes about half of what is left, so the runs shrink to one
+    // article and the run started at the last article ends before its pause does.
+    const bool endNear = !waiting_.isEmpty() && 2 * waiting_.size() >= coming_;
+    const bool enough =
+        waiting_.size() >= kFullBatch || endNear || (convertNow_ && !waiting_.isEmpty());
+    if (!running_ && !retrying_.isEmpty()) {
+        running_ = std::make_unique<WordDocBatch>(retrying_, WordDocBatch::Profile::Fresh);
+        retrying_.clear();
+    } else if (!running_ && enough) {
         StartBatch();
     }
+}
+
+void WordDocQueue::SetComing(int articles) {
+    coming_ = articles;
 }
 
 void WordDocQueue::ConvertWaiting() {
@@ -67,11 +77,18 @@ void WordDocQueue::TakeInEnded() {
     if (!results) {
         return;
     }
+    const QStringList articles = running_->Articles();
+    const bool retried = running_->FreshProfile();
     running_.reset();
-    for (const WordDocResult result : *results) {
+    for (qsizetype i = 0; i < results->size(); ++i) {
+        const WordDocResult result = (*results)[i];
         noConverter_ = noConverter_ || result == WordDocResult::NoConverter;
-        // A made document counts once it is in place.
-        if (result != WordDocResult::Made) {
+        // A LibreOffice starting for the first time on a machine, or meeting a profile another
+        // run left behind, can end without converting; a run of its own tries them once more.
+        if (result == WordDocResult::ConversionFailed && !retried) {
+            retrying_ << articles[i];
+        } else if (result != WordDocResult::Made) {
+            // A made document counts once it is in place.
             Record(result);
         }
     }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <limits>
 #include <memory>
 
 #include "backup/modchange.h"
@@ -33,6 +34,11 @@ public:
     // blocks.
     void Poll();
 
+    // How many articles may still be queued after those queued so far. Near the end of a save
+    // runs start with fewer articles, so that the last one is small and ends within the last
+    // article's pause.
+    void SetComing(int articles);
+
     // No more articles are coming soon: whatever waits is converted without waiting for more.
     void ConvertWaiting();
 
@@ -51,9 +57,12 @@ private:
     void Record(WordDocResult result, int articles = 1);
 
     QStringList waiting_;
+    // Articles a finished run did not make, for one more run with a profile of its own.
+    QStringList retrying_;
     // Ahead of the runs it serves, so that it outlives them and places what they handed over.
     std::unique_ptr<platform::BackgroundWriter> placer_;
     std::unique_ptr<WordDocBatch> running_;
+    qsizetype coming_ = std::numeric_limits<qsizetype>::max();
     bool convertNow_ = false;
     bool noConverter_ = false;
     std::array<int, 4> counts_{};

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <utility>
 
 #include "SimFixture.h"
 #include "TempFolder.h"
@@ -218,17 +220,22 @@ TEST_F(SaveTest, HostileNamesStayInsideTheSpaceFolderAndNeverOverwriteEachOther)
 }
 
 TEST_F(SaveTest, StoppedSaveWritesNoFurtherFileAndDoesNotEnd) {
-    for (const QString& format : {QStringLiteral("html"), QStringLiteral("txt")}) {
+    // Stopped once the first article was handed to the writer: the txt status names the
+    // article after the one being written.
+    for (const auto& [format, progress] :
+         {std::pair{QStringLiteral("html"), QStringLiteral("第1篇文章为网页文件(.html)")},
+          std::pair{QStringLiteral("txt"), QStringLiteral("第3篇文章为文本文件(.txt)")}}) {
         TestArticleWindow window(app_.Path(), kSample);
         window.format = format;
         const QString first = app_.Path() + "/jiaoliao/生活随笔/1 新的开始." + format;
         window.pump.pace = 0.001;
-        window.pump.stopOnceWritten = first;
+        window.stopOnStatus = QStringLiteral("共有文章3篇，正在保存") + progress;
         window.AddArticle("新的开始", "生活随笔", kItem + "5098d152bdc1d322.html");
         window.AddArticle("周末做饭", "生活随笔", kItem + "a06933bce13b4524.html");
         window.AddArticle("新的开始", "生活随笔", kItem + "5098d152bdc1d322.html");
         EXPECT_THROW(RunArticleSave(window), platform::RunStopped);
-        EXPECT_TRUE(QFile::exists(first));
+        // What was handed over before the stop is written whole; nothing after it.
+        EXPECT_GT(QFileInfo(first).size(), 0);
         EXPECT_EQ(QDir(app_.Path() + "/jiaoliao/生活随笔").entryList(QDir::Files).size(), 1)
             << format.toStdString();
         EXPECT_FALSE(window.statuses.contains("保存完毕！"));

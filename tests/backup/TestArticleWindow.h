@@ -23,7 +23,12 @@ public:
     platform::ReportList& Categories() override { return categories; }
     platform::ReportList& Articles() override { return articles; }
     QString Status() const override { return statuses.isEmpty() ? QString() : statuses.last(); }
-    void SetStatus(const QString& caption) override { statuses << caption; }
+    void SetStatus(const QString& caption) override {
+        statuses << caption;
+        if (caption == stopOnStatus) {
+            pump.waitsBeforeStop = 0;
+        }
+    }
     void SetSaveEnabled(bool enabled) override { saveEnabled = enabled; }
     void SetSaveCaption(const QString& caption) override { saveCaption = caption; }
     void SetFormatEnabled(bool enabled) override { formatEnabled = enabled; }
@@ -50,5 +55,8 @@ public:
     QString saveCaption = QStringLiteral("保存文章");
     bool formatEnabled = true;
     mutable int waitReads = 0;
+    // The run is asked to stop the moment this status is shown, as a user closing the window
+    // on reading it would.
+    QString stopOnStatus;
     TestPump pump{0.0};
 };
