@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The main job: installs and builds, starts the simulator with the sample space and opens
-# the main window on it. Without a display it runs the survey headless and prints it.
+# The main job: installs what the three programs need and builds them, starts the simulator
+# with the sample space and opens the main window on it. Without a display it runs the survey
+# headless and prints it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+started=$SECONDS
+SETUP=programs scripts/setup.sh
+echo "Ready after $((SECONDS - started)) s; starting spacesim"
 export BUILD_DIR=build
 source scripts/start_sim.sh
 
