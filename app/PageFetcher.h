@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <algorithm>
+#include <climits>
 
 // Fetches the pages of one run: a failed request, or one answered with an error status,
 // reads as the empty page and is counted, so that the run can say at its end how many pages
@@ -17,6 +19,11 @@ public:
 
     // Counts a page fetched elsewhere that could not be read.
     void CountUnread(bool unread) { failed_ += unread ? 1 : 0; }
+
+    // Counts pages that a walk ended before requesting: they are unread as well.
+    void CountUnrequested(qint64 pages) {
+        failed_ = static_cast<int>(std::min<qint64>(failed_ + std::max<qint64>(pages, 0), INT_MAX));
+    }
 
     int FailedCount() const { return failed_; }
 

@@ -6,8 +6,9 @@ class RecordWindowControls;
 // page and lists every message of the board pages (50 to a page) with its number, author,
 // time and text, pausing 100 ms per row, then reports the count and enables the save. A
 // page that fails, or that holds no message where the count promised some, adds no row and
-// is counted as unread; three such pages in a row end the walk. The final status says how
-// many pages could not be read. An address whose profile page is no space's shows
+// is counted as unread; three answered pages in a row without a message end the walk, and
+// the pages it leaves are counted as unread too. The final status says how many pages could
+// not be read. An address whose profile page is no space's shows
 // "您的百度空间不存在！！" and disables the save. No page can keep a page walk going. Throws
 // platform::RunStopped when the pump asks the run to stop.
 void RunBoardRetrieval(RecordWindowControls& controls);

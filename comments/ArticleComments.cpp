@@ -15,7 +15,7 @@
 
 namespace {
 
-// A run of result pages without a comment that ends the walk.
+// Answered result pages in a row without a comment that end the walk.
 constexpr int kPagesWithoutCommentsToStop = 3;
 
 class CommentRun {
@@ -71,30 +71,39 @@ private:
                             QString::number((qint64{last.shown} + 1) * 10) +
                             QStringLiteral(" 条文章评论"));
         // Page 0 is read once more here.
-        int pagesWithoutComments = 0;
+        int answeredWithoutComments = 0;
         for (qint64 k = 0; k <= last.linked; ++k) {
-            if (WalkResultPage(FetchResultPage(k)) > 0) {
-                pagesWithoutComments = 0;
-            } else if (++pagesWithoutComments == kPagesWithoutCommentsToStop) {
-                // The estimate is rough and a page bar can name any page: past the last
-                // comment there is nothing more to find, and nothing counts as lost.
+            const ResultPage page = FetchResultPage(k);
+            if (WalkResultPage(page.text) > 0) {
+                answeredWithoutComments = 0;
+            } else if (page.answered && ++answeredWithoutComments == kPagesWithoutCommentsToStop) {
+                // A page bar can name any page. A failed request tells nothing of where the
+                // comments end, so only answered pages end the walk; the pages up to the one
+                // the bar names are counted with the unread ones.
+                fetcher_.CountUnrequested(last.linked - k);
                 break;
             }
         }
         return std::nullopt;
     }
 
+    struct ResultPage {
+        QString text;   // empty when the request failed or no page of the search came back
+        bool answered;  // the request was answered with a page
+    };
+
     // Result page k. Anything but a page of the search answered in its place (an archive's
     // "not archived" page, a placeholder) is an unread page, as a failed request is: its list
     // is incomplete, and an earlier 文章评论.htm must not give way to it.
-    QString FetchResultPage(qint64 k) {
+    ResultPage FetchResultPage(qint64 k) {
         const int failedBefore = fetcher_.FailedCount();
         QString page = fetcher_.Fetch(SearchPageAddress(k));
-        if (fetcher_.FailedCount() == failedBefore && !IsSearchPage(page)) {
+        const bool answered = fetcher_.FailedCount() == failedBefore;
+        if (answered && !IsSearchPage(page)) {
             fetcher_.CountUnread(true);
             page.clear();
         }
-        return page;
+        return {std::move(page), answered};
     }
 
     // A page of the comment search, with results or with none; anything else in its place
