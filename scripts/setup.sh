@@ -11,7 +11,7 @@ program_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl
                   libsimpleini-dev nlohmann-json3-dev libcpp-httplib-dev zlib1g-dev
                   fonts-wqy-microhei fonts-arphic-uming)
 test_packages=(ccache libgtest-dev clang-format clang libclang-rt-14-dev xvfb xauth xdotool
-               imagemagick libreoffice-writer-nogui curl wget chromium lintian appstream
+               imagemagick libreoffice-writer-nogui curl wget strace chromium lintian appstream
                desktop-file-utils librsvg2-bin)
 setup=${SETUP:-all}
 packages=("${program_packages[@]}")

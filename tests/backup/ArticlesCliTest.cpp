@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include "CliRunner.h"
+#include "RequiredTool.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "app/SafeNames.h"
@@ -183,7 +184,7 @@ TEST(ArticlesCli, KilledSavesLeaveNoPassingFileAndTheNextSaveRemovesWhatEndedRun
 TEST(ArticlesCli, EachSavedFileIsFlushedItselfNotTheWholeDisk) {
     const QString strace = QStandardPaths::findExecutable("strace");
     if (strace.isEmpty()) {
-        GTEST_SKIP() << "strace is not installed";
+        SKIP_OR_FAIL_WITHOUT("strace");
     }
     SimFixture sim;
     TempFolder app;

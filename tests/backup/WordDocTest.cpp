@@ -13,6 +13,7 @@
 
 #include "CliRunner.h"
 #include "ProcessWatch.h"
+#include "RequiredTool.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "TestArticleWindow.h"
@@ -134,7 +135,7 @@ protected:
 
 TEST_F(WordDocTest, EveryArticleOfTheSpaceGetsItsOwnDocumentAndOneThatCannotBePlacedFails) {
     if (!HaveOffice()) {
-        GTEST_SKIP() << "soffice is not installed";
+        SKIP_OR_FAIL_WITHOUT("soffice");
     }
     // A folder where article 6's document belongs makes exactly that article fail.
     const QString blocked = app_.Path() + "/jiaoliao/生活随笔/6 周末做饭.html.doc";

@@ -9,6 +9,7 @@
 
 #include "CliRunner.h"
 #include "HeadlessChromium.h"
+#include "RequiredTool.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "app/SafeNames.h"
@@ -73,7 +74,7 @@ protected:
 // record and a reading copy, which Chromium reads from file:// without any server.
 TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
     if (HeadlessChromium::Program().isEmpty()) {
-        GTEST_SKIP() << "chromium is not installed";
+        SKIP_OR_FAIL_WITHOUT("chromium");
     }
     SimFixture sim;
     // A first save from a catalogue that missed a category: its articles are numbered anew

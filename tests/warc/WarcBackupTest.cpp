@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 #include "CliRunner.h"
+#include "RequiredTool.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "platform/WarcRecords.h"
@@ -97,7 +98,7 @@ std::size_t Revisits(const QString& file) {
 TEST(WarcBackupTest, EveryWindowFromWarcFilesSavesWhatTheProxyGives) {
     const QString wget = QStandardPaths::findExecutable(QStringLiteral("wget"));
     if (wget.isEmpty()) {
-        GTEST_SKIP() << "GNU Wget is not installed";
+        SKIP_OR_FAIL_WITHOUT("GNU Wget");
     }
     SimFixture sim;
     TempFolder work;
