@@ -75,8 +75,7 @@ private:
             if (ReadPage(page.text)) {
                 WalkPage();
                 answeredWithoutMessages = 0;
-            } else if (page.answered &&
-                       ++answeredWithoutMessages == kPagesWithoutMessagesToStop) {
+            } else if (page.answered && ++answeredWithoutMessages == kPagesWithoutMessagesToStop) {
                 // A count far beyond what the board holds would otherwise be walked to its
                 // end. A failed request tells nothing of where the board ends, so only
                 // answered pages end the walk; the pages it leaves are counted with the

@@ -10,6 +10,7 @@
 #include "board/MessageBoard.h"
 #include "platform/Codepage.h"
 #include "platform/Shell.h"
+#include "sim/SpaceGenerator.h"
 
 namespace {
 
@@ -202,6 +203,47 @@ TEST_F(BoardTest, APageWithOneFarEndMarkerIsSavedAtNoMoreThanItsSize) {
     EXPECT_EQ(window_.Row(300), (QStringList{"300", "", "a", "", "m299</td>| <a href"}));
     EXPECT_TRUE(RunBoardSave(window_));
     EXPECT_LT(app_.Read("odd/留言版.htm").size(), 2 * page.size());
+}
+
+// A board of 260 messages (pages 0 to 5) whose pages 1 to 3 fail: the walk reads on to the
+// last page the count names, the window and the CLI tell the three pages, and a count beyond
+// what the board holds ends three answered pages past its last message.
+TEST(BoardWalk, FailedPagesNeverEndTheWalkAndEveryPageNotReadIsTold) {
+    spacesim::Space space = spacesim::GenerateSpace("longwren", 1);
+    for (int i = 1; i <= 260; ++i) {
+        space.board.push_back({"访客" + std::to_string(i), "2010-01-01 08:00", "你好"});
+    }
+    SimFixture sim({std::move(space)});
+    const std::string page = "hi.baidu.com/longwren/board/index/";
+    for (const char* k : {"1", "2", "3"}) {
+        sim.SetFault(std::string("/longwren/board/index/") + k, "status500");
+    }
+    TempFolder app;
+    TestRecordWindow window{app.Path()};
+    window.address = QStringLiteral("http://hi.baidu.com/longwren");
+    RunBoardRetrieval(window);
+    EXPECT_EQ(sim.Requests(), (Log{"hi.baidu.com/longwren/profile", page + "0", page + "0",
+                                   page + "1", page + "2", page + "3", page + "4", page + "5"}));
+    ASSERT_EQ(window.rows.RowCount(), 110);
+    EXPECT_EQ(window.Row(51).at(1), "60");
+    EXPECT_EQ(window.Row(110).at(1), "1");
+    EXPECT_EQ(window.Status(), "获取完毕，共110条留言，其中 3 个页面读取失败");
+
+    const CliResult result = RunCli({"--app-dir", app.Path(), "--pace", "0", "--json", "board",
+                                     "http://hi.baidu.com/longwren", "--save"});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_EQ(FinalLabels(JsonLines(result.out)).at("lblmsg"),
+              "110 条留言已备份，其中 3 个页面读取失败");
+    EXPECT_NE(app.Read("longwren/留言版.htm").find("N0.110\r\n"), std::string::npos);
+
+    // Pages 0 to 9 counted, 0 to 5 holding messages: 6, 7 and 8 end the walk, 9 is unread.
+    sim.Server().ClearFaults();
+    sim.Server().SetPage("/longwren/profile", "个人档案 留言(<b>500</b>条");
+    sim.ClearRequests();
+    RunBoardRetrieval(window);
+    EXPECT_EQ(sim.Requests().size(), 11u);
+    EXPECT_EQ(window.rows.RowCount(), 260);
+    EXPECT_EQ(window.LastRetrieval().unreadPages, 4);
 }
 
 TEST_F(BoardTest, CliListsTheBoardAndSavesIt) {

@@ -11,6 +11,7 @@
 #include "platform/Codepage.h"
 #include "platform/Http.h"
 #include "platform/Shell.h"
+#include "sim/SpaceGenerator.h"
 
 namespace {
 
@@ -92,26 +93,62 @@ TEST_F(CommentsTest, LastPageLinkPageBarAndNoComments) {
 
 TEST_F(CommentsTest, OddFirstPagesEndTheirWalksAndFailedPagesAreCounted) {
     const std::string link = "<a href=\"/sys/search?pageno=1&date=\">[";
-    const std::pair<std::string, std::string> cases[] = {
-        {"[下一页]<a href=\"/sys/search?type=9\">[尾页]", "00"},
-        // Past 16 bits; three pages without a comment end the walk.
-        {"[下一页]<a href=\"/sys/search?pageno=99999&type=9\">[尾页]", "0012"},
+    const std::tuple<std::string, std::string, int> cases[] = {
+        {"[下一页]<a href=\"/sys/search?type=9\">[尾页]", "00", 0},
+        // Past 16 bits; three pages without a comment end the walk, leaving the rest unread.
+        {"[下一页]<a href=\"/sys/search?pageno=99999&type=9\">[尾页]", "0012", 99997},
         // Past its last link the bar would yield the last number again and again.
-        {"search_pagebar" + link + "2]</a>&nbsp;" + link + "3]</a>&nbsp;下一页", "001"},
+        {"search_pagebar" + link + "2]</a>&nbsp;" + link + "3]</a>&nbsp;下一页", "001", 0},
         // A result without "评论者" would be listed again and again.
-        {"文章评论<font size=\"3\">T</font></a><br><font size=-1>x<br><font color>百度一下", "00"},
+        {"文章评论<font size=\"3\">T</font></a><br><font size=-1>x<br><font color>百度一下", "00",
+         0},
     };
-    for (const auto& [page, requested] : cases) {
+    for (const auto& [page, requested, unread] : cases) {
         // Every search page has its result tab and its search button.
         sim_.Server().SetPage(SearchPath("odd", 0), page + "文章评论 百度一下");
         EXPECT_EQ(Retrieve("odd"), requested) << page;
-        EXPECT_EQ(window_.LastRetrieval().unreadPages, 0) << page;
+        EXPECT_EQ(window_.LastRetrieval().unreadPages, unread) << page;
     }
     EXPECT_EQ(window_.rows.Rows(), (std::vector<QStringList>{{"1", "T", "x", ""}}));
 
     sim_.SetFault(SearchPath("jiaoliao", 1), "status500");
     Retrieve("jiaoliao");
     EXPECT_EQ(window_.Status(), "获取完毕，共11条文章评论，其中 1 个页面读取失败");
+}
+
+// Fourteen comments on search pages 0 to 6, the "[尾页]" link naming page 6, and pages 1 to 3
+// failing: the walk reads on to page 6, and the window and the CLI tell the three pages.
+TEST(CommentWalk, FailedPagesNeverEndTheWalk) {
+    spacesim::Space space = spacesim::GenerateSpace("longwren", 1);
+    space.commentsPerPage = 2;
+    for (int i = 1; i <= 14; ++i) {
+        space.comments.push_back({space.categories[0].articles[0].id, "读者" + std::to_string(i),
+                                  "2010-01-01 08:00", "好文" + std::to_string(i), ""});
+    }
+    SimFixture sim({std::move(space)});
+    for (const int k : {1, 2, 3}) {
+        sim.SetFault(SearchPath("longwren", k), "status500");
+    }
+    TempFolder app;
+    TestRecordWindow window{app.Path()};
+    window.address = QStringLiteral("http://hi.baidu.com/longwren");
+    RunCommentRetrieval(window);
+    std::string pages;
+    for (const std::string& request : sim.Requests()) {
+        pages += request.substr(request.find("pageno=") + 7, 1);
+    }
+    EXPECT_EQ(pages, "00123456");
+    EXPECT_EQ(window.statuses.first(), "您的百度空间约有 70 条文章评论");
+    ASSERT_EQ(window.rows.RowCount(), 8);
+    EXPECT_EQ(window.Row(3).at(2), "好文9");
+    EXPECT_EQ(window.Status(), "获取完毕，共8条文章评论，其中 3 个页面读取失败");
+
+    const CliResult result = RunCli({"--app-dir", app.Path(), "--pace", "0", "--json", "comments",
+                                     "http://hi.baidu.com/longwren", "--save"});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_EQ(FinalLabels(JsonLines(result.out)).at("lblmsg"),
+              "8 条留言已备份，其中 3 个页面读取失败");
+    EXPECT_NE(app.Read("longwren/文章评论.htm").find("N0.8\r\n"), std::string::npos);
 }
 
 // The service's redirect of a closed space, its capture in an archive, an archive's "not

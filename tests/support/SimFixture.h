@@ -11,8 +11,9 @@
 // http_proxy for as long as the fixture lives.
 class SimFixture {
 public:
-    SimFixture()
-        : server_(spacesim::SpaceStore::FromFolder(spacesim::SpaceStore::DefaultFolder())) {
+    // Serves the sample spaces and the test's own.
+    explicit SimFixture(std::vector<spacesim::Space> ownSpaces = {})
+        : server_(Store(std::move(ownSpaces))) {
         port_ = server_.Start(0);
         Remember("http_proxy");
         Remember("no_proxy");
@@ -41,6 +42,15 @@ public:
     spacesim::SpaceServer& Server() { return server_; }
 
 private:
+    static spacesim::SpaceStore Store(std::vector<spacesim::Space> ownSpaces) {
+        spacesim::SpaceStore store =
+            spacesim::SpaceStore::FromFolder(spacesim::SpaceStore::DefaultFolder());
+        for (spacesim::Space& space : ownSpaces) {
+            store.Add(std::move(space));
+        }
+        return store;
+    }
+
     void Remember(const std::string& name) {
         const char* value = std::getenv(name.c_str());
         saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
