@@ -28,8 +28,12 @@ bool IsPlaylist(const QString& text) {
 }
 
 NoPlaylist JudgeNoPlaylist(const QString& spaceAddress, const QString& answer) {
-    const SpacePageAnswer blog =
-        FetchSpacePage(SpacePageAddress(spaceAddress, QStringLiteral("/blog")), &IsSpaceBlogPage);
+    return JudgeNoPlaylist(
+        FetchSpacePage(SpacePageAddress(spaceAddress, QStringLiteral("/blog")), &IsSpaceBlogPage),
+        answer);
+}
+
+NoPlaylist JudgeNoPlaylist(const SpacePageAnswer& blog, const QString& answer) {
     if (blog.verdict == SpacePageVerdict::NotTheSpace) {
         return blog.laterLayout ? NoPlaylist::LaterLayout : NoPlaylist::MissingSpace;
     }

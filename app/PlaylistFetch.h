@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+struct SpacePageAnswer;
+
 // Fetches the space's playlist (the space address + "/music/music.pls"). A space without
 // songs has no playlist, so the service's "not found" answer reads as an empty playlist.
 // Returns nothing when the playlist could not be read: the request failed or timed out, the
@@ -21,3 +23,7 @@ bool IsPlaylist(const QString& text);
 // the later layout (see FetchSpacePage) is LaterLayout.
 enum class NoPlaylist { SpaceWithoutSongs, MissingSpace, LaterLayout, Unread };
 NoPlaylist JudgeNoPlaylist(const QString& spaceAddress, const QString& answer);
+
+// The same judgement from the space's blog page as it was read already (the survey reads it
+// before the playlist): no further request.
+NoPlaylist JudgeNoPlaylist(const SpacePageAnswer& blog, const QString& answer);

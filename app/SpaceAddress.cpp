@@ -45,7 +45,9 @@ QString CanonicalSpaceAddress(const QString& typed) {
     return kServiceRoot + (rest.isEmpty() ? QString() : QStringLiteral("/") + rest);
 }
 
-QString WithWebScheme(const QString& address) {
+QString WithWebScheme(const QString& typed) {
+    // "http://" goes before the address, not before blanks pasted with it.
+    const QString address = typed.trimmed();
     const bool hasScheme = address.contains(QStringLiteral("http://"), Qt::CaseInsensitive) ||
                            address.contains(QStringLiteral("https://"), Qt::CaseInsensitive);
     return hasScheme ? address : QStringLiteral("http://") + address;

@@ -21,8 +21,9 @@ std::optional<QString> ServicePageAddress(const QString& tail);
 // so that "hi.baidu.com/NAME" finds NAME. Any other address is returned as it is.
 QString CanonicalSpaceAddress(const QString& address);
 
-// The address with "http://" in front when it holds no "http://" or "https://" (in any
-// case), as the survey and the music window complete an address typed without its scheme.
+// The address without blanks around it, with "http://" in front when it holds no "http://"
+// or "https://" (in any case), as the survey and the music window complete an address typed
+// without its scheme.
 QString WithWebScheme(const QString& address);
 
 // True when the address is not empty and longer than the service root.

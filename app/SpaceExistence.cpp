@@ -1,7 +1,9 @@
 #include "app/SpaceExistence.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
+#include "app/modcut.h"
 #include "app/modgetdata.h"
 #include "platform/Codepage.h"
 #include "platform/Http.h"
@@ -31,6 +33,15 @@ bool IsLaterLayoutPage(const std::string& body) {
            (page.contains(QStringLiteral("hi.bdimg.com/static/")) || item.match(page).hasMatch());
 }
 
+// Whether the page holds the board's message count as a number: 留言(<b>123</b>条
+bool HoldsMessageCount(const QString& page) {
+    const QString start = QStringLiteral("留言(<b>");
+    const QString count = CutBetween(page, start, QStringLiteral("</b>条"));
+    return page.contains(start) && !count.isEmpty() &&
+           std::all_of(count.begin(), count.end(),
+                       [](QChar c) { return c >= QChar('0') && c <= QChar('9'); });
+}
+
 }  // namespace
 
 const QString& NoSpaceCaption(bool laterLayout) {
@@ -42,7 +53,8 @@ bool IsSpaceBlogPage(const QString& page) {
 }
 
 bool IsSpaceProfilePage(const QString& page) {
-    return page.contains(QStringLiteral("个人档案"));
+    // A message count that was read proves the page whatever else it lacks.
+    return HoldsMessageCount(page) || page.contains(QStringLiteral("个人档案"));
 }
 
 bool IsCommentSearchPage(const QString& page) {

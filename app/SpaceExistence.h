@@ -36,7 +36,8 @@ using SpacePageTest = bool (*)(const QString& page);
 // which every space shows, even one without an article.
 bool IsSpaceBlogPage(const QString& page);
 
-// True for a space's profile page: its "个人档案" module.
+// True for a space's profile page: a message count that cuts as a number, or else its
+// "个人档案" module.
 bool IsSpaceProfilePage(const QString& page);
 
 // True for a page of the service's comment search: its result tab "文章评论" and its search

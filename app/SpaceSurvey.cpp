@@ -51,9 +51,9 @@ Short ListCategories(SurveyControls& controls, const QString& blogPage) {
     return total;
 }
 
-// Fills the song list from the playlist, one row and one wait per entry. Returns false when
-// the playlist could not be read.
-bool ListSongs(SurveyControls& controls) {
+// Fills the song list from the playlist, one row and one wait per entry, judging a page in
+// its place by the blog page read before. Returns false when the playlist could not be read.
+bool ListSongs(SurveyControls& controls, const SpacePageAnswer& blog) {
     const std::optional<QString> playlist = FetchPlaylist(controls.Address());
     if (!playlist) {
         controls.SetLabel(SurveyLabel::Music, kSongsUnread);
@@ -61,8 +61,7 @@ bool ListSongs(SurveyControls& controls) {
     }
     // Through an archive, a page that is no playlist (a "not archived" page) leaves the songs
     // unknown rather than absent.
-    if (!IsPlaylist(*playlist) &&
-        JudgeNoPlaylist(controls.Address(), *playlist) == NoPlaylist::Unread) {
+    if (!IsPlaylist(*playlist) && JudgeNoPlaylist(blog, *playlist) == NoPlaylist::Unread) {
         controls.SetLabel(SurveyLabel::Music, kSongsUnread);
         return false;
     }
@@ -188,7 +187,7 @@ SurveyOutcome Survey(SurveyControls& controls, const QString& appFolder) {
 
     controls.SetLabel(SurveyLabel::Music, QString());
     Wait(controls);
-    if (IsUsableAddress(controls.Address()) && !ListSongs(controls)) {
+    if (IsUsableAddress(controls.Address()) && !ListSongs(controls, {blog, {}, laterLayout})) {
         ++outcome.unreadPages;
     }
     if (controls.Label(SurveyLabel::Music).isEmpty()) {

@@ -47,7 +47,10 @@ TEST_F(SurveyTest, SampleSpaceFillsListsLabelsAndSettings) {
 
 TEST_F(SurveyTest, QuietSpaceIsRememberedAndAPageBarWithoutLastLinkCountsItsLinks) {
     Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+    sim_.ClearRequests();
     Survey(QStringLiteral("http://hi.baidu.com/quietwren"));
+    // The blog page read first tells that the missing playlist is a space's without songs.
+    EXPECT_EQ(sim_.Requests().size(), 4u);
     EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间没有背景音乐");
     EXPECT_EQ(window_.songs.RowCount(), 0);
     EXPECT_EQ(Label(SurveyLabel::Board), "您的百度空间共有 0 条留言");
@@ -69,9 +72,12 @@ TEST_F(SurveyTest, QuietSpaceIsRememberedAndAPageBarWithoutLastLinkCountsItsLink
     EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间共有 3 首背景音乐");
     EXPECT_EQ(LoadSpaceAddress(app_.Path()), "https://hi.baidu.com/jiaoliao/");
 
-    Survey(QStringLiteral("http://hi.baidu.com/smallwren"));
+    // Pasted with blanks in front, as the CLI takes it.
+    Survey(QStringLiteral("  hi.baidu.com/smallwren"));
+    EXPECT_EQ(window_.address, "http://hi.baidu.com/smallwren");
     EXPECT_EQ(Label(SurveyLabel::Comments), "您的百度空间约有 30 条文章评论");
     EXPECT_EQ(Label(SurveyLabel::Music), "您的百度空间共有 1 首背景音乐");
+    EXPECT_EQ(LoadSpaceAddress(app_.Path()), "http://hi.baidu.com/smallwren");
 }
 
 TEST_F(SurveyTest, UnusableAddressRequestsNothingAndIsStillSaved) {
@@ -139,11 +145,13 @@ TEST_F(SurveyTest, AddressWithoutASpaceIsToldApartFromAnEmptySpace) {
     outcome = Survey(QStringLiteral("http://hi.baidu.com/closedwren"));
     EXPECT_TRUE(outcome.spaceMissing);
 
-    // A real space with few pages is a space.
+    // A real space with few pages is a space; a message count read proves its profile page.
     sim_.Server().ClearFaults();
+    sim_.Server().SetPage("/quietwren/profile", "<p>留言(<b>123</b>条)</p>");
     outcome = Survey(QStringLiteral("http://hi.baidu.com/quietwren"));
     EXPECT_FALSE(outcome.spaceMissing);
     EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间共有 1 个“文章分类”和 1 篇文章");
+    EXPECT_EQ(Label(SurveyLabel::Board), "您的百度空间共有 123 条留言");
 
     // A "not archived" page in place of a real space's playlist leaves its songs unknown.
     sim_.SetFault("/jiaoliao/music/music.pls", "notarchived");
