@@ -16,7 +16,10 @@ bool IsArticlePage(const QString& page);
 
 // The four lines of the ".txt" file: the title from the article list, then the category,
 // date and content cut from the page, the content freed of paragraph and line-break tags
-// and entity quotes, or reduced to a picture's link or a link's text. A label with an empty
-// value when the page does not hold it. The category is the listed one when the page's own
-// category line names it, so that a "类别：" in the article's text is not taken for it.
+// and entity quotes. A content that is one linked picture becomes "图片地址：" + its address;
+// text beside linked pictures is kept, each picture's address following on a line
+// "图片地址：…"; a content with a link and no picture becomes "网页地址：" + the link's text.
+// A label with an empty value when the page does not hold it. The category is the listed one
+// when the page's own category line names it, so that a "类别：" in the article's text is not
+// taken for it.
 QStringList ArticleTextLines(const QString& title, const QString& category, const QString& page);

@@ -81,6 +81,15 @@ TEST_F(SaveTest, TextHasFourLabelledLinesWithPicturesAndLinksReduced) {
         "<div class=\"tit\">查看文章</div><div class=\"date\">2008-04-22 23:10</div><div "
         "id=\"blog_text\" class=\"cnt\"  ><p>类别：小说</p></div><div class=\"opt\">类别：旅途见闻"
         "<span>|</span></div>");
+    // Text beside pictures is kept, their addresses after it.
+    sim_.Server().SetPage(
+        "/jiaoliao/blog/item/a06933bce13b4524.html",
+        "<div class=\"tit\">查看文章</div><div class=\"date\">2008-04-12 12:00</div><div "
+        "id=\"blog_text\" class=\"cnt\"  ><p>做了红烧肉。</p><a "
+        "href=\"http://img.pagewren.test/3.jpg\">"
+        "<img src=\"http://img.pagewren.test/3.jpg\"></a><p>味道还不错。</p><a "
+        "href=\"http://img.pagewren.test/4.jpg\"><img src=\"http://img.pagewren.test/4.jpg\"></a>"
+        "</div><div class=\"opt\">类别：生活随笔<span>|</span></div>");
     BackUpSample(QStringLiteral("txt"));
     EXPECT_EQ(Read("jiaoliao/旅途见闻/13 火车上的见闻.txt"),
               Ansi("标题：火车上的见闻\r\n类别：旅途见闻\r\n时间：2008-04-22 23:10\r\n"
@@ -92,6 +101,10 @@ TEST_F(SaveTest, TextHasFourLabelledLinesWithPicturesAndLinksReduced) {
     EXPECT_EQ(Read("jiaoliao/生活随笔/5 C： 照片 整理完了.txt"),
               Ansi("标题：C： 照片 整理完了\r\n类别：生活随笔\r\n时间：2008-04-20 22:18\r\n"
                    "内容：图片地址：http：//img.pagewren.test/1.jpg\r\n"));
+    EXPECT_EQ(Read("jiaoliao/生活随笔/6 周末做饭.txt"),
+              Ansi("标题：周末做饭\r\n类别：生活随笔\r\n时间：2008-04-12 12:00\r\n"
+                   "内容：做了红烧肉。味道还不错。\r\n图片地址：http：//img.pagewren.test/3.jpg\r\n"
+                   "图片地址：http：//img.pagewren.test/4.jpg\r\n"));
     EXPECT_EQ(Read("jiaoliao/生活随笔/7 一个有用的网站.txt"),
               Ansi("标题：一个有用的网站\r\n类别：生活随笔\r\n时间：2008-04-05 15:45\r\n"
                    "内容：网页地址：一个链接\r\n"));
