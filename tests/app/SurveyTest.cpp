@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "QtPrinters.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
@@ -7,6 +9,7 @@
 #include "app/SpaceAddress.h"
 #include "app/SpaceSurvey.h"
 #include "platform/Http.h"
+#include "sim/WarcWriter.h"
 
 namespace {
 
@@ -144,6 +147,23 @@ TEST_F(SurveyTest, AddressWithoutASpaceIsToldApartFromAnEmptySpace) {
     // Through the archive a closed space's redirect is replayed to the archived error page.
     outcome = Survey(QStringLiteral("http://hi.baidu.com/closedwren"));
     EXPECT_TRUE(outcome.spaceMissing);
+
+    // A 404 from an archive or archive files, the page never captured or captured failing,
+    // tells nothing of the space: its page is unread.
+    sim_.SetFault("/jiaoliao/blog", "status404");
+    std::ostringstream captured;
+    spacesim::WarcWriter(captured, false)
+        .Response("http://hi.baidu.com/jiaoliao/blog", "20120101000000",
+                  "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nNot Found", "Not Found");
+    app_.Write("blog404.warc", captured.str());
+    const std::string archive = platform::ReplayPrefix();
+    for (const std::string& prefix : {archive, "warc:" + app_.File("blog404.warc")}) {
+        platform::SetReplayPrefix(prefix);
+        outcome = Survey(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        EXPECT_FALSE(outcome.spaceMissing) << prefix;
+        EXPECT_EQ(Label(SurveyLabel::Article), "您的百度空间文章分类读取失败") << prefix;
+    }
+    platform::SetReplayPrefix(archive);
 
     // A real space with few pages is a space; a message count read proves its profile page.
     sim_.Server().ClearFaults();

@@ -99,6 +99,10 @@ TEST_F(CommentsTest, OddFirstPagesEndTheirWalksAndFailedPagesAreCounted) {
         {"[下一页]<a href=\"/sys/search?pageno=99999&type=9\">[尾页]", "0012", 99997},
         // Past its last link the bar would yield the last number again and again.
         {"search_pagebar" + link + "2]</a>&nbsp;" + link + "3]</a>&nbsp;下一页", "001", 0},
+        // A last link without its page number: its label less one, as the bar numbers them.
+        {"search_pagebar" + link +
+             "2]</a>&nbsp;<a href=\"/sys/search?type=9&date=\">[3]</a>&nbsp;下一页",
+         "0012", 0},
         // A result without "评论者" would be listed again and again.
         {"文章评论<font size=\"3\">T</font></a><br><font size=-1>x<br><font color>百度一下", "00",
          0},

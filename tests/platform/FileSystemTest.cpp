@@ -29,10 +29,22 @@ protected:
 
 TEST_F(FileSystemTest, LinesAreWrittenInTheCodePageWithCrLfReplacingTheOldFileWhole) {
     const QString path = Path(QStringLiteral("留言版.htm"));
-    ASSERT_TRUE(PutFileBytes(path, std::string(500, 'x')));
+    const std::string old(500, 'x');
+    ASSERT_TRUE(PutFileBytes(path, old));
+    // A second name of the old file shows whether it was written over or replaced.
+    const QString link = Path(QStringLiteral("link"));
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(link).constData()), 0);
+    {
+        // A write given up half way, as a failed or interrupted save gives it up.
+        platform::ReplacingFile abandoned(path);
+        ASSERT_TRUE(abandoned.Open());
+        ASSERT_TRUE(abandoned.Write("half", 4));
+    }
+    EXPECT_EQ(FileBytes(path), old);
     ASSERT_TRUE(WriteAnsiLines(
         path, {QStringLiteral("<p>小明</p>"), QString(), QStringLiteral("€ and 한")}));
     EXPECT_EQ(FileBytes(path), "<p>\xD0\xA1\xC3\xF7</p>\r\n\r\n\x80 and ?\r\n");
+    EXPECT_EQ(FileBytes(link), old);
     // The name lies on disk in the file system's own encoding, where other programs find it.
     EXPECT_TRUE(std::filesystem::exists(folder_.path().toStdString() + "/留言版.htm"));
     ASSERT_TRUE(WriteAnsiLines(path, {}));

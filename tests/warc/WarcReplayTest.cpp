@@ -18,6 +18,7 @@ namespace {
 using spacesim::WarcWriter;
 
 constexpr const char* kOld = "20120101000000";
+constexpr const char* kMid = "20130101000000";
 constexpr const char* kNew = "20140101000000";
 
 std::string Message(int status, const std::string& body, const std::string& location = {},
@@ -73,12 +74,34 @@ TEST_F(WarcReplayTest, CapturesRevisitsRedirectsAndTimesAnswerAsTheServerDid) {
         writer.Response("http://hi.baidu.com/x/blog/item/2.html", kOld, Message(404, "2"), "2");
         writer.Response("http://hi.baidu.com/x/blog/item/3.html", kOld, Message(200, "3"), "3");
         writer.Response("http://hi.baidu.com/x/blog/item/3.html", kNew, Message(404, "3"), "3");
+        // A revisit stands for the capture of its address made at the time it names, whichever
+        // of the address's captures comes first in the files.
+        for (const auto& [address, meant] : {std::pair{"http://hi.baidu.com/x/older", kOld},
+                                             {"http://hi.baidu.com/x/newer", kMid}}) {
+            std::string meantId;
+            for (const std::string_view time : {kMid, kOld}) {
+                const std::string body = time == meant ? "meant" : "other";
+                const std::string id = writer.Response(address, time, Message(200, body), body);
+                meantId = time == meant ? id : meantId;
+            }
+            writer.Revisit(address, kNew, Message(200, "meant"), "meant", meantId, meant);
+        }
+        writer.Response("http://hi.baidu.com/x/twice", kOld, Message(200, "first"), "first");
+        writer.Response("http://hi.baidu.com/x/twice", kOld, Message(200, "second"), "second");
+        // A chunk's size may carry an extension after ";".
+        writer.Response("http://hi.baidu.com/x/extended", kOld,
+                        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                        "5;name=value\r\nhello\r\n0\r\n\r\n",
+                        "hello");
     }
     folder_.Write("first.warc.gz", first.str());
     std::ostringstream second;
     // A revisit in another, plain file that names its original by the payload digest only.
     WarcWriter(second, false)
         .Revisit("http://hi.baidu.com/x/copy", kNew, Message(200, "same"), "same", {}, {});
+    // Of the captures made at one second, the one last in the files answers.
+    WarcWriter(second, false)
+        .Response("http://hi.baidu.com/x/twice", kOld, Message(200, "third"), "third");
     folder_.Write("second.warc", second.str());
 
     EXPECT_TRUE(Replay(folder_.Path().toStdString()).empty());
@@ -89,6 +112,10 @@ TEST_F(WarcReplayTest, CapturesRevisitsRedirectsAndTimesAnswerAsTheServerDid) {
     EXPECT_EQ(Body("http://hi.baidu.com/x/unknown"), std::nullopt);
     EXPECT_EQ(Body("http://hi.baidu.com/x/same"), "same");
     EXPECT_EQ(Body("http://hi.baidu.com/x/copy"), "same");
+    EXPECT_EQ(Body("http://hi.baidu.com/x/older"), "meant");
+    EXPECT_EQ(Body("http://hi.baidu.com/x/newer"), "meant");
+    EXPECT_EQ(Body("http://hi.baidu.com/x/twice"), "third");
+    EXPECT_EQ(Body("http://hi.baidu.com/x/extended"), "hello");
     const auto unchunked = platform::HttpGetResponse("http://hi.baidu.com/x/chunked");
     ASSERT_TRUE(unchunked);
     EXPECT_EQ(unchunked->body, chunked);
