@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFontInfo>
 #include <QLabel>
@@ -108,6 +109,28 @@ private slots:
         QCOMPARE(window.lblpinglun->text(), QStringLiteral("您的百度空间约有 50 条文章评论"));
     }
 
+    // A capture of the layout of 2012 on is told apart from a missing space, in words the
+    // panel and the music window's narrow status line show whole.
+    void laterLayoutIsToldInTheSurveyAndTheMusicWindow() {
+        SimFixture sim;
+        frmmain window(app_->Path());
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/laterwren"));
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        const QString later = window.lblarticle->text();
+        QVERIFY2(later.contains(QStringLiteral("新版")) && later.contains(QStringLiteral("更早")),
+                 qPrintable(later));
+        QCOMPARE(Overflow(*window.lblarticle), QString());
+        QCOMPARE(window.LVarticle->topLevelItemCount(), 0);
+        QTest::mouseClick(window.CMDMUSIC, Qt::LeftButton);
+        frmmusic& music = *window.musicWindow;
+        QTest::mouseClick(music.cmdgetbgm, Qt::LeftButton);
+        QCOMPARE(music.Label2->text(), later);
+        QCOMPARE(Overflow(*music.Label2), QString());
+        QVERIFY(!music.cmdget->isEnabled());
+        QCOMPARE(QDir(app_->Path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList{"blogurl.ini"});
+    }
+
     void aStalledRequestLeavesTheWindowLiveAndClosingEndsIt() {
         SimFixture sim;
         sim.SetFault("/jiaoliao/blog", "stall");
@@ -151,6 +174,14 @@ private slots:
     }
 
 private:
+    // How far the label's text runs past its one line; nothing when it shows whole.
+    static QString Overflow(const QLabel& label) {
+        const int width = label.fontMetrics().horizontalAdvance(label.text());
+        return width <= label.width()
+                   ? QString()
+                   : QStringLiteral("%1 px of text on %2 px").arg(width).arg(label.width());
+    }
+
     std::unique_ptr<TempFolder> app_;
 };
 
