@@ -14,7 +14,7 @@ namespace spacesim {
 // followed by its first 8 digits), and each such page holds one article; both go out in
 // UTF-8, are titled "…_百度空间" and take their style sheet from hi.bdimg.com/static/. Every
 // other page of the space (blog, profile, playlist, board, the old article addresses) is sent
-// to the home page with a 302, as the service sent old addresses to the new ones.
+// to the home page with a 302, standing in for old addresses that led to the new pages.
 Reply LaterLayoutReply(const Space& space, const std::vector<std::string>& pieces);
 
 // The address of every page of the later layout, home page first, for archive files.
