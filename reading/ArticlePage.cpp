@@ -1,5 +1,6 @@
 #include "reading/ArticlePage.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "app/modcut.h"
@@ -98,6 +99,23 @@ SavedText ParseSavedText(const QString& text) {
 QString SavedMarkupDate(const QString& markup) {
     return markup.contains(kDateMarker) ? CutBetween(markup, kDateMarker, QStringLiteral("</div>"))
                                         : QString();
+}
+
+QString SavedMarkupTitle(const QString& markup) {
+    // The fragment begins after the heading "查看文章", and its first text is the title in a
+    // box of its own before the date's: </div><div class="tit2">TITLE</div><div class="date">
+    static const QRegularExpression text(QStringLiteral(">([^<]*)<"));
+    for (const QRegularExpressionMatch& match : text.globalMatch(markup)) {
+        const QString title = match.captured(1).trimmed();
+        if (title.isEmpty()) {
+            continue;
+        }
+        const qsizetype date = markup.indexOf(kDateMarker);
+        const bool ownBox =
+            QStringView(markup).mid(match.capturedEnd(1)).startsWith(QStringLiteral("</div>"));
+        return ownBox && match.capturedStart(1) < date ? DecodeEntities(title) : QString();
+    }
+    return {};
 }
 
 QString ArticlePage(const ReadingArticle& article, const ArticlePageParts& parts) {

@@ -20,6 +20,11 @@ SavedText ParseSavedText(const QString& text);
 // fragment holds none.
 QString SavedMarkupDate(const QString& markup);
 
+// The article's title in a saved ".html" fragment as the page showed it, references decoded:
+// its first text, standing in a box of its own before the date box. Empty when the fragment
+// holds no such text.
+QString SavedMarkupTitle(const QString& markup);
+
 // A link from one reading page to another; an empty href means there is none.
 struct PageLink {
     QString href;

@@ -48,9 +48,7 @@ public:
             start.styleSheet = start.readingFolder + QChar('/') + styleSheet_;
         }
         AssignPages();
-        for (std::size_t i = 0; i < paged_.size(); ++i) {
-            WriteArticle(i);
-        }
+        WriteArticles();
         start.boardRecords =
             WriteRecords(contents_.board, QStringLiteral("留言版"), kBoardPageName);
         start.commentRecords =
@@ -77,20 +75,36 @@ private:
                                  : PageLink{};
     }
 
-    void WriteArticle(std::size_t i) {
-        ReadingArticle& article = *paged_[i].article;
+    // Each article is read one ahead of its page, whose link to the next article shows the
+    // title that article's saved page gives.
+    void WriteArticles() {
+        ArticlePageParts ahead = ReadArticle(0);
+        for (std::size_t i = 0; i < paged_.size(); ++i) {
+            ArticlePageParts parts = std::move(ahead);
+            if (i + 1 < paged_.size()) {
+                ahead = ReadArticle(i + 1);
+            }
+            parts.previous = i > 0 ? LinkTo(i - 1) : PageLink{};
+            parts.next = LinkTo(i + 1);
+            const ReadingArticle& article = *paged_[i].article;
+            staged_.WriteFile(article.page, ArticlePage(article, parts).toUtf8());
+        }
+    }
+
+    ArticlePageParts ReadArticle(std::size_t i) {
         ArticlePageParts parts;
-        parts.spaceName = SpaceName();
-        parts.category = *paged_[i].category;
-        parts.styleSheet = styleSheet_;
-        parts.previous = i > 0 ? LinkTo(i - 1) : PageLink{};
-        parts.next = LinkTo(i + 1);
-        ReadBody(article, parts);
-        staged_.WriteFile(article.page, ArticlePage(article, parts).toUtf8());
+        if (i < paged_.size()) {
+            parts.spaceName = SpaceName();
+            parts.category = *paged_[i].category;
+            parts.styleSheet = styleSheet_;
+            ReadBody(*paged_[i].article, parts);
+        }
+        return parts;
     }
 
     // The fragment when it holds anything, else the text file; a date missing from the
-    // record is taken from what was read.
+    // record is taken from what was read, and the title from the page the fragment was cut
+    // from, as it showed it: the listed one is cleaned for file names ("?" made a blank).
     void ReadBody(ReadingArticle& article, ArticlePageParts& parts) const {
         if (!article.html.isEmpty()) {
             const std::optional<QString> markup = ReadSavedText(spaceFolder_ + article.html);
@@ -98,6 +112,9 @@ private:
             parts.savedMarkup = markup.value_or(QString());
             if (article.date.isEmpty()) {
                 article.date = SavedMarkupDate(parts.savedMarkup);
+            }
+            if (const QString title = SavedMarkupTitle(parts.savedMarkup); !title.isEmpty()) {
+                article.title = title;
             }
         }
         if (parts.savedMarkup.isEmpty() && !article.txt.isEmpty()) {

@@ -15,7 +15,8 @@ enum class KnownOutcome { Unrecorded, Saved, Failed, Skipped };
 // space folder and empty when that file is not there.
 struct ReadingArticle {
     int row = 0;
-    QString title;  // as the page showed it: the references the catalogue kept are decoded
+    QString title;  // as listed, references decoded; the writer of the copy puts in its
+                    // stead the title of the saved page, which the list cleaned for file names
     QString date;
     QString address;
     QString from;

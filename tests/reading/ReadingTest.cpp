@@ -169,12 +169,13 @@ TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
 
     const HeadlessChromium chromium;
     const std::string start = chromium.DumpDom(Space() + kStartPageName);
-    for (const char* text : {"春天来了：去公园走走", "2008-05-18 09:12", "What's next  书单 计划",
-                             "旅途见闻", "读书笔记", "23 条留言", "14 条评论", "<span>1.mp3</span>",
-                             "<span>3.mp3</span>", "http://hi.baidu.com/jiaoliao",
-                             "未能获取或保存的内容", "歌曲未能下载：<a ", "文章（17 篇）",
-                             "文章《Tom's 生日聚会》（生活随笔）未能保存，下面是原有的文件：<a "
-                             "href=\"生活随笔/3%20Tom%27s%20生日聚会.html\">"}) {
+    for (const char* text :
+         {"春天来了：去公园走走", "2008-05-18 09:12", "What's next? 书单/计划", "C:\\照片 整理完了",
+          "旅途见闻", "读书笔记", "23 条留言", "14 条评论", "<span>1.mp3</span>",
+          "<span>3.mp3</span>", "http://hi.baidu.com/jiaoliao", "未能获取或保存的内容",
+          "歌曲未能下载：<a ", "文章（17 篇）",
+          "文章《Tom's 生日聚会》（生活随笔）未能保存，下面是原有的文件：<a "
+          "href=\"生活随笔/3%20Tom%27s%20生日聚会.html\">"}) {
         EXPECT_TRUE(Has(start, QString::fromUtf8(text))) << text;
     }
     EXPECT_EQ(QString::fromStdString(start).count(QStringLiteral("<audio controls")), 2);
@@ -211,8 +212,14 @@ TEST_F(ReadingTest, FilesAloneMakeACopyWithEveryTextEscapedAndTheEarlierCopyRepl
                platform::ToAnsi("标题：春天\r\n类别：生活随笔\r\n时间：2008-05-18 09:12\r\n"
                                 "内容：花都开了 <b>\r\n"));
     app_.Write("jiaoliao/" + hostileCategory + "/2 " + hostileTitle + ".html",
-               platform::ToAnsi("</div><div class=\"tit2\">x</div><div class=\"date\">2009-01-02"
-                                "</div><div id=\"blog_text\" class=\"cnt\"  >正文</div>\r\n"));
+               platform::ToAnsi("</div><div class=\"tit2\">&lt;script&gt;alert(2)&lt;\\script&gt;"
+                                "</div><div class=\"date\">2009-01-02</div><div "
+                                "id=\"blog_text\" class=\"cnt\"  >正文</div>\r\n"));
+    // The list cleaned the title for file names; its saved page shows it as it was.
+    app_.Write("jiaoliao/生活随笔/4 为什么总是下雨 .html",
+               platform::ToAnsi("</div><div class=\"tit2\">为什么总是下雨?</div><div "
+                                "class=\"date\">2008-07-01 08:00</div><div id=\"blog_text\" "
+                                "class=\"cnt\"  >雨</div>\r\n"));
     // The catalogue keeps the references of the listing page in titles and file names.
     app_.Write("jiaoliao/生活随笔/3 &lt;i&gt;夏 &amp; 秋&#33;.txt",
                platform::ToAnsi("标题：夏\r\n类别：生活随笔\r\n时间：2008-06-01 10:00\r\n"
@@ -226,7 +233,8 @@ TEST_F(ReadingTest, FilesAloneMakeACopyWithEveryTextEscapedAndTheEarlierCopyRepl
     EXPECT_EQ(QDir(Space()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 3)
         << "the passing folder of a run that ended is gone";
     EXPECT_FALSE(QFile::exists(Reading() + "99.html"));
-    EXPECT_EQ(QDir(Reading()).entryList(QDir::Files), (QStringList{"1.html", "2.html", "3.html"}));
+    EXPECT_EQ(QDir(Reading()).entryList(QDir::Files),
+              (QStringList{"1.html", "2.html", "3.html", "4.html"}));
 
     const QString start = QString::fromUtf8(app_.Read("jiaoliao/" + kStartPageName));
     EXPECT_TRUE(start.contains("没有保存记录"));
@@ -240,6 +248,13 @@ TEST_F(ReadingTest, FilesAloneMakeACopyWithEveryTextEscapedAndTheEarlierCopyRepl
     EXPECT_TRUE(first.contains("花都开了 &lt;b&gt;"));
     EXPECT_TRUE(first.contains("下一篇：&lt;i&gt;夏 &amp; 秋!</a>"));
     EXPECT_TRUE(start.contains(">&lt;i&gt;夏 &amp; 秋!</a>")) << "shown as the page showed it";
+    EXPECT_TRUE(start.contains(">为什么总是下雨?</a>"));
+    const QString second =
+        QString::fromUtf8(app_.Read("jiaoliao/" + kReadingFolderName + "/2.html"));
+    EXPECT_TRUE(second.contains("下一篇：为什么总是下雨?</a>"));
+    const QString third =
+        QString::fromUtf8(app_.Read("jiaoliao/" + kReadingFolderName + "/3.html"));
+    EXPECT_TRUE(third.contains("<title>为什么总是下雨? - jiaoliao</title>"));
     if (!HeadlessChromium::Program().isEmpty()) {
         const std::string dom = HeadlessChromium().DumpDom(Space() + kStartPageName);
         EXPECT_TRUE(Has(dom, QStringLiteral("&lt;script&gt;alert(2)"))) << dom;
