@@ -10,12 +10,34 @@
 #include "cli/CliReport.h"
 #include "cli/CliRun.h"
 #include "platform/FileSystem.h"
+#include "platform/StagedFolder.h"
 #include "reading/ReadingCopy.h"
 #include "reading/ReadingNames.h"
 
 namespace {
 
 const QString kErrorTitle = QStringLiteral("错误提示");
+// The category folders and the files in them and beside them.
+constexpr int kSavedFileDepth = 2;
+
+// Names every saved file that the copy left out because its name is not UTF-8 (a space
+// folder unpacked from an archive made on Chinese Windows). Returns whether there was any.
+bool SayForeignNamedFiles(CliRun& run, const QString& folder) {
+    const QStringList files = platform::ForeignNamedFiles(folder, kSavedFileDepth);
+    for (const QString& file : files) {
+        run.report.ShowMessage(QStringLiteral("文件名不是 UTF-8 编码，未能读入阅读版：") +
+                                   QDir::toNativeSeparators(folder + file),
+                               kErrorTitle);
+    }
+    if (!files.isEmpty()) {
+        run.report.ShowMessage(
+            QStringLiteral("有 %1 个文件的文件名不是 UTF-8 编码：把文件名从 GBK 转为 UTF-8"
+                           "（如 convmv -f gbk -t utf-8 -r --notest 空间文件夹）后再运行 read")
+                .arg(files.size()),
+            kErrorTitle);
+    }
+    return !files.isEmpty();
+}
 
 }  // namespace
 
@@ -39,7 +61,7 @@ int RunReadCommand(CliRun& run) {
     }
     run.report.SetLabel(QStringLiteral("startPage"),
                         QDir::toNativeSeparators(folder + kStartPageName));
-    return 0;
+    return SayForeignNamedFiles(run, folder) ? kRunFailed : 0;
 }
 
 void SayReadingCopyUnwritten(const CliRun& run) {

@@ -11,6 +11,9 @@
 #include <QFileInfo>
 #include <atomic>
 #include <cerrno>
+#include <filesystem>
+
+#include "platform/Codepage.h"
 
 namespace platform {
 namespace {
@@ -40,7 +43,48 @@ bool RemoveTree(const QString& path) {
     return QFile::remove(path);
 }
 
+// Whether the name is text in the encoding of file names, which the listing reads.
+bool IsFileNameText(const std::string& name) {
+    const QByteArray bytes = QByteArray::fromStdString(name);
+    return QFile::encodeName(QFile::decodeName(bytes)) == bytes;
+}
+
+QString ReadableName(const std::string& name) {
+    return IsFileNameText(name) ? QFile::decodeName(QByteArray::fromStdString(name))
+                                : FromAnsi(name);
+}
+
+void CollectForeignNamed(const std::filesystem::path& folder, const QString& shown, bool foreign,
+                         int depth, QStringList& found) {
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    const bool empty = error || it == std::filesystem::directory_iterator();
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        const std::string name = it->path().filename().native();
+        const bool foreignHere = foreign || !IsFileNameText(name);
+        const QString path = shown + ReadableName(name);
+        std::error_code kind;
+        if (it->is_directory(kind) && !it->is_symlink(kind)) {
+            if (depth > 1) {
+                CollectForeignNamed(it->path(), path + QChar('/'), foreignHere, depth - 1, found);
+            }
+        } else if (foreignHere) {
+            found << path;
+        }
+    }
+    if (empty && foreign) {
+        found << shown;
+    }
+}
+
 }  // namespace
+
+QStringList ForeignNamedFiles(const QString& folder, int depth) {
+    QStringList found;
+    CollectForeignNamed(std::filesystem::path(Native(folder)), QString(), false, depth, found);
+    found.sort();
+    return found;
+}
 
 std::vector<FolderEntry> ListFolder(const QString& path) {
     std::vector<FolderEntry> entries;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,12 @@ struct FolderEntry {
 // The entries of the folder, without "." and "..", in no particular order; empty when the
 // folder cannot be read.
 std::vector<FolderEntry> ListFolder(const QString& path);
+
+// The files beneath the folder, down to `depth` levels, whose path holds a name that is not
+// UTF-8 (as a Chinese Windows wrote names in code page 936): ListFolder cannot name them, so
+// they cannot be read. Each as a path relative to the folder, with such names read as code
+// page 936; an empty folder of such a name is given itself, ending in "/".
+QStringList ForeignNamedFiles(const QString& folder, int depth);
 
 // The bytes of the file, or nothing when it cannot be read or holds more than maxBytes.
 std::optional<std::string> ReadFileBytes(const QString& path, qint64 maxBytes);

@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <map>
 
+#include <filesystem>
+#include <fstream>
 #include "CliRunner.h"
 #include "HeadlessChromium.h"
 #include "RequiredTool.h"
@@ -283,3 +285,25 @@ TEST_F(ReadingTest, FilesAloneMakeACopyWithEveryTextEscapedAndTheEarlierCopyRepl
 }
 
 }  // namespace
+// A space folder unpacked from an archive made on Chinese Windows: names in code page 936.
+TEST_F(ReadingTest, FilesNamedInGbkAreNamedAndFailTheRead) {
+    QDir().mkpath(Space() + "生活随笔");
+    app_.Write("jiaoliao/生活随笔/1 春天.txt", platform::ToAnsi("标题：春天\r\n"));
+    // A file of that name in a folder named in UTF-8, and a folder of that name.
+    const std::string folder =
+        QFile::encodeName(Space()).toStdString() + platform::ToAnsi("旅途见闻");
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    for (const std::string& file :
+         {QFile::encodeName(Space() + "生活随笔/").toStdString() + platform::ToAnsi("3 秋天.txt"),
+          folder + "/" + platform::ToAnsi("2 夏天.txt")}) {
+        ASSERT_TRUE(std::ofstream(file) << platform::ToAnsi("标题：夏天\r\n")) << file;
+    }
+    const CliResult read = Cli({"--json", "read", kSample});
+    EXPECT_EQ(read.exitCode, 1);
+    for (const char* file : {"旅途见闻/2 夏天.txt", "生活随笔/3 秋天.txt"}) {
+        EXPECT_TRUE(Has(read.out, "未能读入阅读版：" + Space() + QString::fromUtf8(file)))
+            << read.out;
+    }
+    EXPECT_TRUE(QString::fromUtf8(app_.Read("jiaoliao/" + kStartPageName)).contains("春天"));
+}
+
