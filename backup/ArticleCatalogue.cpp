@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <set>
 
 #include "app/CategoryWalk.h"
@@ -62,44 +63,33 @@ public:
     CatalogueOutcome Run() {
         controls_.Categories().Clear();
         controls_.Articles().Clear();
-        controls_.SetUnreadCataloguePages(0);
+        controls_.SetListedCatalogue({});
         // The run lists one space from start to end, whatever is typed into the box meanwhile.
         address_ = controls_.Address();
         controls_.SetListedAddress(address_);
         // A press of the save button while the list is made would be ignored: it shows it.
         controls_.SetSaveEnabled(false);
         total_ = 0;
-        QString summary;
         if (IsUsableAddress(address_)) {
             if (!ListCategories()) {
-                // Nothing to list or save: an empty save would still say "保存完毕！".
+                // Nothing to list or save, so the save stays disabled and refuses the list.
                 controls_.SetStatus(NoSpaceCaption(laterLayout_));
-                controls_.SetSaveEnabled(true);
+                controls_.SetListedCatalogue({.spaceMissing = true});
                 return {.spaceMissing = true};
             }
-            summary = QStringLiteral("您的空间共") + QString::number(categoryCount_) +
-                      QStringLiteral("文章分类，共") + QString::number(total_) +
-                      QStringLiteral("篇文章");
-            controls_.SetStatus(summary);
+            summary_ = QStringLiteral("您的空间共") + QString::number(categoryCount_) +
+                       QStringLiteral("文章分类，共") + QString::number(total_) +
+                       QStringLiteral("篇文章");
+            controls_.SetStatus(summary_);
             ListArticles();
             AddArticlesFromIndex();
         }
-        if (total_ != 0) {
-            const int found = controls_.Articles().RowCount() - fromIndex_;
-            summary = QStringLiteral("你的空间共") + QString::number(categoryCount_) +
-                      QStringLiteral("文章分类，共获取") + QString::number(found) +
-                      QStringLiteral("篇文章！！，成功获取率为") +
-                      FormatRate(found / static_cast<double>(total_) * 100.0) + QStringLiteral("%");
-            controls_.SetStatus(summary);
-        }
-        // Pages that could not be read would otherwise pass for an empty or smaller space.
-        if (fetcher_.FailedCount() > 0 || fromIndex_ > 0 || indexFailed_) {
-            controls_.SetStatus(summary + fetcher_.FailureNote() + IndexNote());
-        }
         const CatalogueOutcome outcome{
             .unreadPages = fetcher_.FailedCount() + (indexFailed_ ? 1 : 0),
-            .fromIndex = fromIndex_};
-        controls_.SetUnreadCataloguePages(outcome.unreadPages);
+            .fromIndex = fromIndex_,
+            .indexFilledGaps = fromIndex_ > 0 && ListHoldsEveryCountedArticle()};
+        ShowSummary(outcome);
+        controls_.SetListedCatalogue(outcome);
         if (controls_.OneClickBackup()) {
             RunArticleSave(controls_);
         }
@@ -302,16 +292,60 @@ private:
                             QStringLiteral("篇，标题为《") + title_ + QStringLiteral("》"));
     }
 
-    QString IndexNote() const {
-        QString note;
-        if (fromIndex_ > 0) {
-            note += QStringLiteral("，另从存档索引找到 ") + QString::number(fromIndex_) +
-                    QStringLiteral(" 篇");
+    // The share of the counted articles listed, those the index found included, and what the
+    // run could not read. The window shows one line of about 46 characters: with articles
+    // from the index the notes are put shortly, so that the whole text stays readable.
+    void ShowSummary(const CatalogueOutcome& outcome) {
+        if (total_ != 0) {
+            const int found = controls_.Articles().RowCount();
+            summary_ = QStringLiteral("你的空间共") + QString::number(categoryCount_) +
+                       QStringLiteral("文章分类，共获取") + QString::number(found) +
+                       QStringLiteral("篇文章！！，成功获取率为") +
+                       FormatRate(found / static_cast<double>(total_) * 100.0) +
+                       QStringLiteral("%");
         }
+        // Pages that could not be read would otherwise pass for an empty or smaller space.
+        QString notes =
+            fromIndex_ == 0 ? fetcher_.FailureNote() : RecoveredNote(outcome.indexFilledGaps);
         if (indexFailed_) {
-            note += QStringLiteral("，存档索引读取失败");
+            notes += QStringLiteral("，存档索引读取失败");
         }
-        return note;
+        if (total_ != 0 || !notes.isEmpty()) {
+            controls_.SetStatus(summary_ + notes);
+        }
+    }
+
+    QString RecoveredNote(bool filledGaps) const {
+        QString note;
+        if (fetcher_.FailedCount() > 0) {
+            note = QStringLiteral("，") + QString::number(fetcher_.FailedCount()) +
+                   QStringLiteral(" 页未读");
+        }
+        const QString count = QString::number(fromIndex_);
+        return note + (filledGaps
+                           ? QStringLiteral("，") + count + QStringLiteral(" 篇由存档索引补全")
+                           : QStringLiteral("，存档索引找回 ") + count + QStringLiteral(" 篇"));
+    }
+
+    // Whether the articles listed under each category's name make up the count its entry on
+    // the blog page promised (a count that is no number promises what nobody knows).
+    bool ListHoldsEveryCountedArticle() const {
+        const platform::ReportList& categories = controls_.Categories();
+        const platform::ReportList& articles = controls_.Articles();
+        std::map<QString, double> listed;
+        for (int row = 1; row <= articles.RowCount(); ++row) {
+            ++listed[articles.Cell(row, 2)];
+        }
+        for (int k = 1; k <= categories.RowCount(); ++k) {
+            bool isNumber = false;
+            const double promised = categories.Cell(k, 2).trimmed().toDouble(&isNumber);
+            double& left = listed[categories.Cell(k, 1)];
+            if (!isNumber || left < promised) {
+                return false;
+            }
+            left -= promised;
+        }
+        return categories.RowCount() > 0;
     }
 
     // The page title runs from "<title>" to the first "_" of the page; when that "_" does
@@ -326,6 +360,7 @@ private:
 
     ArticleWindowControls& controls_;
     QString address_;  // the address the run lists
+    QString summary_;  // the count of categories and articles, once the blog page was read
     // Its blog page was a capture of the later layout.
     bool laterLayout_ = false;
     PageFetcher fetcher_;

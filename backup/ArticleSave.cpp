@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <optional>
+#include <set>
 
 #include "app/Captions.h"
 #include "app/SafeNames.h"
@@ -64,7 +66,10 @@ public:
         controls_.SetSaveCaption(QStringLiteral("正在保存"));
         controls_.SetFormatEnabled(false);
         controls_.SetSaveEnabled(false);
-        if (!platform::PathExists(spaceFolder_)) {
+        // A save of nothing leaves no folder, and no record or reading copy that would pass an
+        // empty list for the space.
+        const bool anyArticle = controls_.Articles().RowCount() > 0;
+        if (anyArticle && !platform::PathExists(spaceFolder_)) {
             platform::CreateFolder(spaceFolder_);
         }
         const QString format = controls_.SaveFormat();
@@ -77,14 +82,20 @@ public:
         } else if (format == QLatin1String("txt")) {
             Walk(&SaveRun::SaveText, {QStringLiteral(".txt")});
         }
-        outcome_.noted =
-            NoteArticleSave(controls_.AppFolder(), address_, format, controls_.Articles(), noted_,
-                            controls_.UnreadCataloguePages());
+        if (anyArticle) {
+            NoteUnwrittenRows();
+            const CatalogueOutcome& listed = controls_.ListedCatalogue();
+            outcome_.noted =
+                NoteArticleSave(controls_.AppFolder(), address_, format, controls_.Articles(),
+                                noted_, listed.MayLackArticles() ? listed.unreadPages : 0);
+        }
         controls_.SetStatus(EndStatus());
         controls_.SetSaveEnabled(true);
         controls_.SetSaveCaption(QStringLiteral("保存文章"));
         controls_.SetFormatEnabled(true);
-        platform::OpenFolder(spaceFolder_);
+        if (platform::PathExists(spaceFolder_)) {
+            platform::OpenFolder(spaceFolder_);
+        }
         controls_.SaveEnded(outcome_);
         return outcome_;
     }
@@ -122,6 +133,7 @@ private:
         for (const platform::BackgroundWriter::Outcome& file : files_.TakeFinished()) {
             if (!file.written) {
                 ++outcome_.failed;
+                unwrittenRows_.insert(rowOfFile_[file.path]);
             } else if (convertWritten_) {
                 wordDocs_.Add(file.path);
             }
@@ -167,6 +179,31 @@ private:
         outcome_.withoutWordDoc = wordDocs_.Count(WordDocResult::NoConverter);
     }
 
+    // A row whose file could not be written was walked as saved; an earlier copy may still be
+    // in its place, but it is not this save's.
+    void NoteUnwrittenRows() {
+        for (const int row : unwrittenRows_) {
+            if (row >= 1 && row <= static_cast<int>(noted_.size())) {
+                noted_[static_cast<std::size_t>(row - 1)] = RowOutcome::Failed;
+            }
+        }
+    }
+
+    // What the list may lack, as the catalogue behind it found: its last status is gone by now.
+    QString CatalogueNote() const {
+        const CatalogueOutcome& listed = controls_.ListedCatalogue();
+        const QString pages = QString::number(listed.unreadPages);
+        if (listed.MayLackArticles()) {
+            return QStringLiteral("文章目录有 ") + pages +
+                   QStringLiteral(" 个页面读取失败，可能有文章未列出");
+        }
+        if (listed.indexFilledGaps && listed.unreadPages > 0) {
+            return QStringLiteral("文章目录 ") + pages + QStringLiteral(" 页未读，") +
+                   QString::number(listed.fromIndex) + QStringLiteral(" 篇由存档索引补全");
+        }
+        return {};
+    }
+
     QString EndStatus() const {
         QStringList parts;
         if (outcome_.failed > 0) {
@@ -181,6 +218,9 @@ private:
         if (outcome_.skipped > 0) {
             parts << QStringLiteral("已跳过 ") + QString::number(outcome_.skipped) +
                          QStringLiteral(" 篇");
+        }
+        if (const QString note = CatalogueNote(); !note.isEmpty()) {
+            parts << note;
         }
         return QStringLiteral("保存完毕！") + parts.join(QStringLiteral("，"));
     }
@@ -229,7 +269,9 @@ private:
 
     // The file is written while the next article is fetched; its failure counts at the end.
     void QueueArticle(int i, const ArticleRow& row, const QString& extension, QStringList lines) {
-        files_.WriteAnsiLines(PrepareFolder(i, row, extension), std::move(lines));
+        const QString path = PrepareFolder(i, row, extension);
+        rowOfFile_[path] = i;
+        files_.WriteAnsiLines(path, std::move(lines));
     }
 
     // Creates the category folder when missing. Returns the article file's path.
@@ -249,7 +291,9 @@ private:
     const QString address_;  // of the space listed, whatever the address box holds now
     const QString spaceFolder_;
     SaveOutcome outcome_;
-    std::vector<RowOutcome> noted_;  // what became of each row walked, for the save record
+    std::vector<RowOutcome> noted_;     // what became of each row walked, for the save record
+    std::map<QString, int> rowOfFile_;  // the row each file handed to the writer belongs to
+    std::set<int> unwrittenRows_;
     int lastRow_ = 0;
     bool convertWritten_ = false;  // each .html written goes on to become a Word document
     // Files handed over before a stop are still written: their pages came in whole.
@@ -262,6 +306,11 @@ private:
 }  // namespace
 
 SaveOutcome RunArticleSave(ArticleWindowControls& controls) {
+    // The catalogue said the space does not exist and left the status saying so: a save would
+    // make a folder and a reading copy for nothing.
+    if (controls.ListedCatalogue().spaceMissing) {
+        return {};
+    }
     // A format typed while the catalogue ran reaches here unchecked; "保存完毕！" would lie.
     if (!kSaveFormats.contains(controls.SaveFormat())) {
         controls.SetStatus(UnknownFormatCaption(controls.SaveFormat()));

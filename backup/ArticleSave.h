@@ -26,8 +26,11 @@ struct SaveOutcome {
 // the background during the pauses and the save ends once all are made; without LibreOffice the
 // .html files are kept and the final status counts the articles left without a document. When the
 // controls ask for it, an article whose files are all there and not empty is neither requested nor
-// waited for, and counted apart. Throws platform::RunStopped when the pump asks the run to stop; no
-// file is written after that. The controls are told the outcome when the save ends.
+// waited for, and counted apart. An empty list makes no folder and notes nothing; the list of a
+// space the catalogue found missing is not saved at all. The final status also names the
+// catalogue's unread pages. A row whose file could not be written is noted as failed in the
+// save record, beside any earlier copy. Throws platform::RunStopped when the pump asks the run
+// to stop; no file is written after that. The controls are told the outcome when the save ends.
 SaveOutcome RunArticleSave(ArticleWindowControls& controls);
 
 // The status for a typed format that is none of the three: nothing would be saved.

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "app/ListedSpace.h"
+#include "backup/ArticleCatalogue.h"
 
 namespace platform {
 class EventPump;
@@ -34,11 +35,11 @@ public:
     // Told how a save went, once it has ended.
     virtual void SaveEnded(const SaveOutcome&) {}
 
-    // How many pages the catalogue behind the article list could not read, set by the
-    // catalogue: the save notes that its list may be incomplete.
-    int UnreadCataloguePages() const { return unreadCataloguePages_; }
-    void SetUnreadCataloguePages(int pages) { unreadCataloguePages_ = pages; }
+    // What the catalogue behind the article list could not list, set by the catalogue: the
+    // save refuses a list of a space that does not exist and tells what the list may lack.
+    const CatalogueOutcome& ListedCatalogue() const { return listedCatalogue_; }
+    void SetListedCatalogue(const CatalogueOutcome& outcome) { listedCatalogue_ = outcome; }
 
 private:
-    int unreadCataloguePages_ = 0;
+    CatalogueOutcome listedCatalogue_;
 };

@@ -148,14 +148,28 @@ void frmbackup::cmdgetbgm_Click() {
     if (chcbackup->isChecked() && !HasKnownFormat()) {
         return;
     }
-    run_.Start([this] { RunArticleCatalogue(*this); });
+    StartRun([this] { RunArticleCatalogue(*this); });
 }
 
 void frmbackup::cmdsave_Click() {
     if (!HasKnownFormat()) {
         return;
     }
-    run_.Start([this] { RunArticleSave(*this); });
+    StartRun([this] { RunArticleSave(*this); });
+}
+
+void frmbackup::StartRun(const std::function<void()>& work) {
+    if (run_.IsActive()) {
+        return;
+    }
+    // Presses during a run would be ignored, so both buttons say so; the save button comes
+    // back as the run left it.
+    saveWanted_ = cmdsave->isEnabled();
+    cmdgetbgm->setEnabled(false);
+    cmdsave->setEnabled(false);
+    run_.Start(work);
+    cmdgetbgm->setEnabled(true);
+    cmdsave->setEnabled(saveWanted_);
 }
 
 bool frmbackup::HasKnownFormat() {
@@ -169,8 +183,9 @@ bool frmbackup::HasKnownFormat() {
     return false;
 }
 
+// A list of a space that does not exist has nothing to save, whatever the box says.
 void frmbackup::chcbackup_Click() {
-    cmdsave->setEnabled(!chcbackup->isChecked());
+    SetSaveEnabled(!chcbackup->isChecked() && !ListedCatalogue().spaceMissing);
 }
 
 void frmbackup::LVarticle_DblClick() {
@@ -213,7 +228,10 @@ void frmbackup::SetStatus(const QString& caption) {
 }
 
 void frmbackup::SetSaveEnabled(bool enabled) {
-    cmdsave->setEnabled(enabled);
+    saveWanted_ = enabled;
+    if (!run_.IsActive()) {
+        cmdsave->setEnabled(enabled);
+    }
 }
 
 void frmbackup::SetSaveCaption(const QString& caption) {

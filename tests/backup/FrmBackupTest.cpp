@@ -201,6 +201,71 @@ private slots:
         QCOMPARE(opened_, QStringList{"explore " + app_->Path() + "/quietwren/"});
     }
 
+    // A space that is not there has nothing to save, whatever the one-click box says; during a
+    // run neither button takes a press, and clearing the box does not bring the save back.
+    void aMissingSpaceCannotBeSavedAndButtonsRestDuringARun() {
+        SimFixture sim;
+        frmbackup window(app_->Path());
+        window.show();
+        window.cmbtime->setEditText(QStringLiteral("0"));
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/closedwren"));
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QCOMPARE(window.Label2->text(), QStringLiteral("您的百度空间不存在！！"));
+        QVERIFY(!window.cmdsave->isEnabled());
+        QTest::mouseClick(window.chcbackup, Qt::LeftButton);
+        QTest::mouseClick(window.chcbackup, Qt::LeftButton);
+        QVERIFY(!window.cmdsave->isEnabled());
+        QVERIFY(!QFileInfo::exists(app_->Path() + "/closedwren"));
+
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        window.cmbtime->setEditText(QStringLiteral("100"));
+        QTest::mouseClick(window.chcbackup, Qt::LeftButton);
+        bool getEnabled = true;
+        bool saveEnabled = true;
+        QTimer::singleShot(300, &window, [&] {
+            getEnabled = window.cmdgetbgm->isEnabled();
+            QTest::mouseClick(window.chcbackup, Qt::LeftButton);
+            saveEnabled = window.cmdsave->isEnabled();
+        });
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QVERIFY(!getEnabled);
+        QVERIFY(!saveEnabled);
+        QCOMPARE(window.LVnum->topLevelItemCount(), 17);
+        QVERIFY(window.cmdgetbgm->isEnabled() && window.cmdsave->isEnabled());
+        // The box was cleared during the run: no save followed it.
+        QVERIFY(!QFileInfo::exists(app_->Path() + "/jiaoliao"));
+    }
+
+    // Through an archive, the articles its index found count in the rate, and the closing
+    // status says whether they made up for the listing pages it lacked, in full on its line.
+    void anArchiveIndexsArticlesShowInATrueStatusThatFitsTheLine() {
+        SimFixture sim;
+        platform::SetReplayPrefix("http://127.0.0.1:" + std::to_string(sim.Port()) +
+                                  "/web/2012id_/");
+        frmbackup window(app_->Path());
+        window.show();
+        window.cmbtime->setEditText(QStringLiteral("0"));
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/gapwren"));
+        const auto fits = [&window] {
+            return window.Label2->fontMetrics().horizontalAdvance(window.Label2->text()) <=
+                   window.Label2->contentsRect().width();
+        };
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QCOMPARE(window.LVnum->topLevelItemCount(), 17);
+        QCOMPARE(window.Label2->text(),
+                 QStringLiteral("你的空间共3文章分类，共获取17篇文章！！，成功获取率为100.%，3 "
+                                "页未读，8 篇由存档索引补全"));
+        QVERIFY2(fits(), qPrintable(window.Label2->text()));
+
+        // An article the archive never captured is missing: the index made up for no more.
+        sim.SetFault("/gapwren/blog/item/b200000000000002.html", "status404");
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QCOMPARE(window.Label2->text(),
+                 QStringLiteral("你的空间共3文章分类，共获取16篇文章！！，成功获取率为94.12%，"
+                                "3 页未读，存档索引找回 7 篇"));
+        QVERIFY2(fits(), qPrintable(window.Label2->text()));
+    }
+
     void closingDuringASaveStopsItWithoutFurtherFiles() {
         SimFixture sim;
         QPointer<frmbackup> window = new frmbackup(app_->Path());

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <csignal>
+#include <nlohmann/json.hpp>
 #include <utility>
 
 #include "SimFixture.h"
@@ -17,6 +20,29 @@ namespace {
 
 const QString kSample = QStringLiteral("http://hi.baidu.com/jiaoliao");
 const QString kItem = kSample + QStringLiteral("/blog/item/");
+
+// While it lives, no file of this process may grow beyond the limit: a write past it fails as on
+// a full disk, whoever runs the test (root included).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*oldHandler_)(int) = nullptr;
+};
 
 std::string Ansi(const char* utf8) {
     return platform::ToAnsi(QString::fromUtf8(utf8));
@@ -123,7 +149,7 @@ TEST_F(SaveTest, TextHasFourLabelledLinesWithPicturesAndLinksReduced) {
 
 // The window checks the format box before a run, but the box stays editable while the
 // catalogue runs: a format typed meanwhile reaches the save, which must not end "保存完毕！".
-TEST_F(SaveTest, UnknownFormatSavesNothingAndSaysSoAndAnEmptyListEndsAsASave) {
+TEST_F(SaveTest, UnknownFormatSavesNothingAndSaysSoAndAnEmptyListWritesNothing) {
     BackUpSample(QStringLiteral("HTML"));
     const auto requests = sim_.Requests().size();
     EXPECT_TRUE(Files().isEmpty());
@@ -131,12 +157,60 @@ TEST_F(SaveTest, UnknownFormatSavesNothingAndSaysSoAndAnEmptyListEndsAsASave) {
     EXPECT_TRUE(opened_.isEmpty());
     EXPECT_EQ(sim_.Requests().size(), requests);
 
+    // An empty list ends as a save does but leaves no folder and no reading copy behind.
     sim_.ClearRequests();
     TestArticleWindow empty(app_.Path(), kSample);
     RunArticleSave(empty);
     EXPECT_TRUE(sim_.Requests().empty());
     EXPECT_EQ(empty.Status(), "保存完毕！");
-    EXPECT_TRUE(QFileInfo(app_.Path() + "/jiaoliao").isDir());
+    EXPECT_FALSE(QFileInfo::exists(app_.Path() + "/jiaoliao"));
+    EXPECT_TRUE(opened_.isEmpty());
+}
+
+// The save follows what the catalogue found: nothing for a space that is not there, and a
+// closing status that still names the listing pages the catalogue could not read.
+TEST_F(SaveTest, TheCatalogueBehindTheListDecidesWhatTheSaveMaySaveAndSay) {
+    window_.address = QStringLiteral("http://hi.baidu.com/closedwren");
+    RunArticleCatalogue(window_);
+    EXPECT_FALSE(window_.saveEnabled);
+    RunArticleSave(window_);
+    EXPECT_EQ(window_.Status(), "您的百度空间不存在！！");
+    EXPECT_TRUE(Files().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(app_.Path() + "/closedwren"));
+    EXPECT_TRUE(opened_.isEmpty());
+
+    sim_.SetFault("/jiaoliao/blog/category/life/index/1", "refuse");
+    BackUpSample(QStringLiteral("html"));
+    EXPECT_EQ(Files().size(), 14);
+    EXPECT_EQ(window_.Status(), "保存完毕！文章目录有 1 个页面读取失败，可能有文章未列出");
+    const auto record = nlohmann::json::parse(Read("jiaoliao/保存记录.json"));
+    EXPECT_EQ(record["articles"]["unreadPages"], 1);
+}
+
+// A page larger than the files the process may write: its new file fails as on a full disk,
+// while the record and the reading copy, smaller, are written.
+TEST_F(SaveTest, AnArticleWhoseNewFileFailedIsNotedFailedBesideItsEarlierCopy) {
+    sim_.Server().SetPage("/jiaoliao/blog/item/a06933bce13b4524.html",
+                          "<div class=\"tit\">查看文章</div><p>" + std::string(256 * 1024, 'x') +
+                              "</p><div class=\"opt\">类别：生活随笔</div>");
+    window_.address = kSample;
+    window_.AddArticle("新的开始", "生活随笔", kItem + "5098d152bdc1d322.html");
+    window_.AddArticle("周末做饭", "生活随笔", kItem + "a06933bce13b4524.html");
+    QDir().mkpath(app_.Path() + "/jiaoliao/生活随笔");
+    app_.Write("jiaoliao/生活随笔/2 周末做饭.html", "earlier copy");
+    {
+        const FileSizeLimit limit(64 * 1024);
+        RunArticleSave(window_);
+    }
+    EXPECT_EQ(window_.Status(), "保存完毕！其中 1 篇文章保存失败");
+    EXPECT_EQ(Read("jiaoliao/生活随笔/2 周末做饭.html"), "earlier copy");
+    const auto rows = nlohmann::json::parse(Read("jiaoliao/保存记录.json"))["articles"]["rows"];
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0]["outcome"], "saved");
+    EXPECT_EQ(rows[1]["outcome"], "failed");
+    const QString start = QString::fromStdString(Read("jiaoliao/index.html"));
+    EXPECT_TRUE(start.contains("文章《周末做饭》（生活随笔）未能保存，下面是原有的文件："))
+        << start.toStdString();
 }
 
 TEST_F(SaveTest, ShortAddressSavesStraightBeneathTheApplicationFolder) {
