@@ -64,14 +64,15 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
     // The songs are those of the space listed, whatever the address box holds now.
     const QString address = controls.ListedAddressOr(controls.Address());
     const QString spaceFolder = SpaceFolderPath(controls.AppFolder(), address);
-    if (!platform::PathExists(spaceFolder)) {
+    // The names are given for the whole list at once, so that each song's file is its own
+    // and is the same one on every run.
+    const QStringList addresses = SongAddresses(controls);
+    // No song, nothing to keep: no folder, and no record or reading copy saying otherwise.
+    if (!addresses.isEmpty() && !platform::PathExists(spaceFolder)) {
         platform::CreateFolder(spaceFolder);
     }
     const QString songFolder = spaceFolder + QStringLiteral("背景音乐");
     DownloadOutcome outcome;
-    // The names are given for the whole list at once, so that each song's file is its own
-    // and is the same one on every run.
-    const QStringList addresses = SongAddresses(controls);
     const QStringList fileNames = SongFileNames(addresses);
     std::vector<RowOutcome> noted;
     for (int i = 1; i <= addresses.size(); ++i) {
@@ -88,6 +89,7 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
         WaitForSong(*song);
         ++outcome.songs;
         outcome.failed += song->Saved() ? 0 : 1;
+        controls.MarkSongFailed(i, !song->Saved());
         noted.push_back(song->Saved() ? RowOutcome::Saved : RowOutcome::Failed);
     }
     QString status = SongCount(controls) + QStringLiteral("已下载完毕");
@@ -99,7 +101,8 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
         status +=
             QStringLiteral("，已跳过 ") + QString::number(outcome.skipped) + QStringLiteral(" 首");
     }
-    if (!NoteSongDownload(controls.AppFolder(), address, addresses, fileNames, noted)) {
+    if (!addresses.isEmpty() &&
+        !NoteSongDownload(controls.AppFolder(), address, addresses, fileNames, noted)) {
         controls.NotesUnwritten();
     }
     controls.SetSongStatus(status);

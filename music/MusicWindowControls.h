@@ -3,10 +3,10 @@
 #include <QString>
 
 #include "app/ListedSpace.h"
+#include "platform/ReportList.h"
 
 namespace platform {
 class EventPump;
-class ReportList;
 }  // namespace platform
 
 // What the playlist retrieval and the song download read and write on the music window;
@@ -35,4 +35,11 @@ public:
     // Told that the save record or the reading copy could not be written; the window's own
     // texts stay as they are.
     virtual void NotesUnwritten() {}
+    // Marks the song of the row (1-based) as failed in the last download, or clears the mark,
+    // so that the user sees which songs the closing count means; here as a third cell.
+    virtual void MarkSongFailed(int row, bool failed) {
+        if (failed || !Songs().Cell(row, 2).isEmpty()) {
+            Songs().SetCell(row, 2, failed ? QStringLiteral("下载失败") : QString());
+        }
+    }
 };

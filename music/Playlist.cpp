@@ -13,6 +13,9 @@
 bool RunPlaylistRetrieval(MusicWindowControls& controls) {
     controls.Songs().Clear();
     controls.SetDownloadEnabled(false);
+    // The size and progress of the last song downloaded belong to the list just cleared.
+    controls.SetProgressCaption(QString());
+    controls.SetProgressValue(0);
     if (const QString complete = WithWebScheme(controls.Address());
         complete != controls.Address()) {
         controls.SetAddress(complete);

@@ -1,5 +1,6 @@
 #include "music/frmmusic.h"
 
+#include <QBrush>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr int kSongAddressColumn = 1;
+// The red the reading copy marks what failed with.
+const QColor kFailedSongColour(0xb0, 0x00, 0x20);
 
 QLabel* AddLabel(QWidget* window, const QString& name) {
     auto* label = new QLabel(window);
@@ -93,11 +96,25 @@ bool frmmusic::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmmusic::cmdgetbgm_Click() {
-    run_.Start([this] { RunPlaylistRetrieval(*this); });
+    StartRun([this] { RunPlaylistRetrieval(*this); });
 }
 
 void frmmusic::cmdget_Click() {
-    run_.Start([this] { RunMusicDownload(*this); });
+    StartRun([this] { RunMusicDownload(*this); });
+}
+
+void frmmusic::StartRun(const std::function<void()>& work) {
+    if (run_.IsActive()) {
+        return;
+    }
+    // Presses during a run would be ignored, so both buttons say so; the download button comes
+    // back as the run left it.
+    downloadWanted_ = cmdget->isEnabled();
+    cmdgetbgm->setEnabled(false);
+    cmdget->setEnabled(false);
+    run_.Start(work);
+    cmdgetbgm->setEnabled(true);
+    cmdget->setEnabled(downloadWanted_);
 }
 
 void frmmusic::LVmusic_DblClick() {
@@ -116,7 +133,23 @@ void frmmusic::SetAddress(const QString& address) {
 }
 
 void frmmusic::SetDownloadEnabled(bool enabled) {
-    cmdget->setEnabled(enabled);
+    downloadWanted_ = enabled;
+    if (!run_.IsActive()) {
+        cmdget->setEnabled(enabled);
+    }
+}
+
+// The row in red, with a tip saying why: the closing status only counts the failed songs.
+void frmmusic::MarkSongFailed(int row, bool failed) {
+    QTreeWidgetItem* item = LVmusic->topLevelItem(row - 1);
+    if (item == nullptr) {
+        return;
+    }
+    for (int column = 0; column < LVmusic->columnCount(); ++column) {
+        item->setData(column, Qt::ForegroundRole,
+                      failed ? QVariant(QBrush(kFailedSongColour)) : QVariant());
+        item->setToolTip(column, failed ? QStringLiteral("下载失败") : QString());
+    }
 }
 
 void frmmusic::SetSongStatus(const QString& caption) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "app/SpaceWindow.h"
 #include "app/TreeWidgetList.h"
 #include "music/MusicWindowControls.h"
@@ -33,6 +35,8 @@ private:
     void BuildControls();
     void cmdgetbgm_Click();
     void cmdget_Click();
+    // Runs the work unless a run is going, with both buttons disabled meanwhile.
+    void StartRun(const std::function<void()>& work);
     void LVmusic_DblClick();
 
     // MusicWindowControls
@@ -50,8 +54,10 @@ private:
     void SetDestination(const QString& path) override;
     platform::EventPump& Pump() override { return run_.Pump(); }
     QString AppFolder() const override { return appFolder_; }
+    void MarkSongFailed(int row, bool failed) override;
 
     TreeWidgetList songs_;
+    bool downloadWanted_ = false;  // what the runs asked of cmdget
     // The bar counts in whole steps; the window keeps its single-precision values.
     float progressMax_ = 100;
     float progressValue_ = 0;

@@ -92,6 +92,37 @@ private slots:
         QCOMPARE(opened, QStringList{"HTTPS://m.test/a.mp3"});
     }
 
+    // Neither button takes a press while a run goes; a failed song is marked in the list, and
+    // listing another space clears what the last download showed.
+    void failedSongsAreMarkedAndAnotherListingStartsClean() {
+        SimFixture sim;
+        SaveSpaceAddress(app_->Path(), QStringLiteral("http://hi.baidu.com/lullwren"));
+        frmmusic window(app_->Path());
+        window.show();
+        bool getEnabled = true;
+        QTimer::singleShot(50, &window, [&] { getEnabled = window.cmdgetbgm->isEnabled(); });
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QVERIFY(!getEnabled);
+        QCOMPARE(window.LVmusic->topLevelItemCount(), 3);
+        QTest::mouseClick(window.cmdget, Qt::LeftButton);
+        // The middle entry names no address.
+        QCOMPARE(window.Label2->text(), QStringLiteral("共 3 歌曲，已下载完毕，其中 1 首下载失败"));
+        for (int row = 0; row < 3; ++row) {
+            const QTreeWidgetItem* song = window.LVmusic->topLevelItem(row);
+            QCOMPARE(song->toolTip(1), row == 1 ? QStringLiteral("下载失败") : QString());
+            const bool red = song->foreground(1).color() == QColor(0xb0, 0x00, 0x20);
+            QCOMPARE(red, row == 1);
+        }
+        QCOMPARE(window.Label1->text(), QStringLiteral("下载完成，文件大小：5.859375 Kb"));
+
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QCOMPARE(window.Label2->text(), QStringLiteral("共 3 歌曲"));
+        QCOMPARE(window.Label1->text(), QString());
+        QCOMPARE(window.ProgressBar1->value(), 0);
+        QCOMPARE(window.LVmusic->topLevelItem(1)->toolTip(1), QString());
+    }
+
     void closingMidDownloadLeavesNoPartialFile() {
         SimFixture sim;
         sim.SetFault("music.pagewren.test/songs/2.mp3", "stall");

@@ -237,6 +237,15 @@ TEST_F(MusicTest, NothingIsWrittenOverAFileWhereTheSpaceFolderBelongs) {
     EXPECT_TRUE(sim_.Requests().empty());
 }
 
+// A space without songs has nothing to keep: its download makes no folder, and no record or
+// reading copy that would pass for a backup.
+TEST_F(MusicTest, ADownloadOfNoSongWritesNothing) {
+    TestMusicWindow window(app_.Path(), QStringLiteral("http://hi.baidu.com/quietwren"));
+    EXPECT_EQ(Download(window).songs, 0);
+    EXPECT_EQ(window.songStatuses.last(), "共 0 歌曲，已下载完毕");
+    EXPECT_FALSE(QFileInfo::exists(app_.Path() + "/quietwren"));
+}
+
 TEST_F(MusicTest, CliShowsTheListAndBothCaptionsAsJson) {
     const CliResult result = RunCli({"--app-dir", app_.Path(), "--pace", "0", "--json", "music",
                                      "http://hi.baidu.com/jiaoliao", "--download"});
@@ -256,6 +265,9 @@ TEST_F(MusicTest, CliExitsOneWhenASongOrThePlaylistFailsAndResumesUnderTheSameNa
     CliResult result = RunCli(songwren);
     EXPECT_EQ(result.exitCode, 1) << result.err;
     EXPECT_NE(result.out.find("共 5 歌曲，已下载完毕，其中 1 首下载失败"), std::string::npos);
+    // The list names the song the count means.
+    EXPECT_NE(result.out.find("gone.mp3 | 下载失败\n"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("slow.mp3 | 下载失败"), std::string::npos) << result.out;
     // A resumed run recognises every saved song, same(2).mp3 too, and asks only for the rest.
     sim_.ClearRequests();
     result = RunCli(QStringList(songwren) << "--skip-saved");
