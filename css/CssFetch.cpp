@@ -130,6 +130,12 @@ bool IsWebPage(const QString& sheet) {
 
 bool RunCssFetch(CssWindowControls& controls) {
     controls.SetSaveEnabled(false);
+    // The sheet of the space fetched before must not stand under a newly typed address, nor
+    // be saved into its folder.
+    if (!controls.CssText().isEmpty()) {
+        controls.SetCssText(QString());
+    }
+    controls.SetListedAddress(controls.Address());
     const QString address = CanonicalSpaceAddress(controls.Address());
     const std::optional<QString> tail = NameTail(address);
     if (!tail || !IsPathOnTheService(*tail)) {

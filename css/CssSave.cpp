@@ -30,7 +30,8 @@ void MakeCssCodeFolder(const QString& appFolder) {
 }  // namespace
 
 bool RunCssSave(CssWindowControls& controls) {
-    const QString address = controls.Address();
+    // The sheet goes to the space it was fetched for, whatever address was typed since.
+    const QString address = controls.ListedAddressOr(controls.Address());
     if (!IsSavableAddress(address)) {
         controls.ShowMessage(QStringLiteral("请填写正确的百度空间地址"), kErrorTitle);
         return false;

@@ -2,14 +2,17 @@
 
 #include <QString>
 
+#include "app/ListedSpace.h"
+
 namespace platform {
 class EventPump;
 }  // namespace platform
 
 // What the fetch and the save read and write on the CSS window; frmstylegrab2 implements it
 // over its controls and the CLI over plain values. Texts are read afresh at each use, since
-// the user may change them while the fetch waits for the home page.
-class CssWindowControls {
+// the user may change them while the fetch waits for the home page. The listed address is that
+// of the last fetch: the sheet in the box belongs to that space, whatever the box says since.
+class CssWindowControls : public ListedSpace {
 public:
     virtual ~CssWindowControls() = default;
     virtual QString Address() const = 0;  // txtblog

@@ -1,3 +1,4 @@
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -92,6 +93,28 @@ private slots:
         QVERIFY(window.cmdsave->isEnabled());
         QVERIFY(window.txtcss->toPlainText().startsWith(QStringLiteral("body{color:#333}")));
         QCOMPARE(window.messages.size(), 1);
+    }
+
+    // The box shows only the sheet of the address last fetched, and the save puts it into that
+    // space's folder, whatever address was typed since.
+    void aSheetStaysWithTheSpaceItWasFetchedFor() {
+        SimFixture sim;
+        QuietCssWindow window(app_->Path());
+        window.show();
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/smallwren"));
+        QTest::mouseClick(window.cmdget, Qt::LeftButton);
+        QVERIFY(!window.txtcss->toPlainText().isEmpty());
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
+        QTest::mouseClick(window.cmdsave, Qt::LeftButton);
+        QVERIFY(app_->Read("smallwren/空间模板.css").starts_with("body{color:#333}"));
+        QVERIFY(!QFileInfo::exists(app_->Path() + "/jiaoliao"));
+
+        // A fetch that fails leaves no sheet of another space under the new address.
+        sim.SetFault("/jiaoliao", "status500");
+        QTest::mouseClick(window.cmdget, Qt::LeftButton);
+        QCOMPARE(window.messages.size(), 1);
+        QVERIFY(window.txtcss->toPlainText().isEmpty());
+        QVERIFY(!window.cmdsave->isEnabled());
     }
 
     void closingDuringTheFetchStopsItAndIgnoresSecondPresses() {
