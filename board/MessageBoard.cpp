@@ -66,9 +66,14 @@ private:
             }
             return true;
         }
-        // Page 0 is read once more here. The last page holding a message is (N - 1) / 50: a
-        // page past it was never linked to, so an archive never captured it.
-        const int last = (messages - 1) / kMessagesPerPage;
+        WalkBoardPages((messages - 1) / kMessagesPerPage);
+        return true;
+    }
+
+    // Lists the messages of board pages 0 to last; page 0 is read once more. The last page
+    // holding a message is (N - 1) / 50: a page past it was never linked to, so an archive
+    // never captured it.
+    void WalkBoardPages(int last) {
         int answeredWithoutMessages = 0;
         for (int k = 0; k <= last; ++k) {
             const BoardPage page = FetchBoardPage(k);
@@ -81,10 +86,9 @@ private:
                 // answered pages end the walk; the pages it leaves are counted with the
                 // unread ones, so the list reads as incomplete.
                 fetcher_.CountUnrequested(last - k);
-                break;
+                return;
             }
         }
-        return true;
     }
 
     // Starts the walk of a page that the count promised messages on. A page that holds none

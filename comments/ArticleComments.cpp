@@ -70,9 +70,14 @@ private:
         controls_.SetStatus(QStringLiteral("您的百度空间约有 ") +
                             QString::number((qint64{last.shown} + 1) * 10) +
                             QStringLiteral(" 条文章评论"));
-        // Page 0 is read once more here.
+        WalkResultPages(last.linked);
+        return std::nullopt;
+    }
+
+    // Lists the comments of result pages 0 to the last one linked; page 0 is read once more.
+    void WalkResultPages(qint64 lastLinked) {
         int answeredWithoutComments = 0;
-        for (qint64 k = 0; k <= last.linked; ++k) {
+        for (qint64 k = 0; k <= lastLinked; ++k) {
             const ResultPage page = FetchResultPage(k);
             if (WalkResultPage(page.text) > 0) {
                 answeredWithoutComments = 0;
@@ -80,11 +85,10 @@ private:
                 // A page bar can name any page. A failed request tells nothing of where the
                 // comments end, so only answered pages end the walk; the pages up to the one
                 // the bar names are counted with the unread ones.
-                fetcher_.CountUnrequested(last.linked - k);
-                break;
+                fetcher_.CountUnrequested(lastLinked - k);
+                return;
             }
         }
-        return std::nullopt;
     }
 
     struct ResultPage {
