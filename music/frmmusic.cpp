@@ -17,8 +17,10 @@
 namespace {
 
 constexpr int kSongAddressColumn = 1;
-// The red the reading copy marks what failed with.
+// The red the reading copy marks what failed with, on a pale red that shows the row also
+// when its address is empty.
 const QColor kFailedSongColour(0xb0, 0x00, 0x20);
+const QColor kFailedSongBackground(0xff, 0xdd, 0xdd);
 
 QLabel* AddLabel(QWidget* window, const QString& name) {
     auto* label = new QLabel(window);
@@ -148,6 +150,8 @@ void frmmusic::MarkSongFailed(int row, bool failed) {
     for (int column = 0; column < LVmusic->columnCount(); ++column) {
         item->setData(column, Qt::ForegroundRole,
                       failed ? QVariant(QBrush(kFailedSongColour)) : QVariant());
+        item->setData(column, Qt::BackgroundRole,
+                      failed ? QVariant(QBrush(kFailedSongBackground)) : QVariant());
         item->setToolTip(column, failed ? QStringLiteral("下载失败") : QString());
     }
 }
