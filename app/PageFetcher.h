@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <climits>
 
+// A walk whose requests failed this many times in a row takes the server for gone, whatever
+// page its count or page bar names: a hostile bar may name page two billion.
+constexpr int kFailedPagesInARowToStop = 20;
+
 // Fetches the pages of one run: a failed request, or one answered with an error status,
 // reads as the empty page and is counted, so that the run can say at its end how many pages
 // it could not read.

@@ -75,16 +75,21 @@ private:
     // never captured it.
     void WalkBoardPages(int last) {
         int answeredWithoutMessages = 0;
+        int failedInARow = 0;
         for (int k = 0; k <= last; ++k) {
             const BoardPage page = FetchBoardPage(k);
+            failedInARow = page.answered ? 0 : failedInARow + 1;
             if (ReadPage(page.text)) {
                 WalkPage();
                 answeredWithoutMessages = 0;
-            } else if (page.answered && ++answeredWithoutMessages == kPagesWithoutMessagesToStop) {
+            } else if ((page.answered &&
+                        ++answeredWithoutMessages == kPagesWithoutMessagesToStop) ||
+                       failedInARow == kFailedPagesInARowToStop) {
                 // A count far beyond what the board holds would otherwise be walked to its
                 // end. A failed request tells nothing of where the board ends, so only
-                // answered pages end the walk; the pages it leaves are counted with the
-                // unread ones, so the list reads as incomplete.
+                // answered pages end the walk, or a server gone for many pages in a row; the
+                // pages it leaves are counted with the unread ones, so the list reads as
+                // incomplete.
                 fetcher_.CountUnrequested(last - k);
                 return;
             }

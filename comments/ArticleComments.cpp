@@ -77,14 +77,19 @@ private:
     // Lists the comments of result pages 0 to the last one linked; page 0 is read once more.
     void WalkResultPages(qint64 lastLinked) {
         int answeredWithoutComments = 0;
+        int failedInARow = 0;
         for (qint64 k = 0; k <= lastLinked; ++k) {
             const ResultPage page = FetchResultPage(k);
+            failedInARow = page.answered ? 0 : failedInARow + 1;
             if (WalkResultPage(page.text) > 0) {
                 answeredWithoutComments = 0;
-            } else if (page.answered && ++answeredWithoutComments == kPagesWithoutCommentsToStop) {
+            } else if ((page.answered &&
+                        ++answeredWithoutComments == kPagesWithoutCommentsToStop) ||
+                       failedInARow == kFailedPagesInARowToStop) {
                 // A page bar can name any page. A failed request tells nothing of where the
-                // comments end, so only answered pages end the walk; the pages up to the one
-                // the bar names are counted with the unread ones.
+                // comments end, so only answered pages end the walk, or a server gone for many
+                // pages in a row; the pages up to the one the bar names are counted with the
+                // unread ones.
                 fetcher_.CountUnrequested(lastLinked - k);
                 return;
             }

@@ -244,6 +244,18 @@ TEST(BoardWalk, FailedPagesNeverEndTheWalkAndEveryPageNotReadIsTold) {
     EXPECT_EQ(sim.Requests().size(), 11u);
     EXPECT_EQ(window.rows.RowCount(), 260);
     EXPECT_EQ(window.LastRetrieval().unreadPages, 4);
+
+    // A count of 1,000 pages on a server that fails every page after the first: twenty
+    // failures in a row end the walk, and every page not read is told.
+    sim.Server().SetPage("/longwren/profile", "个人档案 留言(<b>50000</b>条");
+    for (int k = 1; k <= 40; ++k) {
+        sim.SetFault("/longwren/board/index/" + std::to_string(k), "status500");
+    }
+    sim.ClearRequests();
+    RunBoardRetrieval(window);
+    EXPECT_EQ(sim.Requests().size(), 23u);
+    EXPECT_EQ(window.rows.RowCount(), 50);
+    EXPECT_EQ(window.LastRetrieval().unreadPages, 999);
 }
 
 TEST_F(BoardTest, CliListsTheBoardAndSavesIt) {
