@@ -281,20 +281,28 @@ std::int32_t WarcArchive::FindOriginal(const RevisitReference& reference) const 
 
 std::vector<const WarcCapture*> WarcArchive::Preferred(const Entry* first, const Entry* last,
                                                        std::optional<std::int64_t> near) const {
-    std::vector<const WarcCapture*> captures;
+    std::vector<std::uint32_t> order;
     for (const Entry* entry = first; entry != last; ++entry) {
-        captures.push_back(&captures_[entry->capture]);
+        order.push_back(entry->capture);
     }
-    // Equally near: the later capture, and of two at one time the one indexed last.
-    const auto distance = [near](const WarcCapture* capture) {
-        return near ? std::abs(static_cast<std::int64_t>(capture->seconds) - *near) : 0;
+    // Equally near: the later capture, and of two at one time the one indexed last (by its
+    // index: the deque's blocks lie in memory in no set order).
+    const auto distance = [&](std::uint32_t capture) {
+        const auto seconds = static_cast<std::int64_t>(captures_[capture].seconds);
+        return near ? std::abs(seconds - *near) : 0;
     };
-    std::stable_sort(captures.begin(), captures.end(), [&](const auto* a, const auto* b) {
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
         if (distance(a) != distance(b)) {
             return distance(a) < distance(b);
         }
-        return a->seconds != b->seconds ? a->seconds > b->seconds : a > b;
+        const std::uint32_t secondsA = captures_[a].seconds;
+        const std::uint32_t secondsB = captures_[b].seconds;
+        return secondsA != secondsB ? secondsA > secondsB : a > b;
     });
+    std::vector<const WarcCapture*> captures;
+    for (const std::uint32_t capture : order) {
+        captures.push_back(&captures_[capture]);
+    }
     return captures;
 }
 
