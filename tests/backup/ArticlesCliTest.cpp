@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include "CliRunner.h"
+#include "QtPrinters.h"
 #include "RequiredTool.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
@@ -113,6 +115,33 @@ TEST(ArticlesCli, AnArticleNotSavedInFullExitsOne) {
     ASSERT_TRUE(cli.waitForFinished(120000));
     EXPECT_EQ(cli.exitCode(), 1);
     EXPECT_TRUE(cli.readAllStandardOutput().contains("未能生成Word文档（未找到LibreOffice）"));
+}
+
+// The reading copy, written last, runs to its end; an interrupt that comes meanwhile still
+// ends the run as an interrupted one. Here the copy waits on a board page that is a pipe.
+TEST(ArticlesCli, AnInterruptWhileTheReadingCopyIsWrittenExits130) {
+    SimFixture sim;
+    TempFolder app;
+    const QString space = app.Path() + "/" + SpaceFolderName(kSample);
+    ASSERT_TRUE(QDir().mkpath(space));
+    const QByteArray board = QFile::encodeName(space + "/" + kBoardFileName);
+    ASSERT_EQ(mkfifo(board.constData(), 0600), 0);
+    QProcess cli;
+    cli.setStandardOutputFile(QProcess::nullDevice());
+    cli.setStandardErrorFile(QProcess::nullDevice());
+    cli.start(PAGEWREN_CLI_PATH, HtmlSave(app.Path(), kSample));
+    // The pipe opens for writing once the copy has opened it for reading.
+    int pipe = -1;
+    for (int i = 0; i < 6000 && pipe < 0; ++i) {
+        ASSERT_FALSE(cli.waitForFinished(10)) << "the save ended without reading the board page";
+        pipe = open(board.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    }
+    ASSERT_GE(pipe, 0);
+    kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    close(pipe);
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    EXPECT_EQ(cli.exitCode(), 130);
+    EXPECT_EQ(SavedPages(space).size(), 17);
 }
 
 TEST(ArticlesCli, KilledSavesLeaveNoPassingFileAndTheNextSaveRemovesWhatEndedRunsLeft) {
