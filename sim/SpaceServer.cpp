@@ -114,7 +114,7 @@ struct SpaceServer::Impl {
     void SendBusy(int retryAfterSeconds, const httplib::Request& request,
                   httplib::Response& response);
     std::optional<int> TakeBusyTurn(const RequestTarget& target);
-    void Log(std::string line);
+    void Log(std::string line, const httplib::Request& request);
     void Control(const RequestTarget& target, httplib::Response& response);
     bool ControlBusy(const RequestTarget& target);
     void PutBusy(const std::string& path, int times, int retryAfterSeconds);
@@ -131,6 +131,7 @@ struct SpaceServer::Impl {
     std::map<std::string, std::string> pages;
     std::map<std::string, Busy> busy;
     std::vector<std::string> requests;
+    std::vector<std::string> targets;  // beside requests: each one's target as it came
     std::unique_ptr<httplib::Server> server;
     std::thread listener;
 };
@@ -147,7 +148,7 @@ void SpaceServer::Impl::Handle(const httplib::Request& request, httplib::Respons
         return;
     }
     if (target.host == kServiceHost && target.path == kCdxPath) {
-        Log(target.LogLine());
+        Log(target.LogLine(), request);
         const std::optional<Fault> fault = Lookup(faults, target);
         const Reply index =
             fault == Fault::Endless
@@ -158,7 +159,7 @@ void SpaceServer::Impl::Handle(const httplib::Request& request, httplib::Respons
         Serve(fault == Fault::Endless ? std::nullopt : fault, index, request, response);
         return;
     }
-    Log(target.LogLine());
+    Log(target.LogLine(), request);
     if (const std::optional<int> wait = TakeBusyTurn(target)) {
         SendBusy(*wait, request, response);
         return;
@@ -178,7 +179,7 @@ void SpaceServer::Impl::HandleArchived(const ArchiveRequest& archived,
     const bool captured = held.status != 404 && held.status != 502 && IsCaptured(target);
     const std::string time{kDefaultCaptureTime};
     const bool redirect = !wait && captured && archived.time != time;
-    Log(redirect ? ArchiveLogLine(archived, target.LogLine()) : target.LogLine());
+    Log(redirect ? ArchiveLogLine(archived, target.LogLine()) : target.LogLine(), request);
     if (wait) {
         SendBusy(*wait, request, response);
     } else if (!captured) {
@@ -243,9 +244,10 @@ std::optional<int> SpaceServer::Impl::TakeBusyTurn(const RequestTarget& target) 
     return wait;
 }
 
-void SpaceServer::Impl::Log(std::string line) {
+void SpaceServer::Impl::Log(std::string line, const httplib::Request& request) {
     std::lock_guard lock(mutex);
     requests.push_back(std::move(line));
+    targets.push_back(request.target);
 }
 
 void SpaceServer::Impl::SendReply(const Reply& reply, const httplib::Request& request,
@@ -285,6 +287,7 @@ void SpaceServer::Impl::Control(const RequestTarget& target, httplib::Response& 
         faults.clear();
         busy.clear();
         requests.clear();
+        targets.clear();
     } else if (command == "busy") {
         if (!ControlBusy(target)) {
             response.status = 400;
@@ -419,9 +422,15 @@ std::vector<std::string> SpaceServer::Requests() const {
     return impl_->requests;
 }
 
+std::vector<std::string> SpaceServer::Targets() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->targets;
+}
+
 void SpaceServer::ClearRequests() {
     std::lock_guard lock(impl_->mutex);
     impl_->requests.clear();
+    impl_->targets.clear();
 }
 
 const SpaceStore& SpaceServer::Spaces() const {

@@ -61,6 +61,11 @@ public:
     // with a redirect: "/web/" + the time and flag as asked + "/http://" + that same line.
     std::vector<std::string> Requests() const;
 
+    // The same requests' targets as they came, which tell the faces apart: an archive request
+    // sent through the simulator as a proxy is
+    // "http://127.0.0.1:PORT/web/20120101000000id_/http://hi.baidu.com/jiaoliao/blog".
+    std::vector<std::string> Targets() const;
+
     // Empties the request log.
     void ClearRequests();
 

@@ -84,6 +84,13 @@ TEST_F(ArchiveTest, WholeBackupThroughTheArchiveIsTheSameAsThroughTheProxy) {
         }
     }
     EXPECT_EQ(withoutRedirects, direct);
+    // Songs too came from the archive, not from their own hosts.
+    const std::string archive =
+        QStringLiteral("http://127.0.0.1:%1/").arg(sim_.Port()).toStdString();
+    for (const std::string& target : sim_.Server().Targets()) {
+        EXPECT_TRUE(target.starts_with(archive + "web/") || target.starts_with(archive + "cdx/"))
+            << target;
+    }
 }
 
 TEST_F(ArchiveTest, MissingCaptureBusyArchiveAndTheBanner) {

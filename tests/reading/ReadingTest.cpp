@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QDirIterator>
@@ -59,6 +61,38 @@ QStringList BrokenLinks(const QString& page) {
     }
     return broken;
 }
+
+// The names removed from a folder (not moved away) while the watch lives.
+class RemovalWatch {
+public:
+    explicit RemovalWatch(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        watching_ = inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_DELETE) >= 0;
+    }
+    ~RemovalWatch() { close(fd_); }
+    RemovalWatch(const RemovalWatch&) = delete;
+    RemovalWatch& operator=(const RemovalWatch&) = delete;
+
+    bool Watching() const { return watching_; }
+
+    QStringList Removed() const {
+        QStringList names;
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (ssize_t size; (size = read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (const char* at = buffer; at < buffer + size;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if (event->len > 0) {
+                    names << QFile::decodeName(event->name);
+                }
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return names;
+    }
+
+private:
+    int fd_;
+    bool watching_ = false;
+};
 
 class ReadingTest : public ::testing::Test {
 protected:
@@ -230,8 +264,15 @@ TEST_F(ReadingTest, FilesAloneMakeACopyWithEveryTextEscapedAndTheEarlierCopyRepl
     // The same article under the number of another save: listed once.
     app_.Write("jiaoliao/生活随笔/9 春天.txt", platform::ToAnsi("标题：春天\r\n"));
 
+    // The earlier copy's folder is swapped with the new one, not removed before it: there is
+    // no moment without a copy, and a failed swap leaves the earlier one.
+    const RemovalWatch watch(Space());
+    ASSERT_TRUE(watch.Watching());
     const CliResult read = Cli({"read", kSample + "/"});
     ASSERT_EQ(read.exitCode, 0) << read.err << read.out;
+    const QStringList removed = watch.Removed();
+    EXPECT_FALSE(removed.contains(kReadingFolderName)) << removed.join(' ').toStdString();
+    EXPECT_FALSE(removed.isEmpty()) << "the earlier copy is removed under its passing name";
     EXPECT_EQ(QDir(Space()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 3)
         << "the passing folder of a run that ended is gone";
     EXPECT_FALSE(QFile::exists(Reading() + "99.html"));
