@@ -40,8 +40,11 @@ frmstylegrab2::frmstylegrab2(const QString& appFolder)
     connect(cmdsave, &QPushButton::clicked, this, &frmstylegrab2::cmdsave_Click);
 }
 
+// A press while the home page loads would be ignored, so the button says so.
 void frmstylegrab2::cmdget_Click() {
+    cmdget->setEnabled(false);
     run_.Start([this] { RunCssFetch(*this); });
+    cmdget->setEnabled(true);
 }
 
 void frmstylegrab2::cmdsave_Click() {

@@ -124,14 +124,17 @@ private slots:
         window->show();
         window->txtblog->setText(QStringLiteral("http://hi.baidu.com/jiaoliao"));
         bool saveEnabledWhileFetching = true;
+        bool getEnabledWhileFetching = true;
         QTimer::singleShot(300, window, [&] {
             saveEnabledWhileFetching = window->cmdsave->isEnabled();
+            getEnabledWhileFetching = window->cmdget->isEnabled();
             QTest::mouseClick(window->cmdget, Qt::LeftButton);
             window->close();
         });
         QTest::mouseClick(window->cmdget, Qt::LeftButton);
         QTRY_VERIFY(window.isNull());
         QVERIFY(!saveEnabledWhileFetching);
+        QVERIFY(!getEnabledWhileFetching);
         const auto requests = sim.Requests();
         QCOMPARE(std::count(requests.begin(), requests.end(), "hi.baidu.com/jiaoliao"), 1);
     }
