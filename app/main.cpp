@@ -35,7 +35,7 @@ int main(int argc, char* argv[]) {
     QString replayError;
     QStringList replayProblems;
     if (!TakeReplayOption(arguments, &replayError, &replayProblems) ||
-        !TakeArchiveIndexOptions(arguments) || !arguments.isEmpty()) {
+        !TakeArchiveIndexOptions(arguments, &replayError) || !arguments.isEmpty()) {
         if (!replayError.isEmpty()) {
             std::fprintf(stderr, "pagewren: %s\n", replayError.toLocal8Bit().constData());
         }

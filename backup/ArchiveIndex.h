@@ -6,8 +6,9 @@
 #include <optional>
 
 // Takes "--cdx URL" and "--no-index" out of the arguments (PAGEWREN_CDX in the environment
-// names the endpoint too; the option wins). Returns false when --cdx has no value.
-bool TakeArchiveIndexOptions(QStringList& arguments);
+// names the endpoint too; the option wins). Returns false, with the reason in error when
+// given, when --cdx has no value or the endpoint is no http:// or https:// address.
+bool TakeArchiveIndexOptions(QStringList& arguments, QString* error = nullptr);
 
 // The capture index (CDX server) of the archive behind the replay prefix: the one named with
 // --cdx, or else the one of a known layout, "http://HOST/web/TIME/" (the Internet Archive's

@@ -51,12 +51,15 @@ public:
     void SaveEnded(const SaveOutcome& outcome) override {
         saveFailed_ = !outcome.AllSaved();
         notNoted_ = !outcome.noted;
+        savedSomething_ = outcome.articles > outcome.failed;
     }
 
     // Whether a save ran and some article of it was not saved in full.
     bool SaveFailed() const { return saveFailed_; }
     // Whether a save ran whose record or reading copy could not be written.
     bool NotNoted() const { return notNoted_; }
+    // Whether a save ran and wrote some article's files.
+    bool SavedSomething() const { return savedSomething_; }
 
 private:
     CliRun& run_;
@@ -66,6 +69,7 @@ private:
     QString status_ = kWaitingCaption;
     bool saveFailed_ = false;
     bool notNoted_ = false;
+    bool savedSomething_ = false;
 };
 
 }  // namespace
@@ -83,6 +87,10 @@ int RunArticlesCommand(CliRun& run) {
         run.error = "articles does not take " + rest.first().toStdString();
         return kBadUsage;
     }
+    if (!IsWaitMs(choices.wait)) {
+        run.error = "--wait needs " + WaitRange();
+        return kBadUsage;
+    }
     // A mistyped format would save nothing and still end as a save does; say so instead.
     choices.save = run.options.commandOptions.contains(QStringLiteral("--save"));
     if (choices.save && !kSaveFormats.contains(choices.format)) {
@@ -91,6 +99,7 @@ int RunArticlesCommand(CliRun& run) {
     }
     HeadlessArticleWindow window(run, std::move(choices));
     const CatalogueOutcome outcome = RunArticleCatalogue(window);
+    run.savedSomething = window.SavedSomething();
     if (window.NotNoted()) {
         SayReadingCopyUnwritten(run);
     }

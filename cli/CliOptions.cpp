@@ -1,8 +1,31 @@
 #include "cli/CliOptions.h"
 
-#include <cmath>
-
 #include "app/SpaceAddress.h"
+
+namespace {
+
+// A minute per article is already far slower than any archive asks; a longer wait is a typo.
+constexpr double kLongestWaitMs = 60000;
+// A hundred times the windows' waits: two seconds an article become more than three minutes.
+constexpr double kMostPace = 100;
+
+// The address must name a space of the service: on its host, by http or https, at its port.
+bool IsServiceSpaceAddress(const QString& address) {
+    return CanonicalSpaceAddress(address).startsWith(kServiceRoot + QChar('/')) &&
+           IsUsableAddress(address);
+}
+
+}  // namespace
+
+bool IsWaitMs(const QString& text) {
+    bool ok = false;
+    const double ms = text.trimmed().toDouble(&ok);
+    return ok && ms >= 0 && ms <= kLongestWaitMs;
+}
+
+std::string WaitRange() {
+    return "milliseconds from 0 to " + std::to_string(static_cast<int>(kLongestWaitMs));
+}
 
 std::string CliUsage() {
     return "usage: pagewren-cli [--app-dir DIR] [--pace FACTOR] [--json] [--replay PREFIX]\n"
@@ -14,10 +37,12 @@ std::string CliUsage() {
            "  --cdx URL        the archive's capture index (CDX server); by default derived\n"
            "                   from PREFIX for Wayback (/web/TIME/) and pywb (/COLL/TIME/)\n"
            "  --no-index       do not ask the index for articles the catalogue missed\n"
+           "  --pace FACTOR    every wait FACTOR times as long, 0 to 100 (0: no waits)\n"
            "commands:\n"
            "  survey ADDRESS                 the main window's survey\n"
            "  articles ADDRESS [--wait MS] [--save html|txt|\"html & doc\"] [--skip-saved]\n"
-           "                                 the article catalogue, then optionally the save\n"
+           "                                 the article catalogue (waiting MS, 0 to 60000, per\n"
+           "                                 category and article), then optionally the save\n"
            "  music ADDRESS [--download] [--skip-saved]\n"
            "                                 the song list, then optionally the download\n"
            "  css ADDRESS [--save]           the CSS template, then optionally its save\n"
@@ -52,8 +77,9 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, std::str
             }
             bool ok = false;
             options.pace = value.toDouble(&ok);
-            if (!ok || options.pace < 0 || !std::isfinite(options.pace)) {
-                error = "--pace needs a number of 0 or more";
+            if (!ok || !(options.pace >= 0 && options.pace <= kMostPace)) {
+                error = "--pace needs a number from 0 to " +
+                        std::to_string(static_cast<int>(kMostPace));
                 return std::nullopt;
             }
         } else if (global && argument.startsWith(QLatin1String("--"))) {
@@ -73,7 +99,7 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, std::str
     options.address = positional[1];
     // The windows take any text and do nothing with a short one; a command told to back up
     // nothing would end as a success.
-    if (!IsUsableAddress(options.address)) {
+    if (!IsServiceSpaceAddress(options.address)) {
         error = "not a space address: " + options.address.toStdString() +
                 " (write http://hi.baidu.com/NAME)";
         return std::nullopt;

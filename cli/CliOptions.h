@@ -25,5 +25,12 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, std::str
 QString TakeOption(QStringList& options, const QString& name, const QString& fallback,
                    std::string& error);
 
+// Whether the text is a wait the article command takes: a number of milliseconds from 0 to a
+// minute (the window offers 100 to 1500).
+bool IsWaitMs(const QString& text);
+
+// The waits IsWaitMs takes, in words: "milliseconds from 0 to 60000".
+std::string WaitRange();
+
 // The usage text, printed on bad usage and for --help.
 std::string CliUsage();

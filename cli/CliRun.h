@@ -14,7 +14,8 @@ struct CliRun {
     const CliOptions& options;
     CliReport& report;
     platform::EventPump& pump;
-    std::string error;  // set with exit code 2 on bad usage
+    std::string error;            // set with exit code 2 on bad usage
+    bool savedSomething = false;  // a save of the command wrote some file of its own
 };
 
 // The exit code of a run in which something it was asked to fetch or save failed, or whose

@@ -55,8 +55,11 @@ int RunCssCommand(CliRun& run) {
         return kRunFailed;
     }
     // The save button is pressed only when the fetch has enabled it.
-    if (save && window.SaveEnabled() && !RunCssSave(window)) {
-        return kRunFailed;
+    if (save && window.SaveEnabled()) {
+        run.savedSomething = RunCssSave(window);
+        if (!run.savedSomething) {
+            return kRunFailed;
+        }
     }
     if (!window.NotesWritten()) {
         SayReadingCopyUnwritten(run);

@@ -70,7 +70,12 @@ int RunMusicCommand(CliRun& run) {
     // As in the window, whose download stays disabled then: a playlist that was not read, or a
     // space that does not exist, leaves nothing to download and no folder to make.
     const bool listed = RunPlaylistRetrieval(window);
-    const bool saved = !download || (listed && RunMusicDownload(window).failed == 0);
+    bool saved = !download;
+    if (download && listed) {
+        const DownloadOutcome outcome = RunMusicDownload(window);
+        saved = outcome.failed == 0;
+        run.savedSomething = outcome.songs > outcome.failed;
+    }
     if (!window.NotesWritten()) {
         SayReadingCopyUnwritten(run);
     }

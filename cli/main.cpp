@@ -1,12 +1,16 @@
 #include <unistd.h>
 
+#include <QFileInfo>
+#include <QStringDecoder>
 #include <QStringList>
 #include <QUrl>
 #include <atomic>
 #include <csignal>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/Captions.h"
 #include "app/ReplayOption.h"
@@ -35,6 +39,8 @@ namespace {
 constexpr int kInterrupted = 130;
 // A public archive asks for waits of at least this long between requests.
 constexpr double kPoliteWaitMs = 1000;
+// Refused redirects told one by one; the rest are counted.
+constexpr std::size_t kMostToldRedirects = 10;
 
 using Command = int (*)(CliRun&);
 
@@ -110,16 +116,19 @@ bool Saves(const CliOptions& options) {
            options.commandOptions.contains(QStringLiteral("--download"));
 }
 
-// Says where the files went, once a command that saves has ended and made its space folder.
-// An interrupted save notes nothing in the save record and the reading copy, which `read`
-// brings up to date from the files.
-void SayWhereSavesWent(const CliOptions& options, int code) {
+// Says where the files went, once a command that saves has ended and saved something into
+// its space folder. An interrupted save notes nothing in the save record and the reading
+// copy, which `read` brings up to date from the files.
+void SayWhereSavesWent(const CliRun& run, int code) {
+    const CliOptions& options = run.options;
     const QString folder = SpaceFolderPath(options.appFolder, options.address);
     if (options.json || !platform::PathExists(folder) || !Saves(options)) {
         return;
     }
     if (code != kInterrupted) {
-        std::cerr << "pagewren-cli: saved beneath " << folder.toStdString() << "\n";
+        if (run.savedSomething) {
+            std::cerr << "pagewren-cli: saved beneath " << folder.toStdString() << "\n";
+        }
         return;
     }
     std::cerr << "pagewren-cli: interrupted: what was saved before lies beneath "
@@ -128,13 +137,55 @@ void SayWhereSavesWent(const CliOptions& options, int code) {
               << " brings it up to date\n";
 }
 
+// Says which redirects off the archive's host were not followed: each failed its request.
+void SayRefusedRedirects() {
+    const std::vector<platform::RefusedRedirect> refused = platform::TakeRefusedRedirects();
+    for (std::size_t i = 0; i < refused.size() && i < kMostToldRedirects; ++i) {
+        std::cerr << "pagewren-cli: not followed: " << refused[i].address << " redirects to "
+                  << refused[i].location
+                  << ", off the archive's host; the request counts as failed\n";
+    }
+    if (refused.size() > kMostToldRedirects) {
+        std::cerr << "pagewren-cli: and " << refused.size() - kMostToldRedirects
+                  << " more redirects off the archive's host, not followed\n";
+    }
+}
+
+// The arguments as text. Bytes that are no UTF-8 would come out as other characters and
+// name another space or folder than the one meant: such an argument is refused. File names
+// are UTF-8 for Qt on this system, so a folder named otherwise cannot be written beneath
+// either. Returns nothing, with the reason in error, for an argument refused.
+std::optional<QStringList> DecodeArguments(int argc, char* argv[], std::string& error) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8(QByteArray(argv[i]));
+        if (utf8.hasError()) {
+            const bool folder =
+                !arguments.isEmpty() && arguments.back() == QLatin1String("--app-dir");
+            error = (folder ? "--app-dir names a folder whose name is not UTF-8, which Pagewren "
+                              "cannot write beneath (rename it or name another): "
+                            : "not UTF-8: ") +
+                    text.toStdString();
+            return std::nullopt;
+        }
+        arguments << text;
+    }
+    return arguments;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
+    // First of all, so that an interrupt during the indexing of WARC files ends the run as
+    // any other interrupt does.
+    CatchInterrupts();
+    std::string decodeError;
+    std::optional<QStringList> decoded = DecodeArguments(argc, argv, decodeError);
+    if (!decoded) {
+        return BadUsage(decodeError);
     }
+    QStringList arguments = std::move(*decoded);
     if (arguments.size() == 1 &&
         (arguments[0] == QLatin1String("--help") || arguments[0] == QLatin1String("-h"))) {
         std::cout << CliUsage() << "files (blogurl.ini and the backups) go beneath "
@@ -153,8 +204,12 @@ int main(int argc, char* argv[]) {
     for (const QString& problem : replayProblems) {
         std::cerr << "pagewren-cli: " << problem.toStdString() << "\n";
     }
-    if (!TakeArchiveIndexOptions(arguments)) {
-        return BadUsage("--cdx needs the address of an archive's capture index");
+    if (interrupted.load()) {
+        return kInterrupted;
+    }
+    QString indexError;
+    if (!TakeArchiveIndexOptions(arguments, &indexError)) {
+        return BadUsage(indexError.toStdString());
     }
     std::string error;
     auto options = ParseCliOptions(arguments, error);
@@ -168,6 +223,10 @@ int main(int argc, char* argv[]) {
     if (!platform::PathExists(options->appFolder)) {
         return BadUsage("no such folder: " + options->appFolder.toStdString());
     }
+    if (!QFileInfo(options->appFolder).isDir()) {
+        return BadUsage("--app-dir names a file, not a folder: " +
+                        options->appFolder.toStdString());
+    }
     const auto command = kCommands.find(options->command.toStdString());
     if (command == kCommands.end()) {
         return BadUsage("unknown command " + options->command.toStdString());
@@ -179,7 +238,6 @@ int main(int argc, char* argv[]) {
         }
     });
     AdviseOnPace(*options);
-    CatchInterrupts();
 
     CliReport report(options->json, isatty(STDERR_FILENO) == 1);
     platform::SleepingPump pump(options->pace, &interrupted);
@@ -201,6 +259,7 @@ int main(int argc, char* argv[]) {
     }
     std::cout << report.Finish() << std::flush;
     AdviseOnLaterLayout(report);
-    SayWhereSavesWent(*options, code);
+    SayRefusedRedirects();
+    SayWhereSavesWent(run, code);
     return code;
 }

@@ -2,7 +2,9 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <memory>
 #include <new>
 
@@ -139,22 +141,22 @@ size_t CollectBody(char* data, size_t size, size_t count, void* userData) {
     return bytes;
 }
 
-bool Configure(CURL* curl, const std::string& address, Payload payload, BodySink& sink,
-               CURLSH* cache) {
+// Redirects are followed one hop at a time (PerformOnce), so that each hop's host can be
+// checked before anything is sent there.
+bool Configure(CURL* curl, const std::string& address, Payload payload, long timeoutMs,
+               BodySink& sink, CURLSH* cache) {
     const Limits limits = LimitsOf(payload);
     // The proxy is deliberately left unset so that curl takes it from http_proxy & co.
     return curl_easy_setopt(curl, CURLOPT_URL, address.c_str()) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, kAllowedProtocols) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_SHARE, cache) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutS) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, limits.slowBytesPerS) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.slowForS) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits.totalS) == CURLE_OK &&
+           curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CollectBody) == CURLE_OK &&
            curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink) == CURLE_OK &&
            (sink.receiver == nullptr ||
@@ -210,6 +212,77 @@ std::string ContentLength(CURL* curl) {
     return length < 0 ? std::string() : std::to_string(length);
 }
 
+struct UrlDeleter {
+    void operator()(CURLU* handle) const { curl_url_cleanup(handle); }
+};
+
+// How long a request may still take, over all its redirects: a page has its total limit,
+// a song none.
+class Deadline {
+public:
+    explicit Deadline(Payload payload)
+        : limited_(LimitsOf(payload).totalS > 0),
+          end_(std::chrono::steady_clock::now() + std::chrono::seconds(LimitsOf(payload).totalS)) {}
+
+    // The milliseconds left (0: no limit), or nothing once the time is up.
+    std::optional<long> RemainingMs() const {
+        if (!limited_) {
+            return 0L;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              end_ - std::chrono::steady_clock::now())
+                              .count();
+        return left > 0 ? std::optional<long>(static_cast<long>(left)) : std::nullopt;
+    }
+
+private:
+    bool limited_;
+    std::chrono::steady_clock::time_point end_;
+};
+
+// Where a redirect answer leads, resolved against the address; empty for any other answer.
+// As curl's own following: any 3xx but 304 with a Location.
+std::string RedirectTarget(CURL* curl, long status) {
+    const char* location = nullptr;
+    if (status < 300 || status >= 400 || status == 304 ||
+        curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location) != CURLE_OK ||
+        location == nullptr) {
+        return {};
+    }
+    return location;
+}
+
+// One transfer of the address, no redirect followed: sets location to where a redirect leads.
+std::optional<Attempt> PerformHop(const std::string& address, Payload payload, long timeoutMs,
+                                  AbortSignal& abort, BodyReceiver* receiver,
+                                  std::string& location) {
+    // curl reads the address up to the first zero; a cut address would fetch another page.
+    CURLSH* cache = Cache();
+    if (address.find('\0') != std::string::npos || cache == nullptr) {
+        return std::nullopt;
+    }
+    std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
+    if (!handle) {
+        return std::nullopt;
+    }
+    Attempt attempt;
+    HttpResponse& response = attempt.response;
+    CURL* curl = handle.get();
+    BodySink sink{curl, &response.body, receiver};
+    if (!Configure(curl, address, payload, timeoutMs, sink, cache) ||
+        Run(curl, abort) != CURLE_OK) {
+        return std::nullopt;
+    }
+    curl_off_t retryAfter = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    curl_easy_getinfo(curl, CURLINFO_RETRY_AFTER, &retryAfter);
+    attempt.retryAfterS = static_cast<long>(retryAfter);
+    response.contentType = ContentType(curl);
+    response.contentLength = ContentLength(curl);
+    location = RedirectTarget(curl, response.status);
+    return attempt;
+}
+
 }  // namespace
 
 void AbortSignal::Raise() {
@@ -237,30 +310,43 @@ void AbortSignal::Attach(void* transfer) {
 }
 
 std::optional<Attempt> PerformOnce(const std::string& address, Payload payload, AbortSignal& abort,
-                                   BodyReceiver* receiver) {
-    // curl reads the address up to the first zero; a cut address would fetch another page.
-    CURLSH* cache = Cache();
-    if (address.find('\0') != std::string::npos || cache == nullptr) {
-        return std::nullopt;
+                                   BodyReceiver* receiver, const std::string& stayOnHost) {
+    const Deadline deadline(payload);
+    std::string hop = address;
+    for (int redirects = 0;; ++redirects) {
+        const std::optional<long> timeoutMs = deadline.RemainingMs();
+        if (!timeoutMs) {
+            return std::nullopt;
+        }
+        std::string location;
+        std::optional<Attempt> attempt =
+            PerformHop(hop, payload, *timeoutMs, abort, receiver, location);
+        if (!attempt || location.empty()) {
+            return attempt;
+        }
+        if (redirects == kMaxRedirects) {
+            return std::nullopt;
+        }
+        if (!stayOnHost.empty() && HostOf(location) != stayOnHost) {
+            attempt->offHostLocation = location;
+            return attempt;
+        }
+        hop = std::move(location);
     }
-    std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
-    if (!handle) {
-        return std::nullopt;
+}
+
+std::string HostOf(const std::string& address) {
+    std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+    char* host = nullptr;
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, address.c_str(), 0) != CURLUE_OK ||
+        curl_url_get(url.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK) {
+        return {};
     }
-    Attempt attempt;
-    HttpResponse& response = attempt.response;
-    CURL* curl = handle.get();
-    BodySink sink{curl, &response.body, receiver};
-    if (!Configure(curl, address, payload, sink, cache) || Run(curl, abort) != CURLE_OK) {
-        return std::nullopt;
-    }
-    curl_off_t retryAfter = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
-    curl_easy_getinfo(curl, CURLINFO_RETRY_AFTER, &retryAfter);
-    attempt.retryAfterS = static_cast<long>(retryAfter);
-    response.contentType = ContentType(curl);
-    response.contentLength = ContentLength(curl);
-    return attempt;
+    std::string name(host);
+    curl_free(host);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name;
 }
 
 }  // namespace platform

@@ -41,12 +41,21 @@ private:
 struct Attempt {
     HttpResponse response;
     long retryAfterS = 0;
+    // Where a redirect off the host the request had to stay on led; the redirect was not
+    // followed and the response is its answer. Empty when no redirect was refused.
+    std::string offHostLocation;
 };
 
 // Sends one GET of the address (no retries) and waits for the whole answer, within the
-// limits of its kind; a successful body goes to the receiver when one is given. Connections
-// are kept and shared between requests. Returns nothing when the request fails or is aborted.
+// limits of its kind, following at most 10 redirects; a successful body goes to the receiver
+// when one is given. With stayOnHost, a redirect to any other host (its name compared without
+// case, any port or scheme) is not followed (see offHostLocation). Connections are kept and
+// shared between requests. Returns nothing when the request fails or is aborted.
 std::optional<Attempt> PerformOnce(const std::string& address, Payload payload, AbortSignal& abort,
-                                   BodyReceiver* receiver = nullptr);
+                                   BodyReceiver* receiver = nullptr,
+                                   const std::string& stayOnHost = {});
+
+// The host name of a web address in lower case; empty when it names none.
+std::string HostOf(const std::string& address);
 
 }  // namespace platform

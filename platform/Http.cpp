@@ -6,6 +6,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "platform/CurlRequest.h"
 #include "platform/EventPump.h"
@@ -100,18 +101,34 @@ std::string WithoutUserInfo(std::string address) {
     return address.erase(host, at + 1 - host);
 }
 
+std::mutex refusedMutex;
+std::vector<RefusedRedirect> refused;
+
+void NoteRefused(const std::string& address, const std::string& location) {
+    std::lock_guard lock(refusedMutex);
+    refused.push_back({address, location});
+}
+
 // One request with its retries: a busy server is waited out, and with a replay prefix an
-// error status is the archive's own page.
+// error status is the archive's own page and a redirect off the archive's host is refused.
 std::optional<HttpResponse> Perform(const std::string& address, Payload payload, AbortSignal& abort,
-                                    BodyReceiver* receiver = nullptr) {
+                                    BodyReceiver* receiver = nullptr,
+                                    Route route = Route::Replayed) {
     const std::string prefix = ReplayPrefix();
-    if (IsWarcPrefix(prefix)) {
+    const bool replayed = route == Route::Replayed;
+    if (replayed && IsWarcPrefix(prefix)) {
         return AnswerFromWarc(prefix, address, receiver, abort);
     }
-    const std::string target = prefix + WithoutUserInfo(address);
+    const std::string target = (replayed ? prefix : std::string()) + WithoutUserInfo(address);
+    const std::string stayOn =
+        prefix.empty() || IsWarcPrefix(prefix) ? std::string() : HostOf(target);
     for (int tries = 1;; ++tries) {
-        std::optional<Attempt> attempt = PerformOnce(target, payload, abort, receiver);
+        std::optional<Attempt> attempt = PerformOnce(target, payload, abort, receiver, stayOn);
         if (!attempt) {
+            return std::nullopt;
+        }
+        if (!attempt->offHostLocation.empty()) {
+            NoteRefused(target, attempt->offHostLocation);
             return std::nullopt;
         }
         if (IsBusy(*attempt) && tries < kMaxTries) {
@@ -121,7 +138,7 @@ std::optional<HttpResponse> Perform(const std::string& address, Payload payload,
             }
             continue;
         }
-        if (!prefix.empty() && attempt->response.IsError()) {
+        if (replayed && !prefix.empty() && attempt->response.IsError()) {
             return std::nullopt;
         }
         return std::move(attempt->response);
@@ -138,12 +155,27 @@ const std::string& ReplayPrefix() {
     return PrefixStore();
 }
 
+std::vector<RefusedRedirect> TakeRefusedRedirects() {
+    std::lock_guard lock(refusedMutex);
+    return std::exchange(refused, {});
+}
+
 RequestPumpScope::RequestPumpScope(EventPump& pump) : previous_(requestPump) {
     requestPump = &pump;
 }
 
 RequestPumpScope::~RequestPumpScope() {
     requestPump = previous_;
+}
+
+EventPump* RequestPump() {
+    return requestPump;
+}
+
+void StopIfRequested() {
+    if (requestPump != nullptr && requestPump->StopRequested()) {
+        throw RunStopped{};
+    }
 }
 
 std::optional<HttpResponse> HttpGetResponse(const std::string& address) {
@@ -172,23 +204,23 @@ struct HttpTransfer::State {
 };
 
 HttpTransfer::HttpTransfer(std::string address, Payload payload,
-                           std::shared_ptr<BodyReceiver> receiver)
+                           std::shared_ptr<BodyReceiver> receiver, Route route)
     : state_(std::make_shared<State>()) {
-    Threads().Start(
-        [state = state_, address = std::move(address), payload, receiver = std::move(receiver)] {
-            std::optional<HttpResponse> response =
-                Perform(address, payload, state->abort, receiver.get());
-            // Before the transfer counts as done: whoever waits for it finds the receiver finished.
-            if (receiver) {
-                receiver->End(response);
-            }
-            {
-                std::lock_guard lock(state->mutex);
-                state->response = std::move(response);
-                state->done = true;
-            }
-            state->ended.notify_all();
-        });
+    Threads().Start([state = state_, address = std::move(address), payload,
+                     receiver = std::move(receiver), route] {
+        std::optional<HttpResponse> response =
+            Perform(address, payload, state->abort, receiver.get(), route);
+        // Before the transfer counts as done: whoever waits for it finds the receiver finished.
+        if (receiver) {
+            receiver->End(response);
+        }
+        {
+            std::lock_guard lock(state->mutex);
+            state->response = std::move(response);
+            state->done = true;
+        }
+        state->ended.notify_all();
+    });
 }
 
 HttpTransfer::~HttpTransfer() {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -54,6 +56,22 @@ void SetReplayPrefix(const std::string& prefix);
 // The prefix set above; empty when requests go to their own addresses.
 const std::string& ReplayPrefix();
 
+// Where a request goes: through the replay prefix, as every page of the service does, or
+// straight to its own address, as a request to an archive's own services (its capture index)
+// does. While a replay prefix names a web archive, either stays on the host it starts on
+// (the archive's, the index's): a redirect to another host is not followed, the request
+// fails and the redirect is noted (TakeRefusedRedirects).
+enum class Route { Replayed, Direct };
+
+// A redirect that a request did not follow: the address asked and where it led.
+struct RefusedRedirect {
+    std::string address;
+    std::string location;
+};
+
+// The redirects refused since the last call, oldest first, and forgets them.
+std::vector<RefusedRedirect> TakeRefusedRedirects();
+
 // While one lives, requests on this thread wait for their answers on a worker thread and
 // handle window events with the pump meanwhile; a stop of the pump aborts the request.
 class RequestPumpScope {
@@ -66,6 +84,14 @@ public:
 private:
     EventPump* previous_;
 };
+
+// The pump of the RequestPumpScope living on this thread, or none.
+EventPump* RequestPump();
+
+// Throws RunStopped when the pump of a RequestPumpScope on this thread asks the run to stop:
+// for a long step that makes no request and no wait (writing the reading copy), which a stop
+// would otherwise not reach until it ends.
+void StopIfRequested();
 
 // Performs one GET of the address, with no extra headers, no user name or password (one
 // written in the address is left out) and the proxy that the environment names, and returns
@@ -85,7 +111,8 @@ class HttpTransfer {
 public:
     // With a receiver, the body of a successful answer goes to it instead of the response.
     explicit HttpTransfer(std::string address, Payload payload = Payload::Page,
-                          std::shared_ptr<BodyReceiver> receiver = nullptr);
+                          std::shared_ptr<BodyReceiver> receiver = nullptr,
+                          Route route = Route::Replayed);
     ~HttpTransfer();
     HttpTransfer(const HttpTransfer&) = delete;
     HttpTransfer& operator=(const HttpTransfer&) = delete;
@@ -110,5 +137,34 @@ private:
 // Runs a GET on a worker thread and handles window events until it ends. Returns nothing
 // when it fails. Aborts it and throws RunStopped when the pump asks the run to stop.
 std::optional<HttpResponse> HttpGetWhilePumping(const std::string& address, EventPump& pump);
+
+// One GET whose body is read as a stream while it arrives, so that no body is held whole
+// however large: the transfer runs on a worker thread and stays at most a few pieces ahead of
+// the reading. Only a successful answer has a body to read; any other reads as empty.
+class HttpStream {
+public:
+    // Starts the request at once; destroying the stream aborts it if it is still under way.
+    HttpStream(std::string address, Route route);
+    ~HttpStream();
+    HttpStream(const HttpStream&) = delete;
+    HttpStream& operator=(const HttpStream&) = delete;
+
+    // The body, read on this thread. A read waits for the next piece, handling window events
+    // with the pump of a RequestPumpScope meanwhile, and throws RunStopped when that pump asks
+    // the run to stop. It ends with the body, or early when the request fails.
+    std::istream& Body();
+
+    // Once Body has been read to its end: the answer (its body empty when it was read), or
+    // nothing when the request failed or was cut short.
+    std::optional<HttpResponse> Finish();
+
+private:
+    class Pieces;
+    class Buffer;
+    std::shared_ptr<Pieces> pieces_;
+    std::unique_ptr<Buffer> buffer_;
+    std::istream body_;
+    std::unique_ptr<HttpTransfer> transfer_;
+};
 
 }  // namespace platform

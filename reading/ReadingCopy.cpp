@@ -4,6 +4,7 @@
 
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
+#include "platform/Http.h"
 #include "platform/StagedFolder.h"
 #include "reading/ArticlePage.h"
 #include "reading/HtmlText.h"
@@ -53,6 +54,7 @@ public:
             WriteRecords(contents_.board, QStringLiteral("留言版"), kBoardPageName);
         start.commentRecords =
             WriteRecords(contents_.comments, QStringLiteral("文章评论"), kCommentPageName);
+        platform::StopIfRequested();
         return staged_.Commit();
     }
 
@@ -79,7 +81,10 @@ private:
     // title that article's saved page gives.
     void WriteArticles() {
         ArticlePageParts ahead = ReadArticle(0);
+        // A copy of many thousand articles takes seconds: an interrupt ends it between pages,
+        // before anything takes the earlier copy's place.
         for (std::size_t i = 0; i < paged_.size(); ++i) {
+            platform::StopIfRequested();
             ArticlePageParts parts = std::move(ahead);
             if (i + 1 < paged_.size()) {
                 ahead = ReadArticle(i + 1);

@@ -15,7 +15,9 @@ struct ReadingCopyOutcome {
 // Writes the reading copy of the space into its folder (ending in a separator) from the
 // files there and the save record: the reading folder, built aside and put in place whole,
 // then the start page. Reads no page from the network. When the folder is missing or a page
-// cannot be written, nothing is replaced and `written` is false.
+// cannot be written, nothing is replaced and `written` is false. Throws platform::RunStopped,
+// leaving the earlier copy whole, when the run's pump asks it to stop
+// (platform::StopIfRequested) before the new copy takes the earlier one's place.
 ReadingCopyOutcome WriteReadingCopy(const QString& spaceFolder, const QString& address);
 
 // The same from a record already in hand (nothing for a space without one).

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace spacesim {
@@ -57,6 +58,16 @@ json Field(const std::string& name, const std::string& path) {
         return "200";
     }
     return "-";
+}
+
+// "2010MMDDhhmmss", the given number of seconds after the start of 2010 (months taken as 31
+// days): a capture time of its own for each row of a page.
+std::string CaptureTimeAfter(std::size_t seconds) {
+    const std::size_t day = seconds / 86400;
+    char time[16];
+    std::snprintf(time, sizeof(time), "2010%02zu%02zu%02zu%02zu%02zu", 1 + day / 31 % 12,
+                  1 + day % 31, seconds / 3600 % 24, seconds / 60 % 60, seconds % 60);
+    return time;
 }
 
 std::vector<std::string> Fields(const RequestTarget& target) {
@@ -113,6 +124,10 @@ Reply CdxReply(const SpaceStore& store, const RequestTarget& target, const Captu
     const std::optional<int> limit = PlainNumber(target.Param("limit"));
     const auto end = limit && *limit < paths.end() - first ? first + *limit : paths.end();
 
+    // As the Wayback CDX server answers a query that matches nothing: no field names either.
+    if (first == end) {
+        return {200, "application/json", "[]\n"};
+    }
     const std::vector<std::string> fields = Fields(target);
     json rows = json::array({fields});
     for (auto it = first; it != end; ++it) {
@@ -127,6 +142,43 @@ Reply CdxReply(const SpaceStore& store, const RequestTarget& target, const Captu
         rows.push_back(json::array({UrlKey(*(end - 1))}));
     }
     return {200, "application/json", rows.dump() + "\n"};
+}
+
+FloodedCdxPage::FloodedCdxPage(const SpaceStore& store, const RequestTarget& target)
+    : fields_(Fields(target)) {
+    for (const std::string& path :
+         MatchingPaths(store, target, [](const std::string&) { return true; })) {
+        if (path.find("/blog/item/") != std::string::npos) {
+            articles_.push_back(path);
+        }
+    }
+}
+
+bool FloodedCdxPage::Next(std::string& piece) {
+    if (ended_) {
+        return false;
+    }
+    if (sent_ == 0) {
+        piece = "[" + json(fields_).dump();
+    }
+    // Rows of one capture time each, a second apart, until the page is big enough.
+    for (std::size_t rows = 0; rows < kRowsAPiece && sent_ + piece.size() < kBytes; ++rows) {
+        const std::string& path =
+            articles_.empty() ? std::string("/") : articles_[row_ % articles_.size()];
+        json values = json::array();
+        for (const std::string& field : fields_) {
+            values.push_back(field == "timestamp" ? CaptureTimeAfter(row_)
+                                                  : Field(field, path).get<std::string>());
+        }
+        piece += ",\n" + values.dump();
+        ++row_;
+    }
+    if (sent_ + piece.size() >= kBytes) {
+        piece += "]\n";
+        ended_ = true;
+    }
+    sent_ += piece.size();
+    return true;
 }
 
 Reply EndlessCdxReply(const RequestTarget& target) {

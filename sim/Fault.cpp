@@ -7,7 +7,7 @@ namespace spacesim {
 
 namespace {
 
-constexpr std::array<std::pair<Fault, std::string_view>, 12> kNames{{
+constexpr std::array<std::pair<Fault, std::string_view>, 14> kNames{{
     {Fault::Status404, "status404"},
     {Fault::Status500, "status500"},
     {Fault::Refuse, "refuse"},
@@ -20,6 +20,8 @@ constexpr std::array<std::pair<Fault, std::string_view>, 12> kNames{{
     {Fault::Placeholder, "placeholder"},
     {Fault::NotArchived, "notarchived"},
     {Fault::Endless, "endless"},
+    {Fault::Offsite, "offsite"},
+    {Fault::Flood, "flood"},
 }};
 
 }  // namespace

@@ -19,6 +19,8 @@ enum class Fault {
     Placeholder,  // a 200 answer with a short "not available" page in place of the page
     NotArchived,  // a 200 answer with an archive's "not archived" page, as some archives give
     Endless,      // the capture index: every page names a further page, with a key never seen
+    Offsite,      // a 302 answer sending the client to another host, offsite.pagewren.test
+    Flood,        // the capture index: one page of 64 MiB that ignores the limit
 };
 
 // The fault named by a mode word ("status404", "refuse", ...); nothing for an unknown word.

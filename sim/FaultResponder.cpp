@@ -95,7 +95,13 @@ void RespondWithFault(Fault fault, const Reply& reply, const httplib::Request& r
             response.set_content("<html><body>This page is not available.</body></html>",
                                  "text/html");
             return;
+        case Fault::Offsite:
+            response.status = 302;
+            response.set_header("Location", std::string(kOffsiteAddress) + request.path);
+            response.set_content("<html><body>Moved elsewhere.</body></html>", "text/html");
+            return;
         case Fault::Endless:  // only the index pages on; any other page is answered as it is
+        case Fault::Flood:
             response.status = reply.status;
             response.set_content(reply.body, reply.contentType);
             return;

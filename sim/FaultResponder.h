@@ -9,6 +9,9 @@ struct Response;
 
 namespace spacesim {
 
+// Where the offsite fault sends a client, followed by the path asked for.
+inline constexpr const char* kOffsiteAddress = "http://offsite.pagewren.test";
+
 class StopSignal;
 struct Reply;
 

@@ -75,6 +75,21 @@ bool SendSongPiece(SongStream& stream, std::size_t offset, std::size_t length,
     return sink.write(piece, count);
 }
 
+// The page goes out as it is made, in chunks, so that its size costs no memory.
+void SendFloodedIndex(const SpaceStore& spaces, const RequestTarget& target,
+                      httplib::Response& response) {
+    auto page = std::make_shared<FloodedCdxPage>(spaces, target);
+    response.set_chunked_content_provider("application/json",
+                                          [page](std::size_t, httplib::DataSink& sink) {
+                                              std::string piece;
+                                              if (!page->Next(piece)) {
+                                                  sink.done();
+                                                  return true;
+                                              }
+                                              return sink.write(piece.data(), piece.size());
+                                          });
+}
+
 void SendSong(const Reply& reply, httplib::Response& response) {
     auto stream = std::make_shared<SongStream>(*reply.song);
     if (reply.delivery == SongDelivery::Chunked) {
@@ -150,6 +165,10 @@ void SpaceServer::Impl::Handle(const httplib::Request& request, httplib::Respons
     if (target.host == kServiceHost && target.path == kCdxPath) {
         Log(target.LogLine(), request);
         const std::optional<Fault> fault = Lookup(faults, target);
+        if (fault == Fault::Flood) {
+            SendFloodedIndex(spaces, target, response);
+            return;
+        }
         const Reply index =
             fault == Fault::Endless
                 ? EndlessCdxReply(target)

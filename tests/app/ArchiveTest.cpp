@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QThread>
 
+#include "ChildProcess.h"
 #include "CliRunner.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
@@ -293,5 +294,68 @@ TEST_F(ArchiveTest, ArticlesTheCatalogueMissedComeFromTheArchiveIndex) {
         EXPECT_EQ(line.find("/cdx/"), std::string::npos) << line;
     }
 }
+// An index that ignores the limit and floods one page of 64 MiB with captures of the space's
+// articles taken again and again: read as it arrives, the page finds the articles the
+// catalogue missed and the run stays under 64 MB.
+TEST_F(ArchiveTest, AnIndexPageOfAnySizeIsReadInLittleMemory) {
+    TempFolder app;
+    sim_.SetFault("/cdx/search/cdx", "flood");
+    const ChildRun run = RunCliChild({"--app-dir", app.Path().toStdString(), "--pace", "0",
+                                      "--replay", Prefix("2012id_").toStdString(), "--json",
+                                      "articles", "http://hi.baidu.com/gapwren", "--wait", "0"});
+    EXPECT_EQ(ListRows(JsonLines(run.out), "LVnum").size(), 17u);
+    EXPECT_EQ(run.out.find("存档索引读取失败"), std::string::npos) << run.out;
+    EXPECT_LT(run.peakKb, 64 * 1024);
+}
+
+// An index that holds no capture of the space's articles answers "[]": nothing to add, and
+// no failure. The run says so in neither words nor exit status.
+TEST_F(ArchiveTest, AnIndexWithoutCapturesIsNoFailure) {
+    TempFolder app;
+    sim_.ClearRequests();
+    const CliResult result =
+        Cli(app, Prefix("2012id_"), {"articles", "http://hi.baidu.com/lullwren", "--wait", "0"});
+    int indexRequests = 0;
+    for (const std::string& line : sim_.Requests()) {
+        indexRequests += line.find("/cdx/search/cdx?") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(indexRequests, 1);
+    EXPECT_EQ(result.out.find("存档索引读取失败"), std::string::npos) << result.out;
+    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+}
+
+// Through a replay prefix every request stays on the archive's host, and the index's on the
+// index's: an article page the index named and the index itself redirecting to another host
+// are failed requests, told on standard error, and nothing is asked of that host.
+TEST_F(ArchiveTest, RedirectsOffTheArchiveAreNotFollowed) {
+    const QString gaps = QStringLiteral("http://hi.baidu.com/gapwren");
+    TempFolder app;
+    sim_.SetFault("/gapwren/blog/item/b200000000000000.html", "offsite");
+    const CliResult article =
+        Cli(app, Prefix("2012id_"), {"--json", "articles", gaps, "--wait", "0"});
+    EXPECT_EQ(ListRows(JsonLines(article.out), "LVnum").size(), 16u);
+    EXPECT_NE(article.err.find("b200000000000000.html"), std::string::npos) << article.err;
+    EXPECT_NE(article.err.find("offsite.pagewren.test"), std::string::npos) << article.err;
+    EXPECT_NE(article.err.find("not followed"), std::string::npos) << article.err;
+
+    sim_.SetFault("/cdx/search/cdx", "offsite");
+    const CliResult index = Cli(app, Prefix("2012id_"), {"articles", gaps, "--wait", "0"});
+    EXPECT_EQ(index.exitCode, 1);
+    EXPECT_NE(index.out.find("存档索引读取失败"), std::string::npos) << index.out;
+    EXPECT_NE(index.err.find("/cdx/search/cdx?"), std::string::npos) << index.err;
+    for (const std::string& line : sim_.Requests()) {
+        EXPECT_EQ(line.find("offsite.pagewren.test"), std::string::npos) << line;
+    }
+
+    // Without a prefix the service's own redirects lead wherever it sends them.
+    sim_.SetFault("/jiaoliao/blog", "offsite");
+    Cli(app, {}, {"survey", QStringLiteral("http://hi.baidu.com/jiaoliao")});
+    bool followed = false;
+    for (const std::string& line : sim_.Requests()) {
+        followed = followed || line.starts_with("offsite.pagewren.test");
+    }
+    EXPECT_TRUE(followed);
+}
+
 
 }  // namespace
