@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
@@ -117,31 +116,31 @@ TEST(ArticlesCli, AnArticleNotSavedInFullExitsOne) {
     EXPECT_TRUE(cli.readAllStandardOutput().contains("未能生成Word文档（未找到LibreOffice）"));
 }
 
-// The reading copy, written last, runs to its end; an interrupt that comes meanwhile still
-// ends the run as an interrupted one. Here the copy waits on a board page that is a pipe.
-TEST(ArticlesCli, AnInterruptWhileTheReadingCopyIsWrittenExits130) {
+// The earlier reading copy is removed last, once the new one has taken its place; an interrupt
+// that comes then still ends the run as an interrupted one. An earlier copy of many files keeps
+// its removal going long enough to be interrupted.
+TEST(ArticlesCli, AnInterruptWhileTheEarlierReadingCopyIsRemovedExits130) {
     SimFixture sim;
     TempFolder app;
     const QString space = app.Path() + "/" + SpaceFolderName(kSample);
-    ASSERT_TRUE(QDir().mkpath(space));
-    const QByteArray board = QFile::encodeName(space + "/" + kBoardFileName);
-    ASSERT_EQ(mkfifo(board.constData(), 0600), 0);
+    const QString earlier = space + "/" + kReadingFolderName + "/";
+    ASSERT_TRUE(QDir().mkpath(earlier));
+    for (int i = 0; i < 20000; ++i) {
+        ASSERT_TRUE(
+            QFile(earlier + QStringLiteral("earlier-%1.html").arg(i)).open(QIODevice::WriteOnly));
+    }
     QProcess cli;
     cli.setStandardOutputFile(QProcess::nullDevice());
     cli.setStandardErrorFile(QProcess::nullDevice());
     cli.start(PAGEWREN_CLI_PATH, HtmlSave(app.Path(), kSample));
-    // The pipe opens for writing once the copy has opened it for reading.
-    int pipe = -1;
-    for (int i = 0; i < 6000 && pipe < 0; ++i) {
-        ASSERT_FALSE(cli.waitForFinished(10)) << "the save ended without reading the board page";
-        pipe = open(board.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    for (int i = 0; i < 60000 && QFile::exists(earlier + "earlier-0.html"); ++i) {
+        ASSERT_FALSE(cli.waitForFinished(1)) << "the save ended without replacing the copy";
     }
-    ASSERT_GE(pipe, 0);
     kill(static_cast<pid_t>(cli.processId()), SIGINT);
-    close(pipe);
     ASSERT_TRUE(cli.waitForFinished(60000));
     EXPECT_EQ(cli.exitCode(), 130);
     EXPECT_EQ(SavedPages(space).size(), 17);
+    EXPECT_TRUE(QFile::exists(earlier + "1.html"));
 }
 
 TEST(ArticlesCli, KilledSavesLeaveNoPassingFileAndTheNextSaveRemovesWhatEndedRunsLeft) {
