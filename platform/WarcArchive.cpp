@@ -5,8 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
+#include <set>
 
+#include "platform/WaczFile.h"
 #include "platform/WarcHttp.h"
+#include "platform/WarcSource.h"
 
 namespace platform {
 namespace {
@@ -14,6 +18,13 @@ namespace {
 constexpr char kHex[] = "0123456789ABCDEF";
 // Keys are kept in blocks of this size, so that a million short keys cost no allocation each.
 constexpr std::size_t kKeyBlockBytes = 1 << 20;
+// How many files of an archive are kept open between reads (each holds its buffers and
+// inflater, about 200 KB): a folder of thousands of files must not run out of descriptors.
+constexpr int kFilesKeptOpen = 64;
+// A revisit may stand for a revisit: so many are followed before one with the content.
+constexpr int kLongestRevisitChain = 16;
+// Problems said of one WACZ file's index; the rest are counted.
+constexpr std::size_t kIndexProblems = 20;
 
 std::uint64_t Hash(std::string_view text) {
     return std::hash<std::string_view>{}(text);
@@ -160,20 +171,92 @@ private:
     std::size_t used_ = 0;
 };
 
-WarcArchive::WarcArchive() : keys_(std::make_unique<KeyStore>()) {}
+WarcArchive::WarcArchive() : openBudget_(kFilesKeptOpen), keys_(std::make_unique<KeyStore>()) {}
 
 WarcArchive::~WarcArchive() = default;
 
-void WarcArchive::AddFile(const std::string& path, std::vector<std::string>& problems) {
+void WarcArchive::AddFile(const std::string& path, std::vector<std::string>& problems,
+                          const WarcScanProgress& progress) {
     const auto file = static_cast<std::uint32_t>(files_.size());
-    files_.push_back(path);
-    ScanWarcFile(
-        path,
-        [this, file](WarcRecordHead&& head, const WarcRecordSpot& spot,
-                     const std::string& blockStart) {
-            Add(std::move(head), spot, file, blockStart);
-        },
-        problems);
+    files_.push_back(std::make_unique<WarcFile>(
+        path, [path](std::string& error) { return OpenFileSource(path, error); }, &openBudget_));
+    AddRecords(*files_.back(), file, problems, progress);
+}
+
+void WarcArchive::AddRecords(WarcFile& file, std::uint32_t index,
+                             std::vector<std::string>& problems, const WarcScanProgress& progress) {
+    file.Scan([this, index](
+                  WarcRecordHead&& head, const WarcRecordSpot& spot,
+                  const std::string& blockStart) { Add(std::move(head), spot, index, blockStart); },
+              problems, progress);
+}
+
+void WarcArchive::AddWacz(const std::string& path, std::vector<std::string>& problems,
+                          const WarcScanProgress& progress) {
+    std::string error;
+    const std::optional<WaczContents> contents = ReadWacz(path, error);
+    if (!contents) {
+        problems.push_back(path + ": cannot be read as a WACZ file (" + error + ")");
+        return;
+    }
+    if (contents->files.empty()) {
+        problems.push_back(path + ": holds no WARC file");
+    }
+    if (contents->unreadLines > 0) {
+        problems.push_back(path + ": " + std::to_string(contents->unreadLines) +
+                           " lines of its index name no record of its WARC files");
+    }
+    std::map<std::string, std::uint32_t> indexOf;
+    for (const std::string& name : contents->files) {
+        indexOf[name] = static_cast<std::uint32_t>(files_.size());
+        files_.push_back(std::make_unique<WarcFile>(
+            path + "/" + name,
+            [path, name](std::string& why) { return OpenZipEntry(path, name, why); },
+            &openBudget_));
+    }
+    std::vector<std::pair<std::uint32_t, WarcPlace>> places;
+    std::set<std::string> indexed;
+    for (const WaczContents::Record& record : contents->indexed) {
+        places.emplace_back(indexOf[record.file], WarcPlace{record.offset, 0});
+        indexed.insert(record.file);
+    }
+    AddIndexed(places, problems, progress);
+    // A file the index does not name is read whole.
+    for (const auto& [name, index] : indexOf) {
+        if (!indexed.contains(name)) {
+            AddRecords(*files_[index], index, problems, progress);
+        }
+    }
+}
+
+void WarcArchive::AddIndexed(const std::vector<std::pair<std::uint32_t, WarcPlace>>& places,
+                             std::vector<std::string>& problems, const WarcScanProgress& progress) {
+    std::set<std::pair<std::uint32_t, std::uint64_t>> read;
+    std::size_t wrongPlaces = 0;
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        const auto& [index, place] = places[i];
+        if (progress && i % 256 == 0 && !progress(i, places.size())) {
+            return;
+        }
+        if (!read.insert({index, place.member}).second) {
+            continue;
+        }
+        WarcRecordSpot spot;
+        std::string blockStart;
+        std::string wrong;
+        std::optional<WarcRecordHead> head =
+            files_[index]->RecordAt(place, spot, blockStart, wrong);
+        if (head) {
+            Add(std::move(*head), spot, index, blockStart);
+        } else if (++wrongPlaces <= kIndexProblems) {
+            problems.push_back(files_[index]->Name() + ", offset " + std::to_string(place.member) +
+                               ": the index names a record that is not there (" + wrong + ")");
+        }
+    }
+    if (wrongPlaces > kIndexProblems) {
+        problems.push_back(std::to_string(wrongPlaces - kIndexProblems) +
+                           " more records that an index names are not there");
+    }
 }
 
 void WarcArchive::Add(WarcRecordHead&& head, const WarcRecordSpot& spot, std::uint32_t file,
@@ -203,10 +286,11 @@ void WarcArchive::Add(WarcRecordHead&& head, const WarcRecordSpot& spot, std::ui
     captures_.push_back(capture);
     const std::string key = WarcAddressKey(uri);
     entries_.push_back({Hash(key), keys_->Add(key), static_cast<std::uint32_t>(key.size()), index});
+    // A revisit may be what another revisit stands for.
+    if (!head.recordId.empty()) {
+        recordIds_.emplace_back(Hash(head.recordId), index);
+    }
     if (capture.kind != WarcCapture::Kind::Revisit) {
-        if (!head.recordId.empty()) {
-            recordIds_.emplace_back(Hash(head.recordId), index);
-        }
         if (!head.payloadDigest.empty()) {
             payloadDigests_.emplace_back(Hash(head.payloadDigest), index);
         }
@@ -226,14 +310,21 @@ void WarcArchive::Complete(std::vector<std::string>& problems) {
     std::sort(recordIds_.begin(), recordIds_.end());
     std::sort(payloadDigests_.begin(), payloadDigests_.end());
     for (const RevisitReference& reference : revisits_) {
-        WarcCapture& revisit = captures_[reference.capture];
-        revisit.original = FindOriginal(reference);
-        if (revisit.original < 0) {
-            problems.push_back(files_[revisit.file] + ", offset " +
-                               std::to_string(revisit.spot.place.member) +
-                               ": a revisit record stands for a record that none of the files "
-                               "hold");
+        captures_[reference.capture].original = FindOriginal(reference);
+    }
+    // Then along chains of revisits to the record with the content, from the links as found.
+    std::vector<std::pair<std::uint32_t, std::int32_t>> ends;
+    for (const RevisitReference& reference : revisits_) {
+        std::string wrong;
+        ends.emplace_back(reference.capture, EndOfChain(reference.capture, wrong));
+        if (ends.back().second < 0) {
+            const WarcCapture& revisit = captures_[reference.capture];
+            problems.push_back(files_[revisit.file]->Name() + ", offset " +
+                               std::to_string(revisit.spot.place.member) + ": " + wrong);
         }
+    }
+    for (const auto& [capture, end] : ends) {
+        captures_[capture].original = end;
     }
     revisits_ = {};
     recordIds_ = {};
@@ -261,13 +352,46 @@ std::pair<const WarcArchive::Entry*, const WarcArchive::Entry*> WarcArchive::Ent
     return {first, end};
 }
 
+std::int32_t WarcArchive::EndOfChain(std::uint32_t revisit, std::string& wrong) const {
+    std::int32_t at = captures_[revisit].original;
+    for (int step = 0; at >= 0; ++step) {
+        const WarcCapture& capture = captures_[static_cast<std::size_t>(at)];
+        if (capture.kind != WarcCapture::Kind::Revisit) {
+            return at;
+        }
+        if (step == kLongestRevisitChain || static_cast<std::uint32_t>(at) == revisit) {
+            wrong = "a revisit record stands for a chain of revisit records that " +
+                    std::string(step == kLongestRevisitChain
+                                    ? "goes on past " + std::to_string(step) + " links"
+                                    : "comes back to itself") +
+                    " and reaches no record with content";
+            return -1;
+        }
+        at = capture.original;
+    }
+    wrong = captures_[revisit].original < 0
+                ? "a revisit record stands for a record that none of the files hold"
+                : "a revisit record stands for a revisit record whose record none of the files "
+                  "hold";
+    return -1;
+}
+
 std::int32_t WarcArchive::FindOriginal(const RevisitReference& reference) const {
     const auto [first, last] = EntriesOf(reference.targetKey);
+    // The capture of the time named; one with the content before a revisit made then.
+    std::int32_t revisitThen = -1;
     for (const Entry* entry = first; entry != last; ++entry) {
         const WarcCapture& capture = captures_[entry->capture];
-        if (capture.kind != WarcCapture::Kind::Revisit && capture.seconds == reference.seconds) {
+        if (capture.seconds != reference.seconds || entry->capture == reference.capture) {
+            continue;
+        }
+        if (capture.kind != WarcCapture::Kind::Revisit) {
             return static_cast<std::int32_t>(entry->capture);
         }
+        revisitThen = static_cast<std::int32_t>(entry->capture);
+    }
+    if (revisitThen >= 0) {
+        return revisitThen;
     }
     for (const auto& [index, hash] : {std::pair(&recordIds_, reference.recordId),
                                       std::pair(&payloadDigests_, reference.payloadDigest)}) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/WarcFile.h"
 #include "platform/WarcRecords.h"
 
 namespace platform {
@@ -30,7 +32,8 @@ struct WarcCapture {
     WarcRecordSpot spot;
     std::uint32_t seconds = 0;   // the capture time, seconds since 1970
     std::uint32_t file = 0;      // which file added
-    std::int32_t original = -1;  // a revisit's record with the payload, -1 when not found
+    std::int32_t original = -1;  // a revisit's record with the payload (at the end of a chain
+                                 // of revisits), -1 when not found
     short status = 0;            // the stored status; a revisit's own, 0 when it has none
     Kind kind = Kind::Response;
 };
@@ -44,11 +47,20 @@ public:
     WarcArchive(const WarcArchive&) = delete;
     WarcArchive& operator=(const WarcArchive&) = delete;
 
-    // Indexes the records of one more file; adds to problems what it had to skip.
-    void AddFile(const std::string& path, std::vector<std::string>& problems);
+    // Indexes the records of one more WARC or ARC file; adds to problems what it had to skip.
+    // Stops early when progress says so.
+    void AddFile(const std::string& path, std::vector<std::string>& problems,
+                 const WarcScanProgress& progress = {});
+
+    // Indexes the WARC files inside a WACZ file, read in place, through its index of their
+    // records when it has one; adds to problems what it had to skip. Stops early when progress
+    // says so.
+    void AddWacz(const std::string& path, std::vector<std::string>& problems,
+                 const WarcScanProgress& progress = {});
 
     // Completes the index after the last AddFile: finds the record each revisit stands for,
-    // in any file added, and adds a problem for each revisit whose record is in none.
+    // in any file added, following revisits of revisits, and adds a problem for each revisit
+    // whose record is in none.
     void Complete(std::vector<std::string>& problems);
 
     // The captures of the address to try in turn: nearest the time first (seconds since
@@ -59,8 +71,12 @@ public:
     // The record with a revisit's payload; nothing when it was not found.
     const WarcCapture* Original(const WarcCapture& revisit) const;
 
-    // The path of a file added.
-    const std::string& FilePath(std::uint32_t file) const { return files_[file]; }
+    // The path of a file added (for a file inside a WACZ file, that file's path, "/" and the
+    // name inside).
+    const std::string& FilePath(std::uint32_t file) const { return files_[file]->Name(); }
+
+    // A file added, to read its records.
+    WarcFile& File(std::uint32_t file) const { return *files_[file]; }
 
     // The addresses beginning with the prefix (compared as WarcAddressKey) that have a capture
     // answered 200, one per address, in the order of their keys: "http://" + the key.
@@ -97,9 +113,15 @@ private:
     std::vector<const WarcCapture*> Preferred(const Entry* first, const Entry* last,
                                               std::optional<std::int64_t> near) const;
     std::int32_t FindOriginal(const RevisitReference& reference) const;
+    std::int32_t EndOfChain(std::uint32_t revisit, std::string& wrong) const;
+    void AddRecords(WarcFile& file, std::uint32_t index, std::vector<std::string>& problems,
+                    const WarcScanProgress& progress);
+    void AddIndexed(const std::vector<std::pair<std::uint32_t, WarcPlace>>& places,
+                    std::vector<std::string>& problems, const WarcScanProgress& progress);
     short StatusOf(const WarcCapture& capture) const;
 
-    std::vector<std::string> files_;
+    std::atomic<int> openBudget_;
+    std::vector<std::unique_ptr<WarcFile>> files_;
     std::deque<WarcCapture> captures_;
     std::vector<Entry> entries_;
     std::unique_ptr<KeyStore> keys_;

@@ -36,6 +36,27 @@ std::pair<std::size_t, std::size_t> HeadEnd(std::string_view text, std::size_t f
     return {lf, 2};
 }
 
+// Whether a list of codings ("gzip, Chunked") names the coding; names compare without case,
+// as HTTP says.
+bool HasCoding(std::string_view codings, std::string_view coding) {
+    while (!codings.empty()) {
+        const std::size_t comma = std::min(codings.find(','), codings.size());
+        const std::string_view name = Trimmed(codings.substr(0, comma));
+        if (SameName(name.substr(0, std::min(name.find(';'), name.size())), coding)) {
+            return true;
+        }
+        codings.remove_prefix(std::min(comma + 1, codings.size()));
+    }
+    return false;
+}
+
+// Whether a byte may come in the line of a chunk's size: hex digits, blanks, and after ";"
+// an extension.
+bool MayBeInSizeLine(const std::string& line, char c) {
+    constexpr std::string_view kSizeBytes = "0123456789abcdefABCDEF \t\r;";
+    return kSizeBytes.find(c) != std::string_view::npos || line.find(';') != std::string::npos;
+}
+
 std::optional<StoredHead> ParseHead(std::string_view text) {
     StoredHead head;
     bool first = true;
@@ -63,8 +84,10 @@ std::optional<StoredHead> ParseHead(std::string_view text) {
             head.contentLength = value;
         } else if (SameName(name, "Location")) {
             head.location = value;
+        } else if (SameName(name, "Content-Encoding")) {
+            head.contentEncoding = value;
         } else if (SameName(name, "Transfer-Encoding")) {
-            head.chunked = value.find("chunked") != std::string::npos;
+            head.chunked = HasCoding(value, "chunked");
         }
     }
     if (first) {
@@ -94,7 +117,8 @@ long StoredStatus(const std::string& blockStart) {
     return status ? static_cast<long>(*status) : 0;
 }
 
-StoredResponseReader::StoredResponseReader(HeadHandler onHead) : onHead_(std::move(onHead)) {}
+StoredResponseReader::StoredResponseReader(HeadHandler onHead, ChunkReading chunks)
+    : onHead_(std::move(onHead)), chunks_(chunks) {}
 
 bool StoredResponseReader::Feed(const char* data, std::size_t size) {
     if (malformed_) {
@@ -121,6 +145,14 @@ bool StoredResponseReader::Feed(const char* data, std::size_t size) {
     return Deliver(data, size);
 }
 
+bool StoredResponseReader::Finish() {
+    // A body said to be chunked that ended within its first line held no chunk at all.
+    if (headRead_ && !malformed_ && head_.chunked && !chunkSeen_ && chunk_ == Chunk::SizeLine) {
+        TakeAsStored(nullptr, 0);
+    }
+    return Complete();
+}
+
 bool StoredResponseReader::Complete() const {
     if (!headRead_ || malformed_) {
         return false;
@@ -129,6 +161,26 @@ bool StoredResponseReader::Complete() const {
         return chunk_ == Chunk::Trailer || chunk_ == Chunk::Done;
     }
     return !length_ || delivered_ == *length_;
+}
+
+std::string StoredResponseReader::Problem() const {
+    if (headTooLong_) {
+        return "its HTTP head is longer than 256 KB";
+    }
+    if (!headRead_) {
+        return malformed_ ? "it holds no HTTP head" : "its HTTP head is cut short";
+    }
+    if (chunksMalformed_) {
+        return "its chunks are malformed";
+    }
+    if (sinkStopped_ || Complete()) {
+        return {};
+    }
+    if (head_.chunked) {
+        return "its chunked body is cut short";
+    }
+    return "its body is cut short (" + std::to_string(delivered_) + " of " +
+           std::to_string(length_.value_or(0)) + " bytes)";
 }
 
 std::optional<StoredHead> StoredResponseReader::HeadOnly(const std::string& block) {
@@ -142,7 +194,8 @@ bool StoredResponseReader::FeedHead(const char* data, std::size_t size, std::siz
     const auto [end, separator] = HeadEnd(pending_, before < 3 ? 0 : before - 3);
     if (end == std::string::npos) {
         used = size;
-        return pending_.size() <= kLongestHead;
+        headTooLong_ = pending_.size() > kLongestHead;
+        return !headTooLong_;
     }
     used = end + separator - before;
     std::optional<StoredHead> head = ParseHead(std::string_view(pending_).substr(0, end));
@@ -159,16 +212,18 @@ bool StoredResponseReader::FeedHead(const char* data, std::size_t size, std::siz
     }
     head_ = std::move(*head);
     headRead_ = true;
+    sink_ = onHead_(head_);
+    if (chunks_ == ChunkReading::AsStored) {
+        head_.chunked = false;
+    }
     if (!head_.chunked) {
         length_ = Number(head_.contentLength, 10);
     }
-    sink_ = onHead_(head_);
     return true;
 }
 
 bool StoredResponseReader::FeedChunked(const char* data, std::size_t size) {
     for (std::size_t at = 0; at < size;) {
-        const char c = data[at];
         switch (chunk_) {
             case Chunk::Data: {
                 const std::size_t piece =
@@ -183,45 +238,85 @@ bool StoredResponseReader::FeedChunked(const char* data, std::size_t size) {
                 }
                 continue;
             }
-            case Chunk::DataEnd:
-                ++at;
+            case Chunk::DataEnd: {
+                const char c = data[at++];
                 if (c == '\n') {
                     chunk_ = Chunk::SizeLine;
                 } else if (c != '\r') {
-                    malformed_ = true;
-                    return false;
+                    return Malformed(true);
                 }
                 continue;
+            }
             case Chunk::Done:
                 return true;
             case Chunk::SizeLine:
             case Chunk::Trailer:
-                ++at;
-                if (c != '\n') {
-                    pending_ += c;
-                    if (pending_.size() > kLongestChunkLine) {
-                        malformed_ = true;
-                        return false;
-                    }
-                    continue;
+                if (!FeedSizeLine(data, size, at)) {
+                    return false;
+                }
+                if (!head_.chunked) {
+                    // Taken as stored: FeedSizeLine handed on the rest.
+                    return true;
                 }
         }
-        // A whole line: a chunk's size (with any extension after ";") or a trailer.
-        const std::string line(Trimmed(std::exchange(pending_, {})));
-        if (chunk_ == Chunk::Trailer) {
-            chunk_ = line.empty() ? Chunk::Done : Chunk::Trailer;
-            continue;
-        }
-        const std::optional<std::uint64_t> length =
-            Number(Trimmed(std::string_view(line).substr(0, line.find(';'))), 16);
-        if (!length) {
-            malformed_ = true;
-            return false;
-        }
-        chunkLeft_ = *length;
-        chunk_ = *length == 0 ? Chunk::Trailer : Chunk::Data;
     }
     return true;
+}
+
+// Reads on in a chunk's size line or a trailer line; once the line is whole, acts on it.
+bool StoredResponseReader::FeedSizeLine(const char* data, std::size_t size, std::size_t& at) {
+    const char c = data[at++];
+    if (c != '\n') {
+        if (!chunkSeen_ && chunk_ == Chunk::SizeLine && !MayBeInSizeLine(pending_, c)) {
+            pending_ += c;
+            return TakeAsStored(data + at, size - at);
+        }
+        pending_ += c;
+        return pending_.size() <= kLongestChunkLine || Malformed(true);
+    }
+    // A whole line: a chunk's size (with any extension after ";") or a trailer.
+    const std::string line(Trimmed(pending_));
+    if (chunk_ == Chunk::Trailer) {
+        pending_.clear();
+        chunk_ = line.empty() ? Chunk::Done : Chunk::Trailer;
+        return true;
+    }
+    const std::optional<std::uint64_t> length =
+        Number(Trimmed(std::string_view(line).substr(0, line.find(';'))), 16);
+    if (!length) {
+        if (!chunkSeen_) {
+            pending_ += c;
+            return TakeAsStored(data + at, size - at);
+        }
+        return Malformed(true);
+    }
+    pending_.clear();
+    chunkSeen_ = true;
+    chunkLeft_ = *length;
+    chunk_ = *length == 0 ? Chunk::Trailer : Chunk::Data;
+    return true;
+}
+
+// The body said to be chunked is not: what was held back of its first line and the rest go
+// out as they are.
+bool StoredResponseReader::TakeAsStored(const char* data, std::size_t size) {
+    head_.chunked = false;
+    length_ = Number(head_.contentLength, 10);
+    const std::string held = std::exchange(pending_, {});
+    using Piece = std::pair<const char*, std::size_t>;
+    for (const auto& [piece, length] : {Piece(held.data(), held.size()), Piece(data, size)}) {
+        const std::uint64_t left = length_ ? *length_ - delivered_ : length;
+        if (!Deliver(piece, static_cast<std::size_t>(std::min<std::uint64_t>(length, left)))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool StoredResponseReader::Malformed(bool chunks) {
+    malformed_ = true;
+    chunksMalformed_ = chunks;
+    return false;
 }
 
 bool StoredResponseReader::Deliver(const char* data, std::size_t size) {
@@ -231,6 +326,7 @@ bool StoredResponseReader::Deliver(const char* data, std::size_t size) {
     }
     if (!sink_(data, size)) {
         malformed_ = true;
+        sinkStopped_ = true;
         return false;
     }
     return true;

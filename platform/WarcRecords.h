@@ -38,22 +38,53 @@ using WarcRecordVisitor =
     std::function<void(WarcRecordHead&&, const WarcRecordSpot&, const std::string&)>;
 inline constexpr std::size_t kWarcBlockStart = 16;
 
-// Reads the records of the WARC file (plain or gzip-compressed) in order and hands every one
-// that is whole to the visitor. Adds to problems, each naming the file and an offset, what it
-// had to skip: a file it cannot open or that is no WARC file (then nothing of it is read), a
-// record whose header is corrupt, that runs past the end of the file or lacks its end, a gzip
-// member that does not inflate; it goes on with the next record it finds.
+// Says how far the reading of a file has come (bytes of the file as stored, of its size);
+// returns false to stop it.
+using WarcScanProgress = std::function<bool(std::uint64_t done, std::uint64_t size)>;
+
+// How a file lays out its records: WARC, or ARC (the format of web crawls before WARC,
+// version 1 or 2), whose records all stand for responses.
+enum class WarcFormat : std::uint8_t { Warc, Arc1, Arc2 };
+
+// The format of the file the stream reads, told by its first bytes; leaves the stream at its
+// start.
+WarcFormat DetectWarcFormat(WarcStream& stream);
+
+// Reads the records of the WARC or ARC file (plain or gzip-compressed) in order and hands every
+// one that is whole to the visitor; an ARC record is handed as a response record when its block
+// holds an HTTP response, else as a resource. Adds to problems, each naming the file (by name)
+// and an offset, what it had to skip: a file it cannot open or that is no WARC file (then
+// nothing of it is read), a record whose header is corrupt, that runs past the end of the file
+// or lacks its end, a gzip member that does not inflate; it goes on with the next record it
+// finds. A record whose block is followed by one CRLF instead of two is taken as whole.
+void ScanWarcStream(const std::string& name, WarcStream& stream, const WarcRecordVisitor& visit,
+                    std::vector<std::string>& problems, const WarcScanProgress& progress = {});
+
+// ScanWarcStream of the file at the path.
 void ScanWarcFile(const std::string& path, const WarcRecordVisitor& visit,
                   std::vector<std::string>& problems);
 
-// Reads again the header of a record that ScanWarcFile found in the file; nothing when it
-// cannot be read (the file changed or is gone).
+// Reads the record that begins at the place (a place an index of the file named) without its
+// block: its header's fields, where its block lies and the first bytes of its block. Nothing,
+// with the reason in wrong, when no whole header begins there.
+std::optional<WarcRecordHead> ReadRecordAt(WarcStream& stream, WarcFormat format, WarcPlace place,
+                                           WarcRecordSpot& spot, std::string& blockStart,
+                                           std::string& wrong);
+
+// Reads again the header of a record that ScanWarcStream found; nothing when it cannot be
+// read (the file changed).
+std::optional<WarcRecordHead> ReadRecordHead(WarcStream& stream, WarcFormat format,
+                                             const WarcRecordSpot& spot);
+
+// Reads the block of a record that ScanWarcStream found, handing it to the sink in pieces; the
+// sink returns false to stop. Returns false when the block cannot be read whole (the file
+// changed) or the sink stopped.
+bool ReadRecordBlock(WarcStream& stream, const WarcRecordSpot& spot,
+                     const std::function<bool(const char*, std::size_t)>& sink);
+
+// ReadRecordHead and ReadRecordBlock of a WARC file at the path.
 std::optional<WarcRecordHead> ReadWarcRecordHead(const std::string& path,
                                                  const WarcRecordSpot& spot);
-
-// Reads the block of a record that ScanWarcFile found in the file, handing it to the sink in
-// pieces; the sink returns false to stop. Returns false when the block cannot be read whole
-// (the file changed or is gone) or the sink stopped.
 bool ReadWarcBlock(const std::string& path, const WarcRecordSpot& spot,
                    const std::function<bool(const char*, std::size_t)>& sink);
 

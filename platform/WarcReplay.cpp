@@ -5,8 +5,11 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/ContentDecoder.h"
 #include "platform/CurlRequest.h"
+#include "platform/WaczFile.h"
 #include "platform/WarcArchive.h"
+#include "platform/WarcFile.h"
 #include "platform/WarcHttp.h"
 
 namespace platform {
@@ -29,9 +32,18 @@ struct Replay {
 std::mutex replayMutex;
 std::shared_ptr<const Replay> currentReplay;
 
+// The captures that requests failed on since they were last taken.
+std::mutex unreadMutex;
+std::vector<std::string> unreadCaptures;
+
 bool IsWarcFileName(const std::filesystem::path& path) {
     const std::string name = path.filename().string();
-    return name.ends_with(".warc") || name.ends_with(".warc.gz");
+    for (const char* end : {".warc", ".warc.gz", ".arc", ".arc.gz", ".wacz"}) {
+        if (name.ends_with(end)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The files the prefix names, a folder standing for its WARC files in name order.
@@ -56,7 +68,7 @@ std::vector<std::string> FilesOf(std::string_view prefix, std::vector<std::strin
             }
         }
         if (inFolder.empty()) {
-            problems.push_back(name + ": holds no .warc or .warc.gz file");
+            problems.push_back(name + ": holds no .warc, .warc.gz, .arc, .arc.gz or .wacz file");
         }
         std::sort(inFolder.begin(), inFolder.end());
         files.insert(files.end(), inFolder.begin(), inFolder.end());
@@ -67,16 +79,42 @@ std::vector<std::string> FilesOf(std::string_view prefix, std::vector<std::strin
     return files;
 }
 
+// Nothing when the progress stopped the indexing.
 std::shared_ptr<const Replay> Load(const std::string& prefix, const std::string& time,
-                                   std::vector<std::string>& problems) {
+                                   std::vector<std::string>& problems,
+                                   const WarcIndexProgress& progress = {}) {
     auto replay = std::make_shared<Replay>();
     replay->prefix = prefix;
     replay->near = time.empty() ? std::nullopt : WarcSeconds(time);
-    for (const std::string& file : FilesOf(prefix, problems)) {
-        replay->archive.AddFile(file, problems);
+    const std::vector<std::string> files = FilesOf(prefix, problems);
+    bool stopped = false;
+    for (std::size_t i = 0; i < files.size() && !stopped; ++i) {
+        const std::string& file = files[i];
+        WarcScanProgress told;
+        if (progress) {
+            told = [&](std::uint64_t done, std::uint64_t size) {
+                stopped = stopped || !progress({file, i, files.size(), done, size});
+                return !stopped;
+            };
+            stopped = !told(0, 0);
+        }
+        if (IsWaczName(file)) {
+            replay->archive.AddWacz(file, problems, told);
+        } else {
+            replay->archive.AddFile(file, problems, told);
+        }
+    }
+    if (stopped) {
+        return nullptr;
     }
     replay->archive.Complete(problems);
     return replay;
+}
+
+void NoteUnread(std::vector<std::string> notes) {
+    std::lock_guard lock(unreadMutex);
+    unreadCaptures.insert(unreadCaptures.end(), std::make_move_iterator(notes.begin()),
+                          std::make_move_iterator(notes.end()));
 }
 
 // The replay of the prefix, indexed now when it was not before.
@@ -122,45 +160,24 @@ public:
     // True once a receiver has been given a piece: the answer can no longer be read again.
     bool Began() const { return began_; }
 
-    std::optional<HttpResponse> Read(const WarcCapture& capture) {
+    std::optional<HttpResponse> Read(const WarcCapture& capture, const std::string& address) {
         std::optional<StoredHead> shown;
         const WarcCapture* payload = &capture;
         if (capture.kind == WarcCapture::Kind::Revisit) {
             payload = archive_.Original(capture);
             shown = RevisitHead(capture);
             if (payload == nullptr) {
-                return std::nullopt;
+                return std::nullopt;  // said when the files were indexed
             }
         }
-        HttpResponse response;
-        const auto onHead = [&](const StoredHead& stored) -> StoredBodySink {
-            const StoredHead& head = shown ? *shown : stored;
-            response.status = head.status;
-            response.contentType = head.contentType;
-            response.contentLength = head.contentLength;
-            location_ = head.status >= 300 && head.status < 400 ? head.location : std::string();
-            return SinkFor(response, head);
-        };
-        const std::string& path = archive_.FilePath(payload->file);
-        if (payload->kind == WarcCapture::Kind::Resource) {
-            const std::optional<WarcRecordHead> record = ReadWarcRecordHead(path, payload->spot);
-            if (!record) {
-                return std::nullopt;
-            }
-            StoredHead head;
-            head.status = 200;
-            head.contentType = record->contentType;
-            head.contentLength = std::to_string(payload->spot.blockLength);
-            const StoredBodySink sink = onHead(head);
-            return ReadWarcBlock(path, payload->spot, sink) ? std::optional(response)
-                                                            : std::nullopt;
-        }
-        StoredResponseReader reader(onHead);
-        const bool read = ReadWarcBlock(path, payload->spot, [&](const char* data, std::size_t n) {
-            return reader.Feed(data, n);
-        });
-        if (!read || !reader.Complete() || abort_.Raised()) {
-            return std::nullopt;
+        std::string wrong;
+        std::optional<HttpResponse> response = payload->kind == WarcCapture::Kind::Resource
+                                                   ? ReadResource(*payload, wrong)
+                                                   : ReadResponse(*payload, shown, wrong);
+        if (!response && !wrong.empty() && !abort_.Raised()) {
+            notes_.push_back(archive_.FilePath(payload->file) + ", offset " +
+                             std::to_string(payload->spot.place.member) + ": the capture of " +
+                             address + " cannot be read (" + wrong + ")");
         }
         return response;
     }
@@ -168,7 +185,99 @@ public:
     // Where the answer read last redirects to, "" when it does not.
     const std::string& Location() const { return location_; }
 
+    // What could not be read of each capture tried, naming its file and offset.
+    std::vector<std::string> TakeNotes() { return std::exchange(notes_, {}); }
+
 private:
+    std::optional<HttpResponse> ReadResource(const WarcCapture& payload, std::string& wrong) {
+        WarcFile& file = archive_.File(payload.file);
+        const std::optional<WarcRecordHead> record = file.ReadHead(payload.spot);
+        if (!record) {
+            wrong = "its record cannot be read again: has the file changed?";
+            return std::nullopt;
+        }
+        HttpResponse response;
+        StoredHead head;
+        head.status = 200;
+        head.contentType = record->contentType;
+        head.contentLength = std::to_string(payload.spot.blockLength);
+        const StoredBodySink sink = OnHead(response, head);
+        if (!file.ReadBlock(payload.spot, sink) || !DecodedWhole(wrong)) {
+            wrong = wrong.empty() && !tooLarge_ ? "its block is cut short" : wrong;
+            return std::nullopt;
+        }
+        return response;
+    }
+
+    std::optional<HttpResponse> ReadResponse(const WarcCapture& payload,
+                                             const std::optional<StoredHead>& shown,
+                                             std::string& wrong) {
+        std::optional<HttpResponse> response =
+            ReadMessage(payload, shown, ChunkReading::AsChunks, wrong);
+        // Browser capture tools keep the chunked header over a body stored without its chunks.
+        if (!response && chunksMalformed_ && !began_ && !abort_.Raised()) {
+            std::string asStored;
+            response = ReadMessage(payload, shown, ChunkReading::AsStored, asStored);
+            wrong = response ? std::string() : wrong;
+        }
+        return response;
+    }
+
+    std::optional<HttpResponse> ReadMessage(const WarcCapture& payload,
+                                            const std::optional<StoredHead>& shown,
+                                            ChunkReading chunks, std::string& wrong) {
+        HttpResponse response;
+        StoredResponseReader reader(
+            [&](const StoredHead& stored) { return OnHead(response, shown ? *shown : stored); },
+            chunks);
+        const bool read = archive_.File(payload.file)
+                              .ReadBlock(payload.spot, [&](const char* data, std::size_t n) {
+                                  return reader.Feed(data, n);
+                              });
+        chunksMalformed_ = reader.ChunksMalformed();
+        const bool whole = read && reader.Finish();
+        if (!whole || !DecodedWhole(wrong) || abort_.Raised()) {
+            if (tooLarge_) {
+                wrong = "its body is larger than 64 MB";
+            } else if (wrong.empty()) {
+                wrong = reader.Problem();
+                wrong =
+                    wrong.empty() && !read && reader.Complete() ? "its block is cut short" : wrong;
+            }
+            return std::nullopt;
+        }
+        return response;
+    }
+
+    // Takes the head of the answer; returns where its body goes: decoded from its
+    // Content-Encoding when it is a page.
+    StoredBodySink OnHead(HttpResponse& response, const StoredHead& head) {
+        response.status = head.status;
+        response.contentType = head.contentType;
+        response.contentLength = head.contentLength;
+        location_ = head.status >= 300 && head.status < 400 ? head.location : std::string();
+        decoder_ =
+            IsTextContent(head.contentType) ? ContentDecoder::For(head.contentEncoding) : nullptr;
+        if (!decoder_) {
+            return SinkFor(response, head);
+        }
+        StoredHead decoded = head;
+        decoded.contentLength.clear();
+        response.contentLength.clear();
+        return [this, sink = SinkFor(response, decoded)](const char* data, std::size_t n) {
+            return decoder_->Feed(data, n, sink);
+        };
+    }
+
+    // Whether the body came whole out of its decoder, when it had one.
+    bool DecodedWhole(std::string& wrong) {
+        if (!decoder_ || decoder_->Ended()) {
+            return true;
+        }
+        wrong = decoder_->Problem();
+        return false;
+    }
+
     // The head a revisit record kept of its own answer; none when it kept none, or only the
     // server's "not modified", which stands for the original's head.
     std::optional<StoredHead> RevisitHead(const WarcCapture& revisit) const {
@@ -176,16 +285,16 @@ private:
             return std::nullopt;
         }
         std::string block;
-        ReadWarcBlock(archive_.FilePath(revisit.file), revisit.spot,
-                      [&](const char* data, std::size_t n) {
-                          block.append(data, n);
-                          return true;
-                      });
+        archive_.File(revisit.file).ReadBlock(revisit.spot, [&](const char* data, std::size_t n) {
+            block.append(data, n);
+            return true;
+        });
         std::optional<StoredHead> head = StoredResponseReader::HeadOnly(block);
         return head && head->status != 304 ? head : std::nullopt;
     }
 
     StoredBodySink SinkFor(HttpResponse& response, const StoredHead& head) {
+        tooLarge_ = false;
         if (receiver_ != nullptr && head.status >= 200 && head.status < 300) {
             return [this, length = head.contentLength](const char* data, std::size_t n) {
                 if (abort_.Raised()) {
@@ -202,8 +311,9 @@ private:
                 return receiver_->Receive(data, n);
             };
         }
-        return [&body = response.body](const char* data, std::size_t n) {
+        return [this, &body = response.body](const char* data, std::size_t n) {
             if (body.size() + n > kMaxBodyBytes) {
+                tooLarge_ = true;
                 return false;
             }
             body.append(data, n);
@@ -215,7 +325,11 @@ private:
     BodyReceiver* receiver_;
     AbortSignal& abort_;
     bool began_ = false;
+    bool chunksMalformed_ = false;
+    bool tooLarge_ = false;
+    std::unique_ptr<ContentDecoder> decoder_;
     std::string location_;
+    std::vector<std::string> notes_;
 };
 
 }  // namespace
@@ -231,11 +345,25 @@ bool IsWarcTime(std::string_view time) {
 }
 
 std::vector<std::string> OpenWarcReplay(const std::string& prefix, const std::string& time) {
+    return *OpenWarcReplay(prefix, time, {});
+}
+
+std::optional<std::vector<std::string>> OpenWarcReplay(const std::string& prefix,
+                                                       const std::string& time,
+                                                       const WarcIndexProgress& progress) {
     std::vector<std::string> problems;
-    std::shared_ptr<const Replay> replay = Load(prefix, time, problems);
+    std::shared_ptr<const Replay> replay = Load(prefix, time, problems, progress);
+    if (!replay) {
+        return std::nullopt;
+    }
     std::lock_guard lock(replayMutex);
     currentReplay = std::move(replay);
     return problems;
+}
+
+std::vector<std::string> TakeUnreadCaptures() {
+    std::lock_guard lock(unreadMutex);
+    return std::exchange(unreadCaptures, {});
 }
 
 std::optional<HttpResponse> AnswerFromWarc(const std::string& prefix, const std::string& address,
@@ -247,12 +375,13 @@ std::optional<HttpResponse> AnswerFromWarc(const std::string& prefix, const std:
         std::optional<HttpResponse> response;
         // A capture that cannot be read gives way to the next best one.
         for (const WarcCapture* capture : replay->archive.CapturesOf(target, replay->near)) {
-            response = reader.Read(*capture);
+            response = reader.Read(*capture, target);
             if (response || reader.Began() || abort.Raised()) {
                 break;
             }
         }
         if (!response) {
+            NoteUnread(reader.TakeNotes());
             return std::nullopt;
         }
         if (reader.Location().empty()) {

@@ -1,12 +1,12 @@
 #include "platform/WarcStream.h"
 
-#include <sys/stat.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <utility>
+
+#include "platform/WarcSource.h"
 
 namespace platform {
 namespace {
@@ -15,19 +15,53 @@ constexpr std::size_t kInputBytes = 64 * 1024;
 constexpr std::size_t kBufferBytes = 64 * 1024;
 // A gzip member starts with these: the magic and the deflate method.
 constexpr unsigned char kGzipMagic[] = {0x1f, 0x8b, 0x08};
+// Inflated bytes between two checkpoints of one member.
+constexpr std::uint64_t kCheckpointSpan = 1 << 20;
+// The most that inflating looks back.
+constexpr std::size_t kWindowBytes = 32 * 1024;
+// zlib's window bits: with the gzip framing; bare deflate.
+constexpr int kGzipBits = 16 + MAX_WBITS;
+constexpr int kBareBits = -MAX_WBITS;
+// The CRC and the length that end a gzip member, after its deflate stream.
+constexpr std::uint64_t kGzipTrailer = 8;
 
 std::string AtOffset(std::uint64_t offset) {
     return "offset " + std::to_string(offset) + ": ";
 }
 
+std::string Shrunk(const Bytef* data, uInt size) {
+    std::string out(compressBound(size), '\0');
+    uLongf length = out.size();
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &length, data, size, 1) != Z_OK) {
+        return {};
+    }
+    out.resize(length);
+    return out;
+}
+
+std::vector<Bytef> Grown(const std::string& shrunk) {
+    std::vector<Bytef> out(kWindowBytes);
+    uLongf length = out.size();
+    if (uncompress(out.data(), &length, reinterpret_cast<const Bytef*>(shrunk.data()),
+                   shrunk.size()) != Z_OK) {
+        return {};
+    }
+    out.resize(length);
+    return out;
+}
+
+bool Before(const WarcPlace& a, const WarcPlace& b) {
+    return a.member != b.member ? a.member < b.member : a.within < b.within;
+}
+
 }  // namespace
 
-// zlib's state for one member after another; gzip framing only (16 + window bits).
+// zlib's state, kept from one member to the next.
 struct WarcStream::Inflater {
     z_stream stream{};
     bool ready = false;
 
-    Inflater() { ready = inflateInit2(&stream, 16 + MAX_WBITS) == Z_OK; }
+    explicit Inflater(int bits) { ready = inflateInit2(&stream, bits) == Z_OK; }
     ~Inflater() {
         if (ready) {
             inflateEnd(&stream);
@@ -36,20 +70,23 @@ struct WarcStream::Inflater {
 };
 
 std::unique_ptr<WarcStream> WarcStream::Open(const std::string& path, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    struct stat status {};
-    if (file == nullptr || fstat(fileno(file), &status) != 0 || S_ISDIR(status.st_mode)) {
-        error = file == nullptr ? std::strerror(errno) : "not a file";
-        if (file != nullptr) {
-            std::fclose(file);
-        }
-        return nullptr;
-    }
+    std::unique_ptr<WarcSource> source = OpenFileSource(path, error);
+    return source ? Open(std::move(source), nullptr, error) : nullptr;
+}
+
+std::unique_ptr<WarcStream> WarcStream::Open(std::unique_ptr<WarcSource> source,
+                                             std::shared_ptr<const WarcCheckpoints> checkpoints,
+                                             std::string& error) {
+    Framing framing = Framing::Plain;
     unsigned char head[2] = {};
-    const bool compressed =
-        std::fread(head, 1, 2, file) == 2 && head[0] == kGzipMagic[0] && head[1] == kGzipMagic[1];
-    std::unique_ptr<WarcStream> stream(new WarcStream(file, compressed));
-    stream->fileSize_ = static_cast<std::uint64_t>(status.st_size);
+    if (source->Deflated()) {
+        framing = Framing::Deflate;
+    } else if (source->ReadAt(0, reinterpret_cast<char*>(head), 2) == 2 &&
+               head[0] == kGzipMagic[0] && head[1] == kGzipMagic[1]) {
+        framing = Framing::Gzip;
+    }
+    std::unique_ptr<WarcStream> stream(
+        new WarcStream(std::move(source), framing, std::move(checkpoints)));
     if (!stream->Seek({0, 0})) {
         error = "gzip data cannot be read";
         return nullptr;
@@ -57,19 +94,26 @@ std::unique_ptr<WarcStream> WarcStream::Open(const std::string& path, std::strin
     return stream;
 }
 
-WarcStream::WarcStream(std::FILE* file, bool compressed)
-    : file_(file),
-      compressed_(compressed),
-      inflater_(compressed ? std::make_unique<Inflater>() : nullptr),
-      input_(compressed ? kInputBytes : 0),
+WarcStream::WarcStream(std::unique_ptr<WarcSource> source, Framing framing,
+                       std::shared_ptr<const WarcCheckpoints> checkpoints)
+    : source_(std::move(source)),
+      framing_(framing),
+      checkpoints_(std::move(checkpoints)),
+      inflater_(framing == Framing::Plain
+                    ? nullptr
+                    : std::make_unique<Inflater>(framing == Framing::Gzip ? kGzipBits : kBareBits)),
+      input_(framing == Framing::Plain ? 0 : kInputBytes),
+      fileSize_(source_->Size()),
       buffer_(kBufferBytes) {}
 
-WarcStream::~WarcStream() {
-    std::fclose(file_);
+WarcStream::~WarcStream() = default;
+
+std::uint64_t WarcStream::FileOffset() const {
+    return framing_ == Framing::Plain ? bufferStart_ + bufferAt_ : inputOffset_ + inputAt_;
 }
 
 WarcPlace WarcStream::Tell() {
-    if (!compressed_) {
+    if (framing_ == Framing::Plain) {
         return {bufferStart_ + bufferAt_, 0};
     }
     // At the end of a member the next byte is the next member's first.
@@ -80,22 +124,39 @@ WarcPlace WarcStream::Tell() {
 }
 
 bool WarcStream::Seek(WarcPlace place) {
-    atEnd_ = false;
-    bufferAt_ = bufferEnd_ = 0;
-    if (!compressed_) {
-        bufferStart_ = place.member;
-        return place.member <= fileSize_ &&
-               fseeko(file_, static_cast<off_t>(place.member), SEEK_SET) == 0;
+    if (framing_ == Framing::Plain) {
+        if (place.member >= bufferStart_ && place.member < bufferStart_ + bufferEnd_) {
+            bufferAt_ = static_cast<std::size_t>(place.member - bufferStart_);
+        } else {
+            bufferStart_ = place.member;
+            bufferAt_ = bufferEnd_ = 0;
+        }
+        atEnd_ = false;
+        return place.member <= fileSize_;
     }
-    if (!inflater_->ready || !MemberAt(place.member)) {
+    if (!inflater_->ready) {
         return false;
     }
-    inflateReset(&inflater_->stream);
-    member_ = place.member;
-    bufferStart_ = 0;
-    memberEnded_ = false;
+    const WarcCheckpoints::Point* point = PointBefore(place);
+    const std::uint64_t here = bufferStart_ + bufferAt_;
+    // Reading on is cheaper than starting again when the place lies ahead, before the next
+    // checkpoint.
+    const bool onward = placeKnown_ && !atEnd_ && member_ == place.member && here <= place.within &&
+                        (point == nullptr || point->place.within <= here);
+    if (!onward && point != nullptr) {
+        if (!Restart(*point)) {
+            return false;
+        }
+    } else if (!onward && ((framing_ == Framing::Gzip && !MemberAt(place.member)) ||
+                           !StartMember(place.member))) {
+        return false;
+    }
+    if (member_ != place.member) {
+        return false;
+    }
     const int breaks = breaks_;
-    return Skip(place.within) == place.within && breaks == breaks_;
+    const std::uint64_t wanted = place.within - (bufferStart_ + bufferAt_);
+    return Skip(wanted) == wanted && breaks == breaks_;
 }
 
 int WarcStream::Get() {
@@ -124,12 +185,12 @@ std::size_t WarcStream::Read(char* out, std::size_t size) {
 }
 
 std::uint64_t WarcStream::Skip(std::uint64_t size) {
-    if (!compressed_) {
+    if (framing_ == Framing::Plain) {
         if (size <= bufferEnd_ - bufferAt_) {
             bufferAt_ += static_cast<std::size_t>(size);
             return size;
         }
-        const std::uint64_t at = Tell().member;
+        const std::uint64_t at = bufferStart_ + bufferAt_;
         const std::uint64_t passed = std::min(size, fileSize_ - std::min(at, fileSize_));
         Seek({at + passed, 0});
         return passed;
@@ -148,7 +209,7 @@ std::vector<std::string> WarcStream::TakeProblems() {
 }
 
 bool WarcStream::Fill() {
-    return compressed_ ? FillInflated() : FillPlain();
+    return framing_ == Framing::Plain ? FillPlain() : FillInflated();
 }
 
 bool WarcStream::FillPlain() {
@@ -157,16 +218,19 @@ bool WarcStream::FillPlain() {
     }
     bufferStart_ += bufferEnd_;
     bufferAt_ = 0;
-    bufferEnd_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    bufferEnd_ = source_->ReadAt(bufferStart_, buffer_.data(), buffer_.size());
     atEnd_ = bufferEnd_ == 0;
     return !atEnd_;
 }
 
 bool WarcStream::FillInflated() {
-    z_stream& stream = inflater_->stream;
     while (!atEnd_) {
         if (memberEnded_) {
-            StartMember(inputOffset_ + inputAt_);
+            if (framing_ == Framing::Deflate) {
+                atEnd_ = true;
+                break;
+            }
+            StartMember(inputOffset_ + inputAt_ + (bare_ ? kGzipTrailer : 0));
             continue;
         }
         bufferStart_ += bufferEnd_;
@@ -176,35 +240,132 @@ bool WarcStream::FillInflated() {
             atEnd_ = true;
             return false;
         }
-        stream.next_in = reinterpret_cast<Bytef*>(input_.data() + inputAt_);
-        stream.avail_in = static_cast<uInt>(inputEnd_ - inputAt_);
-        stream.next_out = reinterpret_cast<Bytef*>(buffer_.data());
-        stream.avail_out = static_cast<uInt>(buffer_.size());
-        const int result = inflate(&stream, Z_NO_FLUSH);
-        inputAt_ = inputEnd_ - stream.avail_in;
-        bufferEnd_ = buffer_.size() - stream.avail_out;
-        if (result == Z_STREAM_END) {
-            memberEnded_ = true;
-        } else if (result != Z_OK && result != Z_BUF_ERROR) {
-            const char* reason = stream.msg != nullptr ? stream.msg : "damaged data";
-            Break(AtOffset(member_) + "the gzip member does not inflate (" + reason + ")");
-            bufferEnd_ = 0;
-            // Said once: the search for the next member passes over the rest of this one.
-            if (const std::optional<std::uint64_t> next = FindMagic(member_ + 1)) {
-                StartMember(*next);
-            } else {
-                atEnd_ = true;
-            }
+        if (!InflateOnce()) {
             return false;
         }
         if (bufferEnd_ > 0) {
             return true;
         }
     }
+    placeKnown_ = false;
     return false;
 }
 
+bool WarcStream::InflateOnce() {
+    z_stream& stream = inflater_->stream;
+    stream.next_in = reinterpret_cast<Bytef*>(input_.data() + inputAt_);
+    stream.avail_in = static_cast<uInt>(inputEnd_ - inputAt_);
+    stream.next_out = reinterpret_cast<Bytef*>(buffer_.data());
+    stream.avail_out = static_cast<uInt>(buffer_.size());
+    // Noting checkpoints needs a stop at the end of each deflate block; not in the first half
+    // span of a member, so that a short member is inflated at once and checked before any of
+    // it is used, as when it is read later.
+    const bool blocks = noting_ != nullptr && bufferStart_ >= kCheckpointSpan / 2;
+    const int result = inflate(&stream, blocks ? Z_BLOCK : Z_NO_FLUSH);
+    inputAt_ = inputEnd_ - stream.avail_in;
+    bufferEnd_ = buffer_.size() - stream.avail_out;
+    if (result == Z_STREAM_END) {
+        memberEnded_ = true;
+        return true;
+    }
+    if (result != Z_OK && result != Z_BUF_ERROR) {
+        const char* reason = stream.msg != nullptr ? stream.msg : "damaged data";
+        Break(AtOffset(member_) + "the gzip member does not inflate (" + reason + ")");
+        bufferEnd_ = 0;
+        // Said once: the search for the next member passes over the rest of this one.
+        const std::optional<std::uint64_t> next =
+            framing_ == Framing::Gzip ? FindMagic(member_ + 1) : std::nullopt;
+        if (!next || !StartMember(*next)) {
+            atEnd_ = true;
+        }
+        return false;
+    }
+    if (blocks) {
+        NotePoint();
+    }
+    return true;
+}
+
+void WarcStream::NotePoint() {
+    z_stream& stream = inflater_->stream;
+    const bool blockEnd = (stream.data_type & 128) != 0 && (stream.data_type & 64) == 0;
+    const WarcPlace place{member_, bufferStart_ + bufferEnd_};
+    std::vector<WarcCheckpoints::Point>& points = noting_->points;
+    const bool sameMember = !points.empty() && points.back().place.member == member_;
+    const std::uint64_t last = sameMember ? points.back().place.within : 0;
+    if (!blockEnd || place.within < last + kCheckpointSpan ||
+        (!points.empty() && !Before(points.back().place, place))) {
+        return;
+    }
+    Bytef window[kWindowBytes];
+    uInt length = sizeof window;
+    if (inflateGetDictionary(&stream, window, &length) != Z_OK) {
+        return;
+    }
+    points.push_back(
+        {place, inputOffset_ + inputAt_, stream.data_type & 7, Shrunk(window, length)});
+}
+
+bool WarcStream::Restart(const WarcCheckpoints::Point& point) {
+    z_stream& stream = inflater_->stream;
+    if (inflateReset2(&stream, kBareBits) != Z_OK) {
+        return false;
+    }
+    if (point.bits > 0) {
+        char byte = 0;
+        if (point.input == 0 || source_->ReadAt(point.input - 1, &byte, 1) != 1) {
+            return false;
+        }
+        inflatePrime(&stream, point.bits, static_cast<unsigned char>(byte) >> (8 - point.bits));
+    }
+    const std::vector<Bytef> window = Grown(point.window);
+    if (window.empty() ||
+        inflateSetDictionary(&stream, window.data(), static_cast<uInt>(window.size())) != Z_OK) {
+        return false;
+    }
+    inputOffset_ = point.input;
+    inputAt_ = inputEnd_ = 0;
+    member_ = point.place.member;
+    bufferStart_ = point.place.within;
+    bufferAt_ = bufferEnd_ = 0;
+    memberEnded_ = atEnd_ = false;
+    bare_ = framing_ == Framing::Gzip;
+    placeKnown_ = true;
+    return true;
+}
+
+const WarcCheckpoints::Point* WarcStream::PointBefore(WarcPlace place) const {
+    const WarcCheckpoints* checkpoints = noting_ != nullptr ? noting_ : checkpoints_.get();
+    if (checkpoints == nullptr) {
+        return nullptr;
+    }
+    const std::vector<WarcCheckpoints::Point>& points = checkpoints->points;
+    auto after = std::upper_bound(points.begin(), points.end(), place,
+                                  [](const WarcPlace& p, const WarcCheckpoints::Point& point) {
+                                      return Before(p, point.place);
+                                  });
+    if (after == points.begin()) {
+        return nullptr;
+    }
+    --after;
+    return after->place.member == place.member ? &*after : nullptr;
+}
+
 bool WarcStream::StartMember(std::uint64_t offset) {
+    z_stream& stream = inflater_->stream;
+    if (framing_ == Framing::Deflate) {
+        // One stream from the start of the source.
+        if (offset != 0 || inflateReset2(&stream, kBareBits) != Z_OK) {
+            return false;
+        }
+        inputOffset_ = 0;
+        inputAt_ = inputEnd_ = 0;
+        member_ = bufferStart_ = 0;
+        bufferAt_ = bufferEnd_ = 0;
+        memberEnded_ = atEnd_ = false;
+        placeKnown_ = true;
+        return true;
+    }
     bool reported = false;
     for (;;) {
         if (offset >= fileSize_) {
@@ -212,11 +373,12 @@ bool WarcStream::StartMember(std::uint64_t offset) {
             return false;
         }
         if (MemberAt(offset)) {
-            inflateReset(&inflater_->stream);
+            inflateReset2(&stream, kGzipBits);
             member_ = offset;
             bufferStart_ = 0;
             bufferAt_ = bufferEnd_ = 0;
-            memberEnded_ = false;
+            memberEnded_ = atEnd_ = bare_ = false;
+            placeKnown_ = true;
             return true;
         }
         if (!reported) {
@@ -239,9 +401,6 @@ bool WarcStream::MemberAt(std::uint64_t offset) {
     if (buffered) {
         inputAt_ = static_cast<std::size_t>(offset - inputOffset_);
     } else {
-        if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) {
-            return false;
-        }
         inputOffset_ = offset;
         inputAt_ = inputEnd_ = 0;
         ReadInput();
@@ -251,11 +410,11 @@ bool WarcStream::MemberAt(std::uint64_t offset) {
 }
 
 std::optional<std::uint64_t> WarcStream::FindMagic(std::uint64_t offset) {
-    // The search moves the file away from the input read so far.
+    // The search moves away from the input read so far.
     inputAt_ = inputEnd_ = 0;
     std::vector<char> chunk(kInputBytes);
-    while (offset < fileSize_ && fseeko(file_, static_cast<off_t>(offset), SEEK_SET) == 0) {
-        const std::size_t read = std::fread(chunk.data(), 1, chunk.size(), file_);
+    while (offset < fileSize_) {
+        const std::size_t read = source_->ReadAt(offset, chunk.data(), chunk.size());
         const auto found =
             std::search(chunk.begin(), chunk.begin() + static_cast<long>(read),
                         std::begin(kGzipMagic), std::end(kGzipMagic),
@@ -275,12 +434,13 @@ std::optional<std::uint64_t> WarcStream::FindMagic(std::uint64_t offset) {
 bool WarcStream::ReadInput() {
     inputOffset_ += inputEnd_;
     inputAt_ = 0;
-    inputEnd_ = std::fread(input_.data(), 1, input_.size(), file_);
+    inputEnd_ = source_->ReadAt(inputOffset_, input_.data(), input_.size());
     return inputEnd_ > 0;
 }
 
 void WarcStream::Break(const std::string& problem) {
     ++breaks_;
+    placeKnown_ = false;
     problems_.push_back(problem);
 }
 
