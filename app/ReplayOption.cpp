@@ -59,7 +59,8 @@ std::optional<QString> TidyPrefix(const QString& typed) {
 
 }  // namespace
 
-bool TakeReplayOption(QStringList& arguments, QString* error, QStringList* problems) {
+bool TakeReplayOption(QStringList& arguments, QString* error, QStringList* problems,
+                      const WarcIndexer& indexer) {
     const char* fromEnvironment = std::getenv("PAGEWREN_REPLAY");
     QString prefix =
         fromEnvironment == nullptr ? QString() : QString::fromLocal8Bit(fromEnvironment);
@@ -83,7 +84,13 @@ bool TakeReplayOption(QStringList& arguments, QString* error, QStringList* probl
         return Refuse(error, QStringLiteral("--at needs a time, YYYYMMDD or YYYYMMDDhhmmss"));
     }
     if (platform::IsWarcPrefix(chosen)) {
-        for (const std::string& problem : platform::OpenWarcReplay(chosen, time.toStdString())) {
+        const std::optional<std::vector<std::string>> found =
+            indexer ? indexer(chosen, time.toStdString())
+                    : platform::OpenWarcReplay(chosen, time.toStdString());
+        if (!found) {
+            return Refuse(error, QStringLiteral("the indexing of the WARC files was stopped"));
+        }
+        for (const std::string& problem : *found) {
             if (problems != nullptr) {
                 *problems << QString::fromStdString(problem);
             }

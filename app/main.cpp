@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "app/ReplayOption.h"
+#include "app/WarcIndexWindow.h"
+#include "app/WarcProblemText.h"
 #include "app/frmmain.h"
 #include "backup/ArchiveIndex.h"
 #include "platform/Program.h"
@@ -34,8 +36,21 @@ int main(int argc, char* argv[]) {
     QStringList arguments = QApplication::arguments().mid(1);
     QString replayError;
     QStringList replayProblems;
-    if (!TakeReplayOption(arguments, &replayError, &replayProblems) ||
-        !TakeArchiveIndexOptions(arguments, &replayError) || !arguments.isEmpty()) {
+    bool indexStopped = false;
+    // WARC files are indexed before the main window, with a window of their own that shows
+    // how far it has come and can stop it.
+    const WarcIndexer indexWithWindow = [&](const std::string& prefix, const std::string& time) {
+        WarcIndexWindow progress;
+        std::optional<std::vector<std::string>> problems = progress.Index(prefix, time);
+        indexStopped = !problems;
+        return problems;
+    };
+    const bool replayTaken =
+        TakeReplayOption(arguments, &replayError, &replayProblems, indexWithWindow);
+    if (indexStopped) {
+        return 1;
+    }
+    if (!replayTaken || !TakeArchiveIndexOptions(arguments, &replayError) || !arguments.isEmpty()) {
         if (!replayError.isEmpty()) {
             std::fprintf(stderr, "pagewren: %s\n", replayError.toLocal8Bit().constData());
         }
@@ -44,7 +59,13 @@ int main(int argc, char* argv[]) {
     }
     if (!replayProblems.isEmpty()) {
         // What the WARC files hold that cannot be read; the rest of them is used.
-        QMessageBox::warning(nullptr, QStringLiteral("错误提示"), replayProblems.join('\n'));
+        QStringList said;
+        for (const QString& problem : replayProblems) {
+            said << WarcProblemInChinese(problem);
+        }
+        QMessageBox::warning(
+            nullptr, QStringLiteral("错误提示"),
+            QStringLiteral("存档文件中以下内容无法读取，其余内容照常使用：\n\n") + said.join('\n'));
     }
     const QString appFolder = platform::ApplicationFolder();
     if (!platform::MakeApplicationFolder(appFolder)) {

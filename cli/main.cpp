@@ -39,7 +39,8 @@ namespace {
 constexpr int kInterrupted = 130;
 // A public archive asks for waits of at least this long between requests.
 constexpr double kPoliteWaitMs = 1000;
-// Refused redirects told one by one; the rest are counted.
+// Refused redirects, and captures that could not be read, told one by one; the rest are
+// counted.
 constexpr std::size_t kMostToldRedirects = 10;
 
 using Command = int (*)(CliRun&);
@@ -148,6 +149,18 @@ void SayRefusedRedirects() {
     if (refused.size() > kMostToldRedirects) {
         std::cerr << "pagewren-cli: and " << refused.size() - kMostToldRedirects
                   << " more redirects off the archive's host, not followed\n";
+    }
+}
+
+// Says which captures in the WARC files requests failed on because they could not be read.
+void SayUnreadCaptures() {
+    const std::vector<std::string> unread = platform::TakeUnreadCaptures();
+    for (std::size_t i = 0; i < unread.size() && i < kMostToldRedirects; ++i) {
+        std::cerr << "pagewren-cli: " << unread[i] << "; the request counts as failed\n";
+    }
+    if (unread.size() > kMostToldRedirects) {
+        std::cerr << "pagewren-cli: and " << unread.size() - kMostToldRedirects
+                  << " more captures that could not be read\n";
     }
 }
 
@@ -260,6 +273,7 @@ int main(int argc, char* argv[]) {
     std::cout << report.Finish() << std::flush;
     AdviseOnLaterLayout(report);
     SayRefusedRedirects();
+    SayUnreadCaptures();
     SayWhereSavesWent(run, code);
     return code;
 }
