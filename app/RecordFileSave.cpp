@@ -97,6 +97,11 @@ bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& l
         }
         return false;
     }
+    // Nothing to save: no folder, no empty page over an earlier one, no reading copy.
+    if (listed == 0) {
+        controls.SetStatus(QStringLiteral("没有留言，未写入") + layout.fileName);
+        return true;
+    }
     if (!platform::PathExists(folder)) {
         platform::CreateFolder(folder);
     }

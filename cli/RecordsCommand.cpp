@@ -58,7 +58,7 @@ int RunRecordsCommand(CliRun& run) {
     // As in the window, a retrieval that ends early leaves the save button disabled.
     if (save && window.SaveEnabled()) {
         saved = board ? RunBoardSave(window) : RunCommentSave(window);
-        run.savedSomething = saved;
+        run.savedSomething = saved && window.Records().RowCount() > 0;
     }
     if (!window.NotesWritten()) {
         SayReadingCopyUnwritten(run);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 
 #include "CliRunner.h"
 #include "QtPrinters.h"
@@ -131,6 +132,13 @@ TEST_F(BoardTest, PagesWithoutMessagesAreUnreadAndFailedPagesAreCounted) {
     EXPECT_TRUE(sim_.Requests().empty());
     EXPECT_EQ(window_.Status(), "获取完毕，共0条留言");
     EXPECT_TRUE(window_.saveEnabled);
+
+    // A board without messages saves nothing: no folder, no empty page, no reading copy.
+    sim_.Server().SetPage("/quietwren/profile", "个人档案 留言(<b>0</b>条");
+    Retrieve("http://hi.baidu.com/quietwren");
+    EXPECT_TRUE(RunBoardSave(window_));
+    EXPECT_EQ(window_.Status(), "没有留言，未写入留言版.htm");
+    EXPECT_FALSE(QFileInfo::exists(app_.Path() + "/quietwren"));
 }
 
 TEST_F(BoardTest, AHundredMessagesThroughTheArchiveAreSavedWhole) {
