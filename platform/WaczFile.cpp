@@ -98,6 +98,31 @@ private:
     std::uint64_t position_ = 0;
 };
 
+// The bytes of a file deflated inside a zip, inflated from its deflate stream as they are
+// asked for: in order they cost one inflating, and a step back starts again from the last
+// checkpoint noted before it.
+class InflatedSource : public WarcSource {
+public:
+    InflatedSource(std::unique_ptr<WarcStream> deflated, std::uint64_t size)
+        : deflated_(std::move(deflated)), size_(size) {
+        deflated_->NoteCheckpoints(&checkpoints_);
+    }
+
+    std::uint64_t Size() const override { return size_; }
+
+    std::size_t ReadAt(std::uint64_t offset, char* out, std::size_t size) override {
+        if (offset >= size_ || !deflated_->Seek({0, offset})) {
+            return 0;
+        }
+        return deflated_->Read(out, size);
+    }
+
+private:
+    std::unique_ptr<WarcStream> deflated_;
+    std::uint64_t size_;
+    WarcCheckpoints checkpoints_;
+};
+
 // The offset and file of a record from one line of a CDXJ or CDX index.
 std::optional<WaczContents::Record> IndexedRecord(const std::string& line) {
     if (const std::size_t brace = line.find('{'); brace != std::string::npos) {
@@ -235,7 +260,13 @@ std::unique_ptr<WarcSource> OpenZipEntry(const std::string& zipPath, const std::
         error = zip_strerror(zip.get());
         return nullptr;
     }
-    return std::make_unique<ZipEntrySource>(std::move(zip), file, status.comp_size, deflated);
+    auto stored =
+        std::make_unique<ZipEntrySource>(std::move(zip), file, status.comp_size, deflated);
+    if (!deflated) {
+        return stored;
+    }
+    std::unique_ptr<WarcStream> stream = WarcStream::Open(std::move(stored), nullptr, error);
+    return stream ? std::make_unique<InflatedSource>(std::move(stream), status.size) : nullptr;
 }
 
 }  // namespace platform

@@ -31,9 +31,9 @@ bool IsWaczName(std::string_view path);
 // when it is no zip file.
 std::optional<WaczContents> ReadWacz(const std::string& path, std::string& error);
 
-// Opens a file inside a zip to be read in place, without unpacking it: its bytes as stored
-// (a deflated file is read as its deflate stream). Nothing, with the reason in error, when it
-// cannot be read so (encrypted, or compressed otherwise).
+// Opens a file inside a zip to be read in place, without unpacking it to disk: stored, its bytes
+// as they lie in the zip; deflated, inflated as they are read. Nothing, with the reason in
+// error, when it cannot be read so (encrypted, or compressed otherwise).
 std::unique_ptr<WarcSource> OpenZipEntry(const std::string& zipPath, const std::string& name,
                                          std::string& error);
 

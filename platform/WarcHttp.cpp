@@ -117,8 +117,7 @@ long StoredStatus(const std::string& blockStart) {
     return status ? static_cast<long>(*status) : 0;
 }
 
-StoredResponseReader::StoredResponseReader(HeadHandler onHead, ChunkReading chunks)
-    : onHead_(std::move(onHead)), chunks_(chunks) {}
+StoredResponseReader::StoredResponseReader(HeadHandler onHead) : onHead_(std::move(onHead)) {}
 
 bool StoredResponseReader::Feed(const char* data, std::size_t size) {
     if (malformed_) {
@@ -213,9 +212,6 @@ bool StoredResponseReader::FeedHead(const char* data, std::size_t size, std::siz
     head_ = std::move(*head);
     headRead_ = true;
     sink_ = onHead_(head_);
-    if (chunks_ == ChunkReading::AsStored) {
-        head_.chunked = false;
-    }
     if (!head_.chunked) {
         length_ = Number(head_.contentLength, 10);
     }

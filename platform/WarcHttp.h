@@ -25,18 +25,16 @@ long StoredStatus(const std::string& blockStart);
 // false to stop.
 using StoredBodySink = std::function<bool(const char*, std::size_t)>;
 
-// How a body said to be sent in chunks is read: as chunks, or as stored (browser capture tools
-// keep the header "Transfer-Encoding: chunked" over a body they stored without its chunks).
-enum class ChunkReading { AsChunks, AsStored };
-
 // Reads a stored HTTP response (a WARC response record's block) piece by piece: its head, then
 // its body, decoded from chunks and cut at its Content-Length, into the sink that onHead
 // chooses for it once the head is read. A body said to be chunked whose first line is no
-// chunk's size is taken as stored.
+// chunk's size is taken as stored: browser capture tools keep the header "Transfer-Encoding:
+// chunked" over a body they stored without its chunks. One whose chunks break later is
+// malformed.
 class StoredResponseReader {
 public:
     using HeadHandler = std::function<StoredBodySink(const StoredHead&)>;
-    explicit StoredResponseReader(HeadHandler onHead, ChunkReading chunks = ChunkReading::AsChunks);
+    explicit StoredResponseReader(HeadHandler onHead);
 
     // Takes the next piece of the block; false when the message is malformed or the sink
     // stopped.
@@ -49,10 +47,6 @@ public:
     // Once the whole block was fed: whether it held a head and a whole body (no chunk and no
     // byte of a Content-Length missing).
     bool Complete() const;
-
-    // Whether the body was said to be chunked but its chunks are malformed: it may have been
-    // stored without them (ChunkReading::AsStored).
-    bool ChunksMalformed() const { return chunksMalformed_; }
 
     // Why the message could not be read whole, for a note naming the capture; "" when it was.
     std::string Problem() const;
@@ -74,7 +68,6 @@ private:
     HeadHandler onHead_;
     StoredBodySink sink_;
     std::string pending_;  // the head, or a chunk's size or trailer line, until it is whole
-    ChunkReading chunks_;
     bool headRead_ = false;
     bool malformed_ = false;
     bool chunksMalformed_ = false;

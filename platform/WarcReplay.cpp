@@ -173,7 +173,7 @@ public:
         std::string wrong;
         std::optional<HttpResponse> response = payload->kind == WarcCapture::Kind::Resource
                                                    ? ReadResource(*payload, wrong)
-                                                   : ReadResponse(*payload, shown, wrong);
+                                                   : ReadMessage(*payload, shown, wrong);
         if (!response && !wrong.empty() && !abort_.Raised()) {
             notes_.push_back(archive_.FilePath(payload->file) + ", offset " +
                              std::to_string(payload->spot.place.member) + ": the capture of " +
@@ -209,44 +209,37 @@ private:
         return response;
     }
 
-    std::optional<HttpResponse> ReadResponse(const WarcCapture& payload,
-                                             const std::optional<StoredHead>& shown,
-                                             std::string& wrong) {
-        std::optional<HttpResponse> response =
-            ReadMessage(payload, shown, ChunkReading::AsChunks, wrong);
-        // Browser capture tools keep the chunked header over a body stored without its chunks.
-        if (!response && chunksMalformed_ && !began_ && !abort_.Raised()) {
-            std::string asStored;
-            response = ReadMessage(payload, shown, ChunkReading::AsStored, asStored);
-            wrong = response ? std::string() : wrong;
-        }
-        return response;
-    }
-
     std::optional<HttpResponse> ReadMessage(const WarcCapture& payload,
                                             const std::optional<StoredHead>& shown,
-                                            ChunkReading chunks, std::string& wrong) {
+                                            std::string& wrong) {
         HttpResponse response;
-        StoredResponseReader reader(
-            [&](const StoredHead& stored) { return OnHead(response, shown ? *shown : stored); },
-            chunks);
+        StoredResponseReader reader([&](const StoredHead& stored) {
+            // A revisit's own head tells the answer; the record with the payload, how the
+            // payload is coded.
+            StoredHead head = shown ? *shown : stored;
+            head.contentEncoding = stored.contentEncoding;
+            return OnHead(response, head);
+        });
         const bool read = archive_.File(payload.file)
                               .ReadBlock(payload.spot, [&](const char* data, std::size_t n) {
                                   return reader.Feed(data, n);
                               });
-        chunksMalformed_ = reader.ChunksMalformed();
         const bool whole = read && reader.Finish();
-        if (!whole || !DecodedWhole(wrong) || abort_.Raised()) {
-            if (tooLarge_) {
-                wrong = "its body is larger than 64 MB";
-            } else if (wrong.empty()) {
-                wrong = reader.Problem();
-                wrong =
-                    wrong.empty() && !read && reader.Complete() ? "its block is cut short" : wrong;
-            }
-            return std::nullopt;
+        if (whole && DecodedWhole(wrong) && !abort_.Raised()) {
+            return response;
         }
-        return response;
+        if (tooLarge_) {
+            wrong = "its body is larger than 64 MB";
+        } else if (wrong.empty()) {
+            wrong = reader.Problem();
+        }
+        if (wrong.empty() && decoder_) {
+            wrong = decoder_->Problem();
+        }
+        if (wrong.empty() && !read && reader.Complete()) {
+            wrong = "its block is cut short";
+        }
+        return std::nullopt;
     }
 
     // Takes the head of the answer; returns where its body goes: decoded from its
@@ -325,7 +318,6 @@ private:
     BodyReceiver* receiver_;
     AbortSignal& abort_;
     bool began_ = false;
-    bool chunksMalformed_ = false;
     bool tooLarge_ = false;
     std::unique_ptr<ContentDecoder> decoder_;
     std::string location_;

@@ -19,8 +19,8 @@ public:
     // when they cannot be read.
     virtual std::size_t ReadAt(std::uint64_t offset, char* out, std::size_t size) = 0;
 
-    // Whether the bytes are one bare deflate stream (a file deflated inside a zip) rather than
-    // the file's own bytes.
+    // Whether the bytes are one bare deflate stream (a file deflated inside a zip, as stored)
+    // rather than the file's own bytes.
     virtual bool Deflated() const { return false; }
 };
 
