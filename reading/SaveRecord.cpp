@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/FileSystem.h"
+#include "platform/Http.h"
 #include "platform/StagedFolder.h"
 #include "reading/ReadingNames.h"
 
@@ -164,6 +165,8 @@ public:
         if (event != json::parse_event_t::object_end || depth != 3 || !inRows_) {
             return true;
         }
+        // A record of tens of thousands of rows takes a while: an interrupt ends it.
+        platform::StopIfRequested();
         if (part_ == "articles") {
             articles.push_back(ArticleOf(parsed));
         } else if (part_ == "songs") {

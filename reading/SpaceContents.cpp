@@ -7,6 +7,7 @@
 
 #include "app/SafeNames.h"
 #include "backup/ArticlePaths.h"
+#include "platform/Http.h"
 #include "platform/StagedFolder.h"
 #include "reading/HtmlText.h"
 #include "reading/ReadingNames.h"
@@ -87,6 +88,8 @@ bool TakeArticleFile(DiskFolder& folder, const QString& fileName) {
 DiskFolder ReadFolder(const QString& spaceFolder, const QString& name) {
     DiskFolder folder{name, {}, {}, {}, 0, 0};
     for (const platform::FolderEntry& entry : platform::ListFolder(spaceFolder + name)) {
+        // A folder of thousands of articles takes a while: an interrupt ends it.
+        platform::StopIfRequested();
         if (entry.isFolder) {
             continue;
         }

@@ -2,6 +2,8 @@
 # Prints figures for the archive-index step of the article catalogue: a generated space of
 # 20,000 articles through spacesim's archive face, listed with the index step and without it
 # (--no-index), at pace 0: index requests made, wall time and peak memory of pagewren-cli.
+# Then an index that floods one page of 64 MiB (the flood fault) for the sample gapwren:
+# wall time and peak memory (target: under 64 MB, the page read as it arrives).
 # Usage: BUILD_DIR=build scripts/bench_index.sh   (needs pagewren-cli and spacesim built)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,3 +27,13 @@ for step in without with; do
     printf '%-7s the index step: %6.2f s wall, peak %4d MB, %2d index requests\n' $step \
         "$seconds" $((kilobytes / 1024)) "$index"
 done
+
+curl -s "$sim/reset" >/dev/null
+curl -s "$sim/fault?path=/cdx/search/cdx&mode=flood" >/dev/null
+/usr/bin/time -f '%e %M' -o "$work/time" "$BUILD_DIR/cli/pagewren-cli" --app-dir "$work" \
+    --pace 0 --replay "$prefix" articles http://hi.baidu.com/gapwren --wait 0 \
+    >"$work/flood.out" 2>&1 || true
+read -r seconds kilobytes <"$work/time"
+found=$(grep -c '存档索引读取失败' "$work/flood.out" || true)
+printf 'flood   a 64 MiB index page: %6.2f s wall, peak %4d MB (target < 64 MB), %s\n' \
+    "$seconds" $((kilobytes / 1024)) "$([ "$found" = 0 ] && echo "read" || echo "NOT read")"

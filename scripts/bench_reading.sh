@@ -4,6 +4,10 @@
 #     `pagewren-cli read` on it: wall and processor time and peak memory (targets: under 5 s
 #     and 100 MB), and the same with the save record removed (a space saved by an earlier
 #     version);
+#     Then `read` interrupted with SIGINT once it has begun the new copy, and 0.1 s after its
+#     start (while it reads the record and the folders): the time from the signal to the end
+#     of the process (target: under a second), its exit status (130) and whether the earlier
+#     copy stayed as it was;
 #  2. the cost on a save at pace 1: a space of PACE_ARTICLES articles (default 10) saved as
 #     html at pace 1, beside its mandated two seconds per article, and the reading copy of
 #     that space alone, as a share of the save.
@@ -69,6 +73,34 @@ if [ -f "$space/保存记录.json" ]; then
     report "read, files alone (no record)"
     mv "$work/record.json" "$space/保存记录.json"
 fi
+
+before=$(cat "$space/index.html" "$space"/阅读版*/*.html | md5sum)
+"$cli" --app-dir "$big" read http://hi.baidu.com/readbench >/dev/null 2>&1 &
+read_pid=$!
+until compgen -G "$space/阅读版*~*" >/dev/null || ! kill -0 $read_pid 2>/dev/null; do
+    sleep 0.005
+done
+signalled=$(date +%s%N)
+kill -INT $read_pid 2>/dev/null || true
+status=0
+wait $read_pid || status=$?
+ended=$(date +%s%N)
+after=$(cat "$space/index.html" "$space"/阅读版*/*.html | md5sum)
+printf '%-44s %6.3f s from the signal to the end, exit %d, earlier copy %s\n' \
+    "read, interrupted (SIGINT)" "$(echo "($ended - $signalled) / 1000000000" | bc -l)" \
+    "$status" "$([ "$before" = "$after" ] && echo "whole" || echo "REPLACED")"
+"$cli" --app-dir "$big" read http://hi.baidu.com/readbench >/dev/null 2>&1 &
+read_pid=$!
+sleep 0.1
+signalled=$(date +%s%N)
+kill -INT $read_pid 2>/dev/null || true
+status=0
+wait $read_pid || status=$?
+ended=$(date +%s%N)
+printf '%-44s %6.3f s from the signal to the end, exit %d\n' \
+    "read, interrupted 0.1 s after its start" "$(echo "($ended - $signalled) / 1000000000" | bc -l)" \
+    "$status"
+echo "   target: under 1 s, exit 130"
 
 echo "== cost on a save at pace 1: $PACE_ARTICLES articles, html"
 small="$work/small"

@@ -22,7 +22,7 @@ constexpr const char* kUsage =
     "  --data DIR    folder of space files (default: the sample spaces)\n"
     "  --generate    add a generated space with that many articles\n"
     "  --fault       misbehave on a path: status404 status500 refuse reset slow stall "
-    "truncate empty moved placeholder notarchived endless\n"
+    "truncate empty moved placeholder notarchived offsite endless flood\n"
     "  --busy        answer a path's first N requests 429 with Retry-After S (default 1)\n"
     "  --write-warc  write the space's pages as WARC (gzip per record if FILE ends .gz), exit\n"
     "archive face: /web/TIME/ADDRESS (with banner), /web/TIMEid_/ADDRESS (original bytes);\n"
