@@ -27,7 +27,8 @@ const std::vector<std::pair<QString, QString>>& Phrases() {
         {R"(: holds no WARC record)", "：不含任何 WARC 记录"},
         {R"(: (\d+) more problems)", "：另有 \\1 个问题"},
         {R"(the gzip member is cut short by the end of the file)", "gzip 数据段被文件末尾截断"},
-        {R"(the gzip member does not inflate \()", "gzip 数据段无法解压（"},
+        // zlib's reason ("invalid block type") says nothing more to the user than this.
+        {R"(the gzip member does not inflate \([^)]*\))", "gzip 数据段无法解压（数据已损坏）"},
         {R"(no gzip member begins here)", "此处没有 gzip 数据段"},
         {R"(a revisit record stands for a record that none of the files hold)",
          "重访记录所指的原记录不在任何文件中"},
@@ -50,9 +51,11 @@ const std::vector<std::pair<QString, QString>>& Phrases() {
         {R"(: cannot be read \()", "：无法读取（"},
         {R"( \((\d+) bytes into its gzip member\))", "（gzip 数据段内第 \\1 字节）"},
         {R"(, offset (\d+): )", "，偏移 \\1："},
-        {R"(\(offset (\d+): )", "（偏移 \\1："},
+        {R"([(（]offset (\d+): )", "（偏移 \\1："},
         {R"(No such file or directory)", "没有这个文件或文件夹"},
         {R"(Permission denied)", "没有读取权限"},
+        {R"(Not a zip archive)", "不是 zip 文件"},
+        {R"(Is a directory)", "是文件夹"},
         {R"(not a file\))", "不是文件）"},
     };
     return phrases;
