@@ -177,6 +177,9 @@ private:
         outcome_.failed += wordDocs_.Count(WordDocResult::ConversionFailed) +
                            wordDocs_.Count(WordDocResult::TimedOut);
         outcome_.withoutWordDoc = wordDocs_.Count(WordDocResult::NoConverter);
+        for (const QString& html : wordDocs_.FailedArticles()) {
+            unwrittenRows_.insert(rowOfFile_[html]);
+        }
     }
 
     // A row whose file could not be written was walked as saved; an earlier copy may still be

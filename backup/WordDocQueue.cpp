@@ -90,6 +90,9 @@ void WordDocQueue::TakeInEnded() {
         } else if (result != WordDocResult::Made) {
             // A made document counts once it is in place.
             Record(result);
+            if (result != WordDocResult::NoConverter) {
+                failedArticles_ << articles[i];
+            }
         }
     }
 }
@@ -97,6 +100,9 @@ void WordDocQueue::TakeInEnded() {
 void WordDocQueue::TakeInPlaced() {
     for (const platform::BackgroundWriter::Outcome& placed : placer_->TakeFinished()) {
         Record(placed.written ? WordDocResult::Made : WordDocResult::ConversionFailed);
+        if (!placed.written) {
+            failedArticles_ << placed.path.chopped(static_cast<qsizetype>(sizeof(".doc") - 1));
+        }
     }
 }
 

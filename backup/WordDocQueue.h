@@ -50,6 +50,9 @@ public:
     // How many of the queued articles have ended the given way so far.
     int Count(WordDocResult result) const;
 
+    // The article files whose document could not be made or placed so far.
+    const QStringList& FailedArticles() const { return failedArticles_; }
+
 private:
     void TakeInEnded();
     void TakeInPlaced();
@@ -59,6 +62,7 @@ private:
     QStringList waiting_;
     // Articles a finished run did not make, for one more run with a profile of its own.
     QStringList retrying_;
+    QStringList failedArticles_;
     // Ahead of the runs it serves, so that it outlives them and places what they handed over.
     std::unique_ptr<platform::BackgroundWriter> placer_;
     std::unique_ptr<WordDocBatch> running_;
