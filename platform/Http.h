@@ -28,9 +28,10 @@ struct HttpResponse {
 };
 
 // What a request fetches, which sets how long it may take: a page fails when it has not
-// arrived within 60 s or comes slower than 100 bytes a second for 15 s; a song may be large
-// and take as long as it keeps coming, but fails below 1 KB a second for 30 s.
-enum class Payload { Page, Song };
+// arrived within 60 s or comes slower than 100 bytes a second for 15 s; a song, or a body
+// read as a stream (HttpStream), may be large and take as long as it keeps coming, but fails
+// below 1 KB a second for 30 s.
+enum class Payload { Page, Song, Stream };
 
 // Takes the body of a successful answer as it arrives, on the transfer's own thread, so that
 // the body is never held in memory; an error answer's body is still kept in the response.
@@ -140,7 +141,8 @@ std::optional<HttpResponse> HttpGetWhilePumping(const std::string& address, Even
 
 // One GET whose body is read as a stream while it arrives, so that no body is held whole
 // however large: the transfer runs on a worker thread and stays at most a few pieces ahead of
-// the reading. Only a successful answer has a body to read; any other reads as empty.
+// the reading. Only a successful answer has a body to read; any other reads as empty. A body
+// beyond 1 GiB is cut off there and the request fails, so that no answer goes on for ever.
 class HttpStream {
 public:
     // Starts the request at once; destroying the stream aborts it if it is still under way.

@@ -14,6 +14,8 @@ namespace {
 constexpr std::size_t kPiecesAhead = 4;
 // How long a read waits for the next piece before it handles window events again.
 constexpr int kPollMs = 10;
+// Far beyond any page worth reading; an answer that comes on and on ends here.
+constexpr std::size_t kMostBodyBytes = std::size_t{1} << 30;
 
 // Lets the run go on while a read waits: window events are handled, a stop ends the read.
 void WhileWaiting() {
@@ -42,7 +44,8 @@ public:
     bool Receive(const char* data, std::size_t size) override {
         std::unique_lock lock(mutex_);
         room_.wait(lock, [this] { return queue_.size() < kPiecesAhead || closed_; });
-        if (closed_) {
+        received_ += size;
+        if (closed_ || received_ > kMostBodyBytes) {
             return false;
         }
         queue_.emplace_back(data, size);
@@ -82,6 +85,7 @@ private:
     std::condition_variable room_;
     std::condition_variable arrived_;
     std::deque<std::string> queue_;
+    std::size_t received_ = 0;
     bool ended_ = false;
     bool closed_ = false;
 };
@@ -118,8 +122,8 @@ HttpStream::HttpStream(std::string address, Route route)
     : pieces_(std::make_shared<Pieces>()),
       buffer_(std::make_unique<Buffer>(*pieces_)),
       body_(buffer_.get()),
-      transfer_(std::make_unique<HttpTransfer>(std::move(address), Payload::Page, pieces_, route)) {
-}
+      transfer_(
+          std::make_unique<HttpTransfer>(std::move(address), Payload::Stream, pieces_, route)) {}
 
 // The pieces close first, so that a worker waiting for room lets go and the transfer ends.
 HttpStream::~HttpStream() {
