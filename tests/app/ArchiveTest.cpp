@@ -248,8 +248,7 @@ TEST_F(ArchiveTest, ArticlesTheCatalogueMissedComeFromTheArchiveIndex) {
     EXPECT_NE(app.Read("gapwren/读书/15 读书之1.txt").size(), 0u);
     // The index made up every article the categories' counts promised: the unread listing
     // pages hid nothing, the rate counts every article listed, and the run succeeded.
-    EXPECT_EQ(FinalLabels(lines).at("Label2"),
-              "保存完毕！文章目录 3 页未读，8 篇由存档索引补全");
+    EXPECT_EQ(FinalLabels(lines).at("Label2"), "保存完毕！文章目录 3 页未读，8 篇由存档索引补全");
     EXPECT_NE(result.out.find("你的空间共3文章分类，共获取17篇文章！！，成功获取率为100.%，3 "
                               "页未读，8 篇由存档索引补全"),
               std::string::npos)
@@ -294,6 +293,7 @@ TEST_F(ArchiveTest, ArticlesTheCatalogueMissedComeFromTheArchiveIndex) {
         EXPECT_EQ(line.find("/cdx/"), std::string::npos) << line;
     }
 }
+
 // An index that ignores the limit and floods one page of 64 MiB with captures of the space's
 // articles taken again and again: read as it arrives, the page finds the articles the
 // catalogue missed and the run stays under 64 MB.
@@ -356,6 +356,5 @@ TEST_F(ArchiveTest, RedirectsOffTheArchiveAreNotFollowed) {
     }
     EXPECT_TRUE(followed);
 }
-
 
 }  // namespace
