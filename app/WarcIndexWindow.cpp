@@ -49,6 +49,8 @@ WarcIndexWindow::WarcIndexWindow(QWidget* parent)
     layout->addWidget(barindex);
     layout->addWidget(lblbytes);
     layout->addWidget(cmdcancel, 0, Qt::AlignRight);
+    // Enter pressed while waiting must not stop the indexing; Esc and 取消 do.
+    cmdcancel->setAutoDefault(false);
     connect(cmdcancel, &QPushButton::clicked, this, [this] { Stop(); });
 }
 

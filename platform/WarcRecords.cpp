@@ -13,7 +13,6 @@ constexpr std::size_t kLongestHead = 256 * 1024;
 // Beyond this many problems in one file the rest are summed up in one line.
 constexpr std::size_t kProblemsPerFile = 20;
 constexpr std::string_view kVersionStart = "WARC/";
-constexpr std::string_view kRecordEnd = "\r\n\r\n";
 constexpr std::size_t kPieceBytes = 64 * 1024;
 constexpr const char* kNoRecord = "no WARC record begins here";
 // An ARC file begins with its own description, a record of this address.
