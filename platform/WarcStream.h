@@ -123,7 +123,6 @@ private:
     Framing framing_;
     std::shared_ptr<const WarcCheckpoints> checkpoints_;
     WarcCheckpoints* noting_ = nullptr;
-    std::uint64_t lastNoted_ = 0;  // within the member of the last checkpoint noted
     std::unique_ptr<Inflater> inflater_;
     std::vector<char> input_;
     std::size_t inputAt_ = 0;
