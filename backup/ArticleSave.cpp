@@ -243,7 +243,7 @@ private:
     // Whether an earlier run left every file of the article, none of them empty.
     bool IsSaved(int i, const ArticleRow& row, const QStringList& extensions) const {
         return std::all_of(extensions.begin(), extensions.end(), [&](const QString& extension) {
-            return platform::IsNonEmptyFile(ArticlePath(i, row, extension));
+            return platform::IsNonEmptyFile(ArticlePath(i, row, extension), spaceFolder_);
         });
     }
 
@@ -274,7 +274,8 @@ private:
     void QueueArticle(int i, const ArticleRow& row, const QString& extension, QStringList lines) {
         const QString path = PrepareFolder(i, row, extension);
         rowOfFile_[path] = i;
-        files_.WriteAnsiLines(path, std::move(lines));
+        // A category folder that is a link someone planted takes no article.
+        files_.WriteAnsiLines(path, std::move(lines), spaceFolder_);
     }
 
     // Creates the category folder when missing. Returns the article file's path.

@@ -22,13 +22,13 @@ QString SongPath(const QString& folder, const QString& fileName) {
 
 // Prepares the song folder and the destination, then starts the song's transfer.
 std::unique_ptr<SongTransfer> StartMusicDownload(MusicWindowControls& controls,
-                                                 const QString& address, const QString& folder,
-                                                 const QString& fileName) {
+                                                 const QString& address, const QString& spaceFolder,
+                                                 const QString& folder, const QString& fileName) {
     if (!platform::PathExists(folder)) {
         platform::CreateFolder(folder);
     }
     controls.SetDestination(SongPath(folder, fileName));
-    return std::make_unique<SongTransfer>(controls, address);
+    return std::make_unique<SongTransfer>(controls, address, spaceFolder);
 }
 
 QStringList SongAddresses(MusicWindowControls& controls) {
@@ -78,14 +78,15 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
     for (int i = 1; i <= addresses.size(); ++i) {
         const QString& address = addresses[i - 1];
         const QString& fileName = fileNames[i - 1];
-        if (controls.SkipSaved() && platform::IsNonEmptyFile(SongPath(songFolder, fileName))) {
+        if (controls.SkipSaved() &&
+            platform::IsNonEmptyFile(SongPath(songFolder, fileName), spaceFolder)) {
             ++outcome.skipped;
             noted.push_back(RowOutcome::Skipped);
             continue;
         }
         controls.SetSongStatus(SongCount(controls) + QStringLiteral("正在下载第 ") +
                                QString::number(i) + QStringLiteral(" 首歌曲"));
-        const auto song = StartMusicDownload(controls, address, songFolder, fileName);
+        const auto song = StartMusicDownload(controls, address, spaceFolder, songFolder, fileName);
         WaitForSong(*song);
         ++outcome.songs;
         outcome.failed += song->Saved() ? 0 : 1;

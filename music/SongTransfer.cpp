@@ -63,11 +63,12 @@ void ShowProgress(MusicWindowControls& controls, long long written) {
 
 }  // namespace
 
-SongTransfer::SongTransfer(MusicWindowControls& controls, const QString& address)
+SongTransfer::SongTransfer(MusicWindowControls& controls, const QString& address,
+                           const QString& spaceFolder)
     : controls_(controls),
       windowPump_(controls.Pump()),
       download_(std::make_unique<platform::HttpDownload>(AddressOnTheWire(address),
-                                                         controls.Destination())) {}
+                                                         controls.Destination(), spaceFolder)) {}
 
 // Aborts a transfer still under way, as closing the window does; it leaves no file.
 SongTransfer::~SongTransfer() = default;

@@ -16,7 +16,8 @@ class HttpDownload;
 // it has come and handle its completion, as a window event would be.
 class SongTransfer : public platform::EventPump {
 public:
-    SongTransfer(MusicWindowControls& controls, const QString& address);
+    // The song's file goes through no symbolic link below `spaceFolder`.
+    SongTransfer(MusicWindowControls& controls, const QString& address, const QString& spaceFolder);
     ~SongTransfer() override;
 
     // True once the transfer has ended and its outcome has been shown.

@@ -26,12 +26,13 @@ BackgroundWriter::~BackgroundWriter() {
     Finish();
 }
 
-void BackgroundWriter::WriteAnsiLines(const QString& path, QStringList lines) {
-    Hand({path, std::move(lines), {}, true});
+void BackgroundWriter::WriteAnsiLines(const QString& path, QStringList lines,
+                                      const QString& beneath) {
+    Hand({path, std::move(lines), {}, true, beneath});
 }
 
-void BackgroundWriter::WriteBytes(const QString& path, QByteArray bytes) {
-    Hand({path, {}, std::move(bytes), false});
+void BackgroundWriter::WriteBytes(const QString& path, QByteArray bytes, const QString& beneath) {
+    Hand({path, {}, std::move(bytes), false, beneath});
 }
 
 std::vector<BackgroundWriter::Outcome> BackgroundWriter::TakeFinished() {
@@ -86,9 +87,9 @@ void BackgroundWriter::WriteWaitingFiles() {
 bool BackgroundWriter::Write(const File& file) {
     // The folder is flushed once for all its files, by Finish.
     if (file.text) {
-        return platform::WriteAnsiLines(file.path, file.lines, FolderSync::ByCaller);
+        return platform::WriteAnsiLines(file.path, file.lines, FolderSync::ByCaller, file.beneath);
     }
-    ReplacingFile replacing(file.path, FolderSync::ByCaller);
+    ReplacingFile replacing(file.path, FolderSync::ByCaller, file.beneath);
     return replacing.Open() && replacing.Write(file.bytes.constData(), file.bytes.size()) &&
            replacing.Commit();
 }

@@ -31,12 +31,13 @@ public:
     BackgroundWriter(const BackgroundWriter&) = delete;
     BackgroundWriter& operator=(const BackgroundWriter&) = delete;
 
-    // Hands one text file over, each line to be written in code page 936 followed by CR LF;
-    // waits while many are still unwritten, so memory stays bounded.
-    void WriteAnsiLines(const QString& path, QStringList lines);
+    // Hands one text file over, each line to be written in code page 936 followed by CR LF,
+    // through no symbolic link below `beneath` when given (see ReplacingFile); waits while
+    // many are still unwritten, so memory stays bounded.
+    void WriteAnsiLines(const QString& path, QStringList lines, const QString& beneath = {});
 
     // Hands one file of raw bytes over, as WriteAnsiLines does.
-    void WriteBytes(const QString& path, QByteArray bytes);
+    void WriteBytes(const QString& path, QByteArray bytes, const QString& beneath = {});
 
     // The files finished since the last call, in the order handed over; never waits.
     std::vector<Outcome> TakeFinished();
@@ -52,6 +53,7 @@ private:
         QStringList lines;  // a text file's, when text
         QByteArray bytes;
         bool text = false;
+        QString beneath;
     };
 
     void Hand(File file);

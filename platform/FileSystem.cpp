@@ -16,6 +16,7 @@
 
 #include "platform/Codepage.h"
 #include "platform/FileSystemLeftovers.h"
+#include "platform/FolderBeneath.h"
 
 namespace platform {
 namespace {
@@ -54,19 +55,19 @@ bool SyncFolderPath(const std::string& folder) {
     return synced;
 }
 
-// A new passing name in the folder (which ends in a separator or is empty), free when made.
-std::string PassingName(const std::string& folder) {
+// A new passing name for a file in a folder, free when made.
+std::string PassingName() {
     static std::atomic<unsigned> counter{0};
-    return folder + kTemporaryFilePrefix + std::to_string(::getpid()) + "-" +
+    return kTemporaryFilePrefix + std::to_string(::getpid()) + "-" +
            std::to_string(counter.fetch_add(1)) + ".tmp";
 }
 
 // Links an unnamed file to a new name in the folder. Returns the name, or empty on failure.
-std::string LinkUnder(int fd, const std::string& folder) {
+std::string LinkUnder(int fd, int folderFd) {
     const std::string source = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = PassingName(folder);
-        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        std::string name = PassingName();
+        if (::linkat(AT_FDCWD, source.c_str(), folderFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             return name;
         }
         if (errno != EEXIST) {
@@ -74,15 +75,6 @@ std::string LinkUnder(int fd, const std::string& folder) {
         }
     }
     return {};
-}
-
-bool WriteDirectly(const std::string& destination, const std::string& content) {
-    const int fd = ::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return false;
-    }
-    const bool written = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
-    return ::close(fd) == 0 && written;
 }
 
 }  // namespace
@@ -106,9 +98,12 @@ bool PathExists(const QString& path) {
     return QFileInfo::exists(WithoutTrailingSeparators(path));
 }
 
-bool IsNonEmptyFile(const QString& path) {
-    const QFileInfo file(path);
-    return file.isFile() && file.size() > 0;
+bool IsNonEmptyFile(const QString& path, const QString& beneath) {
+    const FolderBeneath folder(beneath, path);
+    struct stat file {};
+    return folder.Descriptor() >= 0 &&
+           ::fstatat(folder.Descriptor(), folder.Name().c_str(), &file, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(file.st_mode) && file.st_size > 0;
 }
 
 bool CreateFolder(const QString& path) {
@@ -125,16 +120,17 @@ bool CreateFolder(const QString& path) {
     return true;
 }
 
-bool WriteAnsiLines(const QString& path, const QStringList& lines, FolderSync folderSync) {
+bool WriteAnsiLines(const QString& path, const QStringList& lines, FolderSync folderSync,
+                    const QString& beneath) {
     std::string content;
     for (const QString& line : lines) {
         content += ToAnsi(line);
         content += "\r\n";
     }
-    ReplacingFile file(path, folderSync);
+    ReplacingFile file(path, folderSync, beneath);
     if (!file.Open()) {
         // A folder that takes no new files may still hold a writable file of that name.
-        return errno == EACCES && WriteDirectly(QFile::encodeName(path).toStdString(), content);
+        return errno == EACCES && file.WriteInPlace(content.data(), content.size());
     }
     return file.Write(content.data(), static_cast<qint64>(content.size())) && file.Commit();
 }
@@ -148,13 +144,17 @@ bool SyncFolder(const QString& path) {
 namespace platform {
 
 struct ReplacingFile::Impl {
-    std::string destination;
-    std::string folder;  // the destination's, ending in a separator; empty for the current one
+    Impl(const QString& path, FolderSync sync, const QString& beneath)
+        : folder(beneath, path), folderSync(sync) {}
+
+    const FolderBeneath folder;  // every name below is taken in it, whatever its path becomes
     FolderSync folderSync;
     int fd = -1;
     std::string passingName;  // empty while the file has no name
     qint64 written = 0;
     bool failed = false;
+
+    const char* Name() const { return folder.Name().c_str(); }
 
     // Opens a file without a name in the folder; -1 with errno set when there is none.
     int OpenUnnamed() const {
@@ -164,15 +164,14 @@ struct ReplacingFile::Impl {
             errno = EOPNOTSUPP;
             return -1;
         }
-        return ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
-                      0666);
+        return ::openat(folder.Descriptor(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     }
 
     int OpenNamed() {
         for (int attempt = 0; attempt < 100; ++attempt) {
-            passingName = PassingName(folder);
-            const int opened =
-                ::open(passingName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            passingName = PassingName();
+            const int opened = ::openat(folder.Descriptor(), passingName.c_str(),
+                                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
             if (opened >= 0 || errno != EEXIST) {
                 return opened;
             }
@@ -180,55 +179,65 @@ struct ReplacingFile::Impl {
         return -1;
     }
 
-    // Gives the flushed file the destination's name.
+    // Gives the flushed file the destination's name; a link of that name is replaced, never
+    // followed.
     bool Place() {
+        const int at = folder.Descriptor();
         if (passingName.empty()) {
             // A new file takes its name in one step; an earlier one is replaced by a rename.
             const std::string source = "/proc/self/fd/" + std::to_string(fd);
-            if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(),
-                         AT_SYMLINK_FOLLOW) == 0) {
+            if (::linkat(AT_FDCWD, source.c_str(), at, Name(), AT_SYMLINK_FOLLOW) == 0) {
                 return true;
             }
             if (errno != EEXIST) {
                 return false;
             }
-            passingName = LinkUnder(fd, folder);
+            passingName = LinkUnder(fd, at);
             if (passingName.empty()) {
                 return false;
             }
         }
-        if (::rename(passingName.c_str(), destination.c_str()) != 0) {
+        if (::renameat(at, passingName.c_str(), at, Name()) != 0) {
             return false;
         }
         passingName.clear();
         return true;
     }
+
+    bool SyncFolder() const {
+        const int readable = ::openat(folder.Descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const bool synced = readable >= 0 && ::fsync(readable) == 0;
+        if (readable >= 0) {
+            ::close(readable);
+        }
+        return synced;
+    }
 };
 
-ReplacingFile::ReplacingFile(const QString& path, FolderSync folderSync)
-    : impl_(std::make_unique<Impl>()) {
-    impl_->destination = QFile::encodeName(path).toStdString();
-    const std::size_t slash = impl_->destination.rfind('/');
-    impl_->folder =
-        slash == std::string::npos ? std::string() : impl_->destination.substr(0, slash + 1);
-    impl_->folderSync = folderSync;
-}
+ReplacingFile::ReplacingFile(const QString& path, FolderSync folderSync, const QString& beneath)
+    : impl_(std::make_unique<Impl>(path, folderSync, beneath)) {}
 
 ReplacingFile::~ReplacingFile() {
     if (impl_->fd >= 0) {
         ::close(impl_->fd);
     }
     if (!impl_->passingName.empty()) {
-        ::unlink(impl_->passingName.c_str());
+        ::unlinkat(impl_->folder.Descriptor(), impl_->passingName.c_str(), 0);
     }
 }
 
 bool ReplacingFile::Open() {
-    RemoveLeftovers(
-        impl_->folder.empty() ? QStringLiteral(".") : QFile::decodeName(impl_->folder.c_str()),
-        QString::fromLatin1(kTemporaryFilePrefix));
+    if (impl_->folder.Descriptor() < 0) {
+        errno = impl_->folder.Error();
+        return false;
+    }
+    const std::string& folder = impl_->folder.Folder();
+    RemoveLeftovers(folder.empty() ? QStringLiteral(".") : QFile::decodeName(folder.c_str()),
+                    QString::fromLatin1(kTemporaryFilePrefix));
     struct stat existing {};
-    const bool exists = ::stat(impl_->destination.c_str(), &existing) == 0;
+    const bool exists =
+        ::fstatat(impl_->folder.Descriptor(), impl_->Name(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !S_ISLNK(existing.st_mode);
     // A folder may hold a file of that name; it is not replaced by this one.
     if (exists && S_ISDIR(existing.st_mode)) {
         errno = EISDIR;
@@ -241,6 +250,20 @@ bool ReplacingFile::Open() {
     }
     // The new file keeps what the old one let others do, as an edited file would.
     return impl_->fd >= 0 && (!exists || ::fchmod(impl_->fd, existing.st_mode & 07777) == 0);
+}
+
+bool ReplacingFile::WriteInPlace(const char* data, qint64 size) {
+    const int fd = impl_->folder.Descriptor() < 0
+                       ? -1
+                       : ::openat(impl_->folder.Descriptor(), impl_->Name(),
+                                  O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat file {};
+    const bool written = ::fstat(fd, &file) == 0 && S_ISREG(file.st_mode) &&
+                         WriteAll(fd, data, static_cast<std::size_t>(size)) && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && written;
 }
 
 bool ReplacingFile::Write(const char* data, qint64 size) {
@@ -264,9 +287,7 @@ bool ReplacingFile::Commit() {
     }
     const bool closed = ::close(impl_->fd) == 0;
     impl_->fd = -1;
-    const bool folderSynced =
-        impl_->folderSync == FolderSync::ByCaller ||
-        SyncFolderPath(impl_->folder.empty() ? std::string(".") : impl_->folder);
+    const bool folderSynced = impl_->folderSync == FolderSync::ByCaller || impl_->SyncFolder();
     return closed && folderSynced;
 }
 

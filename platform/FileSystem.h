@@ -15,8 +15,10 @@ QString ProgramFolder();
 // True when a file or a folder exists at the path (a trailing separator is allowed).
 bool PathExists(const QString& path);
 
-// True when a file that holds at least one byte exists at the path.
-bool IsNonEmptyFile(const QString& path);
+// True when a plain file that holds at least one byte is at the path; a symbolic link is
+// none. Given `beneath` (the space folder), the file is looked for as FolderBeneath reaches
+// it, through no link below that folder.
+bool IsNonEmptyFile(const QString& path, const QString& beneath = {});
 
 // Creates one folder whose parent exists, and flushes the parent to disk so that the new
 // folder survives a crash. Returns false when it could not be made.
@@ -26,11 +28,11 @@ bool CreateFolder(const QString& path);
 enum class FolderSync { WithFile, ByCaller };
 
 // Creates the file anew and writes each line in code page 936 followed by CR LF, through a
-// ReplacingFile; in a folder that takes no new files, an existing writable file of that name
-// is written over instead. Returns false when the file could not be created, written in full
-// or flushed to disk.
+// ReplacingFile (beneath `beneath` when given); in a folder that takes no new files, an
+// existing writable file of that name is written over instead. Returns false when the file
+// could not be created, written in full or flushed to disk.
 bool WriteAnsiLines(const QString& path, const QStringList& lines,
-                    FolderSync folderSync = FolderSync::WithFile);
+                    FolderSync folderSync = FolderSync::WithFile, const QString& beneath = {});
 
 // Flushes the folder's own entries (the names of the files in it) to disk. Returns false when
 // the folder cannot be opened or flushed.
@@ -45,16 +47,24 @@ namespace platform {
 // destination's name only by Commit: an earlier file there stays whole when the writing fails,
 // is abandoned or the process is killed, and nothing of an unnamed file is left. Opening it
 // first removes from the folder the passing names that ended runs of this program left.
+// A symbolic link in the destination's place is replaced, never written through; given
+// `beneath` (the space folder), the destination's folder is reached as FolderBeneath reaches
+// it, so that a link planted below that folder cannot take the file elsewhere.
 class ReplacingFile {
 public:
-    explicit ReplacingFile(const QString& path, FolderSync folderSync = FolderSync::WithFile);
+    explicit ReplacingFile(const QString& path, FolderSync folderSync = FolderSync::WithFile,
+                           const QString& beneath = {});
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
     // Starts the file. Returns false, with errno set, when it cannot be created in the
-    // destination's folder or a folder stands at the destination.
+    // destination's folder (ELOOP: a link on the way) or a folder stands at the destination.
     bool Open();
+
+    // Writes the bytes over the plain file already at the destination, in place and flushed,
+    // for a folder that takes no new files. Returns false when there is none or it fails.
+    bool WriteInPlace(const char* data, qint64 size);
 
     // Appends the bytes. Returns false when they could not all be written.
     bool Write(const char* data, qint64 size);

@@ -11,10 +11,11 @@ namespace platform {
 // counters, and the outcome once the transfer is done.
 class HttpDownload::FileReceiver : public BodyReceiver {
 public:
-    explicit FileReceiver(const QString& destination) : destination_(destination) {}
+    FileReceiver(const QString& destination, const QString& beneath)
+        : destination_(destination), beneath_(beneath) {}
 
     bool Begin(long long announcedLength) override {
-        file_ = std::make_unique<ReplacingFile>(destination_);
+        file_ = std::make_unique<ReplacingFile>(destination_, FolderSync::WithFile, beneath_);
         announced_.store(announcedLength);
         return file_->Open();
     }
@@ -47,14 +48,15 @@ public:
 
 private:
     const QString destination_;
+    const QString beneath_;
     std::unique_ptr<ReplacingFile> file_;
     std::atomic<long long> written_{0};
     std::atomic<long long> announced_{-1};
     std::atomic<bool> saved_{false};
 };
 
-HttpDownload::HttpDownload(std::string address, const QString& destination)
-    : receiver_(std::make_shared<FileReceiver>(destination)),
+HttpDownload::HttpDownload(std::string address, const QString& destination, const QString& beneath)
+    : receiver_(std::make_shared<FileReceiver>(destination, beneath)),
       transfer_(std::make_unique<HttpTransfer>(std::move(address), Payload::Song, receiver_)) {}
 
 // The transfer goes first: it aborts and waits for the worker, which ends the receiver.

@@ -14,10 +14,11 @@ class HttpTransfer;
 // place of an earlier one only once a successful answer has been written whole and holds at
 // least one byte; otherwise (refused, cut off, stalled, an error status, an empty body, a
 // file that cannot be written, an abort) an earlier file stays as it was and no partial file
-// is left. Starts at once; destroying it aborts a download still under way.
+// is left. Starts at once; destroying it aborts a download still under way. Given `beneath`
+// (the space folder), the file is written through no symbolic link below it (ReplacingFile).
 class HttpDownload {
 public:
-    HttpDownload(std::string address, const QString& destination);
+    HttpDownload(std::string address, const QString& destination, const QString& beneath = {});
     ~HttpDownload();
     HttpDownload(const HttpDownload&) = delete;
     HttpDownload& operator=(const HttpDownload&) = delete;

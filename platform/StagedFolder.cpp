@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "platform/Codepage.h"
+#include "platform/FolderBeneath.h"
 
 namespace platform {
 namespace {
@@ -93,21 +94,14 @@ std::vector<FolderEntry> ListFolder(const QString& path) {
     while (it.hasNext()) {
         it.next();
         const QFileInfo info = it.fileInfo();
-        entries.push_back({info.fileName(), info.isDir(), info.lastModified().toMSecsSinceEpoch()});
+        entries.push_back({info.fileName(), info.isDir() && !info.isSymLink(),
+                           info.lastModified().toMSecsSinceEpoch(), info.isSymLink()});
     }
     return entries;
 }
 
 std::optional<std::string> ReadFileBytes(const QString& path, qint64 maxBytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxBytes) {
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return std::nullopt;
-    }
-    return bytes.toStdString();
+    return ReadFileBeneath({}, path, maxBytes);
 }
 
 StagedFolder::StagedFolder(const QString& destination) : destination_(destination) {
@@ -144,7 +138,8 @@ bool StagedFolder::Open() {
 
 bool StagedFolder::WriteFile(const QString& name, const QByteArray& bytes) {
     QFile file(staged_ + QChar('/') + name);
-    const bool written = open_ && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+    // Only new files: a link someone put in the passing folder is not written through.
+    const bool written = open_ && file.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
                          file.write(bytes) == bytes.size() && file.flush();
     failed_ = failed_ || !written;
     return written;

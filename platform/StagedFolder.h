@@ -9,12 +9,13 @@
 
 namespace platform {
 
-// One entry of a folder: its name, whether it is a folder, and when it was last written
-// (milliseconds since the epoch).
+// One entry of a folder: its name, whether it is a folder, when it was last written
+// (milliseconds since the epoch), and whether it is a symbolic link (then no folder).
 struct FolderEntry {
     QString name;
     bool isFolder = false;
     qint64 modifiedMs = 0;
+    bool isLink = false;
 };
 
 // The entries of the folder, without "." and "..", in no particular order; empty when the
@@ -27,7 +28,8 @@ std::vector<FolderEntry> ListFolder(const QString& path);
 // page 936; an empty folder of such a name is given itself, ending in "/".
 QStringList ForeignNamedFiles(const QString& folder, int depth);
 
-// The bytes of the file, or nothing when it cannot be read or holds more than maxBytes.
+// The bytes of the plain file, or nothing when it cannot be read, is a symbolic link or holds
+// more than maxBytes.
 std::optional<std::string> ReadFileBytes(const QString& path, qint64 maxBytes);
 
 // A folder built under a passing name beside its destination (the destination's name, "~"
