@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "app/modcut.h"
+#include "reading/BodyCleaner.h"
 #include "reading/HtmlText.h"
 #include "reading/PageShell.h"
 #include "reading/SpaceContents.h"
@@ -42,15 +43,18 @@ QString Navigation(const ArticlePageParts& parts) {
 }
 
 // The article as the service's page framed it: the fragment was cut between the heading
-// "查看文章" and the label "类别", so putting both back closes what it opened.
+// "查看文章" and the label "类别", so putting both back closes what it opened. The whole is
+// cleaned as one, as a browser would have built it.
 QString SavedArticle(const ReadingArticle& article, const ArticlePageParts& parts) {
     const QString frame =
         QStringLiteral("<div id=\"m_blog\" class=\"modbox\"><div class=\"tit\">查看文章");
     if (!parts.savedMarkup.isEmpty()) {
-        return frame + parts.savedMarkup + QStringLiteral("类别：") + EscapeHtml(parts.category) +
-               QStringLiteral("</div></div>\n");
+        return CleanArticleBody(frame + parts.savedMarkup + QStringLiteral("类别：") +
+                                    EscapeHtml(parts.category) + QStringLiteral("</div></div>"),
+                                article.address) +
+               QChar('\n');
     }
-    const QString body = parts.readable ? EscapeHtml(parts.savedText.content)
+    const QString body = parts.readable ? EscapeBodyText(parts.savedText.content)
                                         : QStringLiteral("（无法读取保存的文件）");
     return frame + QStringLiteral("</div><div class=\"tit2\">") + EscapeHtml(article.title) +
            QStringLiteral("</div><div class=\"date\">") + EscapeHtml(article.date) +
@@ -72,8 +76,7 @@ QString About(const ReadingArticle& article, const ArticlePageParts& parts) {
     about += QStringLiteral("<br>保存的文件：");
     for (const QString& file : {article.html, article.txt, article.doc}) {
         if (!file.isEmpty()) {
-            about += Link(QStringLiteral("../") + RelativeLink(file), file.section('/', -1)) +
-                     QStringLiteral("　");
+            about += SavedFileLink(file, file.section('/', -1), true) + QStringLiteral("　");
         }
     }
     return about + QStringLiteral("</p>\n");

@@ -4,10 +4,13 @@
 
 namespace {
 
-// Scripts, plugins, a changed base address and forms are refused; pictures, sounds and style
-// sheets may come from anywhere, the saved files included.
-const QString kPolicy =
-    QStringLiteral("script-src 'none'; object-src 'none'; base-uri 'none'; form-action 'none'");
+// Nothing but the copy's own files: its style sheet and pictures and the songs beside it
+// (all file: addresses, which 'self' names for a page opened from the disk), and the look
+// and the articles' style values written into the pages. Nothing is fetched from the network,
+// no script runs, no frame or plugin loads, no base address or form sends anywhere.
+const QString kPolicy = QStringLiteral(
+    "default-src 'none'; style-src 'self' 'unsafe-inline'; img-src 'self'; media-src 'self'; "
+    "base-uri 'none'; form-action 'none'");
 
 const QString kLook = QStringLiteral(
     "body{max-width:56em;margin:1em auto;padding:0 1em;line-height:1.6;"
@@ -24,7 +27,9 @@ const QString kLook = QStringLiteral(
     ".pagewren-record dd{white-space:pre-wrap;margin-left:2em}"
     ".pagewren-article .tit2{font-size:1.5em;font-weight:bold;margin:.4em 0}"
     ".pagewren-article .date{color:#666}.pagewren-article .opt{margin-top:1em}"
-    "audio{vertical-align:middle;height:2em;margin:0 .8em}");
+    "audio{vertical-align:middle;height:2em;margin:0 .8em}"
+    "a.pagewren-away::after{content:\"\\2197\";font-size:smaller}"
+    ".pagewren-plain{white-space:pre-wrap}");
 
 }  // namespace
 

@@ -4,9 +4,11 @@
 
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderBeneath.h"
 #include "platform/Http.h"
 #include "platform/StagedFolder.h"
 #include "reading/ArticlePage.h"
+#include "reading/CssCleaner.h"
 #include "reading/HtmlText.h"
 #include "reading/ReadingNames.h"
 #include "reading/RecordPage.h"
@@ -19,9 +21,11 @@ namespace {
 // Far above any saved article or page; a larger file is linked, not read.
 constexpr qint64 kMaxSavedFileBytes = 64LL * 1024 * 1024;
 
-// A text file the saves wrote (code page 936), without its last line end.
-std::optional<QString> ReadSavedText(const QString& path) {
-    const std::optional<std::string> bytes = platform::ReadFileBytes(path, kMaxSavedFileBytes);
+// A text file the saves wrote (code page 936) at that path in the space folder, without its
+// last line end; nothing when the way to it holds a symbolic link, which the saves never make.
+std::optional<QString> ReadSavedText(const QString& spaceFolder, const QString& path) {
+    const std::optional<std::string> bytes =
+        platform::ReadFileBeneath(spaceFolder, spaceFolder + path, kMaxSavedFileBytes);
     if (!bytes) {
         return std::nullopt;
     }
@@ -46,7 +50,7 @@ public:
         start.readingFolder = RelativeLink(kReadingFolderName);
         if (contents_.css.present && WriteStyleSheet()) {
             styleSheet_ = RelativeLink(kCssFileName);
-            start.styleSheet = start.readingFolder + QChar('/') + styleSheet_;
+            start.styleSheet = RelativeLink(kReadingFolderName + QChar('/') + kCssFileName);
         }
         AssignPages();
         WriteArticles();
@@ -112,7 +116,7 @@ private:
     // from, as it showed it: the listed one is cleaned for file names ("?" made a blank).
     void ReadBody(ReadingArticle& article, ArticlePageParts& parts) const {
         if (!article.html.isEmpty()) {
-            const std::optional<QString> markup = ReadSavedText(spaceFolder_ + article.html);
+            const std::optional<QString> markup = ReadSavedText(spaceFolder_, article.html);
             parts.readable = markup.has_value();
             parts.savedMarkup = markup.value_or(QString());
             if (article.date.isEmpty()) {
@@ -123,7 +127,7 @@ private:
             }
         }
         if (parts.savedMarkup.isEmpty() && !article.txt.isEmpty()) {
-            const std::optional<QString> text = ReadSavedText(spaceFolder_ + article.txt);
+            const std::optional<QString> text = ReadSavedText(spaceFolder_, article.txt);
             parts.readable = text.has_value();
             parts.savedText = ParseSavedText(text.value_or(QString()));
             if (article.date.isEmpty()) {
@@ -133,11 +137,13 @@ private:
     }
 
     // The sheet in UTF-8, which the reading pages are in, declared first so that a
-    // browser reads its Chinese font names right.
+    // browser reads its Chinese font names right; cleaned of every address it would fetch
+    // (the saved sheet keeps them).
     bool WriteStyleSheet() {
-        const std::optional<QString> sheet = ReadSavedText(spaceFolder_ + kCssFileName);
+        const std::optional<QString> sheet = ReadSavedText(spaceFolder_, kCssFileName);
         const QString declared = QStringLiteral("@charset \"utf-8\";\n");
-        return sheet && staged_.WriteFile(kCssFileName, (declared + *sheet + QChar('\n')).toUtf8());
+        return sheet && staged_.WriteFile(kCssFileName,
+                                          (declared + CleanCss(*sheet) + QChar('\n')).toUtf8());
     }
 
     // Returns the number of records, or -1 when the page is not there or cannot be read.
@@ -145,7 +151,7 @@ private:
         if (!file.present) {
             return -1;
         }
-        const std::optional<QString> text = ReadSavedText(spaceFolder_ + file.name);
+        const std::optional<QString> text = ReadSavedText(spaceFolder_, file.name);
         if (!text) {
             return -1;
         }

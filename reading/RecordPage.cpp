@@ -35,7 +35,7 @@ QString FieldLabel(const QString& line) {
 QString ValueMarkup(const QString& value) {
     static const QRegularExpression escapedBreak(QStringLiteral("&lt;br\\s*/?&gt;"),
                                                  QRegularExpression::CaseInsensitiveOption);
-    QString markup = EscapeHtml(DecodeEntities(value));
+    QString markup = EscapeBodyText(DecodeEntities(value));
     return markup.replace(escapedBreak, QStringLiteral("<br>"));
 }
 
@@ -67,11 +67,9 @@ std::vector<SavedRecord> ParseSavedRecords(const QString& text) {
 QString RecordPage(const QString& title, const QString& savedFile,
                    const std::vector<SavedRecord>& records, const QString& styleSheet) {
     QString page = PageStart(title, styleSheet, QStringLiteral("pagewren-records"));
-    page += QStringLiteral(
-                "<nav class=\"pagewren-nav\"><a href=\"../index.html\">返回目录</a>"
-                "<a href=\"../") +
-            RelativeLink(savedFile) + QStringLiteral("\">保存的文件 ") + EscapeHtml(savedFile) +
-            QStringLiteral("</a></nav>\n<h1>") + EscapeHtml(title) + QStringLiteral("（") +
+    page += QStringLiteral("<nav class=\"pagewren-nav\"><a href=\"../index.html\">返回目录</a>") +
+            SavedFileLink(savedFile, QStringLiteral("保存的文件 ") + savedFile, true) +
+            QStringLiteral("</nav>\n<h1>") + EscapeHtml(title) + QStringLiteral("（") +
             QString::number(records.size()) + QStringLiteral(" 条）</h1>\n");
     for (const SavedRecord& record : records) {
         page += QStringLiteral("<div class=\"pagewren-record\"><h3>N0.") +

@@ -85,12 +85,15 @@ bool TakeArticleFile(DiskFolder& folder, const QString& fileName) {
     return false;
 }
 
-DiskFolder ReadFolder(const QString& spaceFolder, const QString& name) {
+DiskFolder ReadFolder(const QString& spaceFolder, const QString& name, QStringList& links) {
     DiskFolder folder{name, {}, {}, {}, 0, 0};
     for (const platform::FolderEntry& entry : platform::ListFolder(spaceFolder + name)) {
         // A folder of thousands of articles takes a while: an interrupt ends it.
         platform::StopIfRequested();
-        if (entry.isFolder) {
+        if (entry.isLink) {
+            links << name + QChar('/') + entry.name;
+        }
+        if (entry.isFolder || entry.isLink) {
             continue;
         }
         if (TakeArticleFile(folder, entry.name)) {
@@ -254,7 +257,7 @@ ReadingFile FilePart(const QString& name, const std::vector<platform::FolderEntr
                      const std::optional<SaveRecord>& record) {
     ReadingFile part{name, false, {}, {}};
     for (const platform::FolderEntry& entry : entries) {
-        if (!entry.isFolder && entry.name == name) {
+        if (!entry.isFolder && !entry.isLink && entry.name == name) {
             part.present = true;
             part.savedAt = TimeOf(entry.modifiedMs);
         }
@@ -279,8 +282,10 @@ SpaceContents GatherSpace(const QString& spaceFolder, const QString& address,
     const std::vector<platform::FolderEntry> entries = platform::ListFolder(spaceFolder);
     std::vector<DiskFolder> folders;
     for (const platform::FolderEntry& entry : entries) {
-        if (entry.isFolder && !entry.name.contains(kOwnMark)) {
-            folders.push_back(ReadFolder(spaceFolder, entry.name));
+        if (entry.isLink && !entry.name.contains(kOwnMark)) {
+            contents.links << entry.name;
+        } else if (entry.isFolder && !entry.name.contains(kOwnMark)) {
+            folders.push_back(ReadFolder(spaceFolder, entry.name, contents.links));
         }
     }
     qint64 newestArticleMs = 0;

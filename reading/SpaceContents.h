@@ -62,6 +62,7 @@ struct SpaceContents {
     ReadingFile css;
     ReadingFile board;
     ReadingFile comments;
+    QStringList links;  // symbolic links in the space folder and its folders, not followed
 };
 
 // The folder the songs are saved in, beneath the space folder.
@@ -72,6 +73,7 @@ extern const QString kSongFolderName;
 // its order, then the files it does not name by row number, less those that carry the
 // category and title of a recorded row with a file of its own (the same article under the
 // number an earlier save gave it). Folders that no save makes (the reading copy, passing
-// names) are left out.
+// names) are left out, and so are symbolic links, which no save makes: a link in place of a
+// folder or a file would bring another folder's files or any file on the disk into the copy.
 SpaceContents GatherSpace(const QString& spaceFolder, const QString& address,
                           const std::optional<SaveRecord>& record);

@@ -98,7 +98,7 @@ void AddFileProblem(QStringList& problems, const ReadingFile& file) {
 QString KeptFile(const ReadingArticle& article) {
     for (const QString& path : {article.html, article.txt, article.doc}) {
         if (!path.isEmpty()) {
-            return Link(RelativeLink(path), path.section(QChar('/'), -1));
+            return SavedFileLink(path, path.section(QChar('/'), -1), false);
         }
     }
     return {};
@@ -159,6 +159,21 @@ QString ProblemSection(const SpaceContents& contents) {
            problems.join(QStringLiteral("</li><li>")) + QStringLiteral("</li></ul></section>\n");
 }
 
+// Links someone put in the space folder are named, and were not followed.
+QString LinkNote(const SpaceContents& contents) {
+    if (contents.links.isEmpty()) {
+        return {};
+    }
+    QStringList names;
+    for (const QString& link : contents.links) {
+        names << EscapeHtml(link);
+    }
+    return QStringLiteral(
+               "<p class=\"pagewren-problems\">空间文件夹里有符号链接，阅读版和保存都不经由它们"
+               "读写：") +
+           names.join(QStringLiteral("、")) + QStringLiteral("</p>\n");
+}
+
 QString ArticleItem(const ReadingArticle& article, const StartPageParts& parts) {
     QString item =
         QStringLiteral("<li value=\"") + QString::number(article.row) + QStringLiteral("\">");
@@ -171,7 +186,7 @@ QString ArticleItem(const ReadingArticle& article, const StartPageParts& parts) 
                                         {article.txt, QStringLiteral(".txt")},
                                         {article.doc, QStringLiteral(".doc")}}) {
         if (!path.isEmpty()) {
-            files += Link(RelativeLink(path), caption);
+            files += SavedFileLink(path, caption, false);
         }
     }
     item += Tag(QStringLiteral("span"), files, QStringLiteral("pagewren-files"));
@@ -230,7 +245,7 @@ QString RecordItem(const ReadingFile& file, const QString& caption, int records,
     }
     return QStringLiteral("<li>") + Link(parts.readingFolder + QChar('/') + page, caption) +
            QStringLiteral("（") + Count(records, unit) + QStringLiteral("）") +
-           Tag(QStringLiteral("span"), Link(RelativeLink(file.name), file.name),
+           Tag(QStringLiteral("span"), SavedFileLink(file.name, file.name, false),
                QStringLiteral("pagewren-files")) +
            QStringLiteral("</li>\n");
 }
@@ -244,7 +259,8 @@ void WriteStartPage(const SpaceContents& contents, const StartPageParts& parts,
                     QStringLiteral("pagewren-start")) +
           QStringLiteral("<div id=\"header\"><h1>") + EscapeHtml(name) +
           QStringLiteral(" 的百度空间</h1><p>") + WebLink(contents.address, contents.address) +
-          QStringLiteral("</p></div>\n") + Parts(contents, parts) + ProblemSection(contents));
+          QStringLiteral("</p></div>\n") + Parts(contents, parts) + ProblemSection(contents) +
+          LinkNote(contents));
     WriteArticleSection(contents, parts, write);
     write(SongSection(contents) +
           QStringLiteral("<section id=\"records\"><h2>留言与评论</h2><ul>\n") +

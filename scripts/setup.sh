@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 program_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl-dev
                   libsimpleini-dev nlohmann-json3-dev libcpp-httplib-dev zlib1g-dev
-                  libzip-dev
+                  libzip-dev libgumbo-dev
                   fonts-wqy-microhei fonts-arphic-uming)
 test_packages=(ccache libgtest-dev clang-format clang libclang-rt-14-dev xvfb xauth xdotool
                imagemagick libreoffice-writer-nogui curl wget strace chromium lintian appstream

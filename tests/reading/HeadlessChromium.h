@@ -18,6 +18,14 @@ public:
         return Run({QStringLiteral("--dump-dom"), Url(file)});
     }
 
+    // The page's document after the page has had `virtualMs` of its own time (timers, refreshes,
+    // frames loading) under the extra `flags`.
+    std::string DumpDomAfter(const QString& file, int virtualMs,
+                             const QStringList& flags = {}) const {
+        return Run(flags + QStringList{QStringLiteral("--virtual-time-budget=%1").arg(virtualMs),
+                                       QStringLiteral("--dump-dom"), Url(file)});
+    }
+
     // What the browser shows of the page in a window of that size.
     QImage Screenshot(const QString& file, int width, int height) const {
         const QString png = profile_.path() + QStringLiteral("/shot.png");
@@ -27,11 +35,11 @@ public:
         return QImage(png);
     }
 
-private:
     static QString Url(const QString& file) {
         return QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
     }
 
+private:
     std::string Run(const QStringList& arguments) const {
         QProcess chromium;
         chromium.start(Program(),

@@ -1,0 +1,417 @@
+#include "reading/BodyCleaner.h"
+
+#include <gumbo.h>
+
+#include <QStringList>
+#include <QUrl>
+#include <optional>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "reading/CssCleaner.h"
+
+namespace {
+
+// The parser's tree building takes time that grows with the tags times their nesting; real
+// articles hold a few thousand tags, and one that holds more than this is shown as its text.
+constexpr qsizetype kMostTags = 20000;
+
+// A result that cleaning again would still change after this many rounds is shown as text.
+constexpr int kMostRounds = 3;
+
+const QString kPictureCaption = QStringLiteral("[图片]");
+
+enum class Treatment { Keep, Unwrap, Drop };
+
+Treatment TreatmentOf(const GumboNode& node) {
+    static const std::set<GumboTag> kKept = {
+        GUMBO_TAG_A,       GUMBO_TAG_ABBR,     GUMBO_TAG_ACRONYM,    GUMBO_TAG_ADDRESS,
+        GUMBO_TAG_ARTICLE, GUMBO_TAG_ASIDE,    GUMBO_TAG_B,          GUMBO_TAG_BDI,
+        GUMBO_TAG_BDO,     GUMBO_TAG_BIG,      GUMBO_TAG_BLOCKQUOTE, GUMBO_TAG_BR,
+        GUMBO_TAG_CAPTION, GUMBO_TAG_CENTER,   GUMBO_TAG_CITE,       GUMBO_TAG_CODE,
+        GUMBO_TAG_COL,     GUMBO_TAG_COLGROUP, GUMBO_TAG_DD,         GUMBO_TAG_DEL,
+        GUMBO_TAG_DETAILS, GUMBO_TAG_DFN,      GUMBO_TAG_DIR,        GUMBO_TAG_DIV,
+        GUMBO_TAG_DL,      GUMBO_TAG_DT,       GUMBO_TAG_EM,         GUMBO_TAG_FIGCAPTION,
+        GUMBO_TAG_FIGURE,  GUMBO_TAG_FONT,     GUMBO_TAG_FOOTER,     GUMBO_TAG_H1,
+        GUMBO_TAG_H2,      GUMBO_TAG_H3,       GUMBO_TAG_H4,         GUMBO_TAG_H5,
+        GUMBO_TAG_H6,      GUMBO_TAG_HEADER,   GUMBO_TAG_HGROUP,     GUMBO_TAG_HR,
+        GUMBO_TAG_I,       GUMBO_TAG_IMG,      GUMBO_TAG_INS,        GUMBO_TAG_KBD,
+        GUMBO_TAG_LI,      GUMBO_TAG_MAIN,     GUMBO_TAG_MARK,       GUMBO_TAG_MARQUEE,
+        GUMBO_TAG_MENU,    GUMBO_TAG_NAV,      GUMBO_TAG_NOBR,       GUMBO_TAG_OL,
+        GUMBO_TAG_P,       GUMBO_TAG_PRE,      GUMBO_TAG_Q,          GUMBO_TAG_RP,
+        GUMBO_TAG_RT,      GUMBO_TAG_RUBY,     GUMBO_TAG_S,          GUMBO_TAG_SAMP,
+        GUMBO_TAG_SECTION, GUMBO_TAG_SMALL,    GUMBO_TAG_SPAN,       GUMBO_TAG_STRIKE,
+        GUMBO_TAG_STRONG,  GUMBO_TAG_SUB,      GUMBO_TAG_SUMMARY,    GUMBO_TAG_SUP,
+        GUMBO_TAG_TABLE,   GUMBO_TAG_TBODY,    GUMBO_TAG_TD,         GUMBO_TAG_TFOOT,
+        GUMBO_TAG_TH,      GUMBO_TAG_THEAD,    GUMBO_TAG_TIME,       GUMBO_TAG_TR,
+        GUMBO_TAG_TT,      GUMBO_TAG_U,        GUMBO_TAG_UL,         GUMBO_TAG_VAR,
+        GUMBO_TAG_WBR};
+    // Wrappers of text that a browser lays out as their content: a word processor's "o:p" and
+    // "st1:chsdate", old blinking text, labels, meters, ruby bases.
+    static const std::set<GumboTag> kUnwrapped = {
+        GUMBO_TAG_UNKNOWN, GUMBO_TAG_BLINK, GUMBO_TAG_SPACER,   GUMBO_TAG_MULTICOL, GUMBO_TAG_LABEL,
+        GUMBO_TAG_DATA,    GUMBO_TAG_METER, GUMBO_TAG_PROGRESS, GUMBO_TAG_RB,       GUMBO_TAG_RTC};
+    const GumboTag tag = node.v.element.tag;
+    if (node.v.element.tag_namespace != GUMBO_NAMESPACE_HTML) {
+        return Treatment::Drop;
+    }
+    if (kKept.contains(tag)) {
+        return Treatment::Keep;
+    }
+    return kUnwrapped.contains(tag) ? Treatment::Unwrap : Treatment::Drop;
+}
+
+bool IsVoid(GumboTag tag) {
+    return tag == GUMBO_TAG_BR || tag == GUMBO_TAG_HR || tag == GUMBO_TAG_WBR ||
+           tag == GUMBO_TAG_COL;
+}
+
+// Attributes that only lay out or name what they stand on.
+bool IsKeptAttribute(const QString& name) {
+    static const QStringList kKept = {
+        "abbr",        "align",    "axis",     "behavior",  "bgcolor", "border", "cellpadding",
+        "cellspacing", "char",     "charoff",  "class",     "clear",   "color",  "colspan",
+        "compact",     "datetime", "dir",      "direction", "face",    "frame",  "headers",
+        "height",      "hspace",   "id",       "lang",      "loop",    "name",   "noshade",
+        "nowrap",      "open",     "reversed", "rowspan",   "rules",   "scope",  "scrollamount",
+        "scrolldelay", "size",     "span",     "start",     "summary", "title",  "type",
+        "valign",      "value",    "vspace",   "width"};
+    return kKept.contains(name);
+}
+
+// The bidi controls that embed, override or isolate: in a title box they turn the text
+// around them ("report\u202Efdp.exe" shows as "reportexe.pdf"), so they show as marks.
+bool IsBidiControl(char16_t u) {
+    return (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+}
+
+// A text as markup: what would start a tag or a reference escaped, CR (which a parser would
+// read as LF) as a reference, other control characters, which no page may hold, as U+FFFD,
+// and bidi controls as visible marks ("[U+202E]").
+QString EscapeText(const QString& text, bool attribute) {
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == '&') {
+            escaped += QLatin1String("&amp;");
+        } else if (u == '<') {
+            escaped += QLatin1String("&lt;");
+        } else if (u == '>') {
+            escaped += QLatin1String("&gt;");
+        } else if (u == '"' && attribute) {
+            escaped += QLatin1String("&quot;");
+        } else if (u == '\r') {
+            escaped += QLatin1String("&#13;");
+        } else if ((u < 0x20 && u != '\t' && u != '\n' && u != '\f') || u == 0x7F) {
+            escaped += QChar(QChar::ReplacementCharacter);
+        } else if (IsBidiControl(u)) {
+            escaped += QStringLiteral("[U+%1]").arg(static_cast<uint>(u), 4, 16).toUpper();
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+// The address as a URL parser reads it: blanks and controls at its ends, tabs and line
+// breaks inside it, left out.
+QString BareAddress(const QString& value) {
+    QString bare;
+    for (const QChar c : value) {
+        if (c != QChar('\t') && c != QChar('\n') && c != QChar('\r')) {
+            bare += c;
+        }
+    }
+    qsizetype start = 0;
+    qsizetype end = bare.size();
+    while (start < end && bare[start].unicode() <= 0x20) {
+        ++start;
+    }
+    while (end > start && bare[end - 1].unicode() <= 0x20) {
+        --end;
+    }
+    return bare.mid(start, end - start);
+}
+
+bool IsWeb(const QUrl& url) {
+    const QString scheme = url.scheme();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+           !url.host().isEmpty();
+}
+
+// Whether the class list names the class; names are parted by ASCII blanks, as a browser
+// parts them.
+bool HasClass(const QString& classes, const QString& name) {
+    qsizetype start = 0;
+    while (start <= classes.size()) {
+        qsizetype end = start;
+        while (end < classes.size() && !QStringView(u" \t\n\f\r").contains(classes[end])) {
+            ++end;
+        }
+        if (QStringView(classes).mid(start, end - start) == name) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+struct Attribute {
+    QString name;
+    QString value;
+};
+
+class BodyWriter {
+public:
+    explicit BodyWriter(const QUrl& base) : base_(base) {}
+
+    QString Write(const GumboNode& root) {
+        // Depth-first with a stack of its own: a page may nest as deep as it likes.
+        std::vector<Step> steps;
+        PushChildren(root, steps);
+        while (!steps.empty()) {
+            const Step step = steps.back();
+            steps.pop_back();
+            if (step.node == nullptr) {
+                Close(step);
+            } else {
+                Visit(*step.node, steps);
+            }
+        }
+        return out_;
+    }
+
+private:
+    // A node to visit, or (node null) the end of a kept element to write.
+    struct Step {
+        const GumboNode* node;
+        GumboTag closing;
+        qsizetype contentStart;
+    };
+
+    static void PushChildren(const GumboNode& node, std::vector<Step>& steps) {
+        const GumboVector& children = node.v.element.children;
+        for (unsigned i = children.length; i > 0; --i) {
+            steps.push_back({static_cast<const GumboNode*>(children.data[i - 1]), {}, 0});
+        }
+    }
+
+    void Visit(const GumboNode& node, std::vector<Step>& steps) {
+        if (node.type == GUMBO_NODE_TEXT || node.type == GUMBO_NODE_WHITESPACE) {
+            out_ += EscapeText(QString::fromUtf8(node.v.text.text), false);
+            return;
+        }
+        if (node.type != GUMBO_NODE_ELEMENT) {
+            return;  // comments, and the templates and character data that hold nothing shown
+        }
+        const Treatment treatment = TreatmentOf(node);
+        if (treatment == Treatment::Unwrap) {
+            PushChildren(node, steps);
+        } else if (treatment == Treatment::Keep && node.v.element.tag == GUMBO_TAG_IMG) {
+            Picture(node);
+        } else if (treatment == Treatment::Keep) {
+            Open(node);
+            if (!IsVoid(node.v.element.tag)) {
+                steps.push_back({nullptr, node.v.element.tag, out_.size()});
+                PushChildren(node, steps);
+            }
+        }
+    }
+
+    void Open(const GumboNode& node) {
+        const GumboTag tag = node.v.element.tag;
+        std::vector<Attribute> attributes = KeptAttributes(node);
+        if (tag == GUMBO_TAG_A) {
+            ++openLinks_;
+            MakeLink(attributes, Value(node, "href"));
+        }
+        WriteTag(QString::fromUtf8(gumbo_normalized_tagname(tag)), attributes);
+    }
+
+    void Close(const Step& step) {
+        // A parser drops a line break that follows <pre> at once; a text that begins with one
+        // keeps it only if another goes before.
+        if (step.closing == GUMBO_TAG_PRE && out_.size() > step.contentStart &&
+            out_[step.contentStart] == QChar('\n')) {
+            out_.insert(step.contentStart, QChar('\n'));
+        }
+        if (step.closing == GUMBO_TAG_A) {
+            --openLinks_;
+        }
+        out_ += QStringLiteral("</") + QString::fromUtf8(gumbo_normalized_tagname(step.closing)) +
+                QChar('>');
+    }
+
+    // A picture is not fetched: its caption stands in its place, linked to it when it is on
+    // the web and no link holds it already.
+    void Picture(const GumboNode& node) {
+        const QString alt = Value(node, "alt").simplified();
+        const QString caption =
+            alt.isEmpty() ? kPictureCaption : QStringLiteral("[图片：") + alt + QChar(']');
+        const QString source = WebTarget(Value(node, "src"));
+        if (source.isEmpty() || openLinks_ > 0) {
+            out_ += EscapeText(caption, false);
+            return;
+        }
+        std::vector<Attribute> attributes;
+        MakeLink(attributes, source);
+        WriteTag(QStringLiteral("a"), attributes);
+        out_ += EscapeText(caption, false) + QStringLiteral("</a>");
+    }
+
+    std::vector<Attribute> KeptAttributes(const GumboNode& node) const {
+        std::vector<Attribute> kept;
+        const GumboVector& attributes = node.v.element.attributes;
+        for (unsigned i = 0; i < attributes.length; ++i) {
+            const auto* attribute = static_cast<const GumboAttribute*>(attributes.data[i]);
+            const QString name = QString::fromUtf8(attribute->name);
+            const QString value = QString::fromUtf8(attribute->value);
+            if (name == QLatin1String("style")) {
+                if (const QString style = CleanCss(value); !style.trimmed().isEmpty()) {
+                    kept.push_back({name, style});
+                }
+            } else if (IsKeptAttribute(name)) {
+                kept.push_back({name, value});
+            }
+        }
+        return kept;
+    }
+
+    // A link keeps an in-page anchor as it is and a web address marked as leaving the copy;
+    // any other address goes.
+    void MakeLink(std::vector<Attribute>& attributes, const QString& href) const {
+        const QString bare = BareAddress(href);
+        if (bare.startsWith(QChar('#'))) {
+            attributes.push_back({QStringLiteral("href"), bare});
+            return;
+        }
+        const QString web = WebTarget(href);
+        if (web.isEmpty()) {
+            return;
+        }
+        attributes.insert(attributes.begin(), {QStringLiteral("href"), web});
+        bool marked = false;
+        for (Attribute& attribute : attributes) {
+            if (attribute.name == QLatin1String("class")) {
+                marked = true;
+                if (!HasClass(attribute.value, QStringLiteral("pagewren-away"))) {
+                    attribute.value += QStringLiteral(" pagewren-away");
+                }
+            } else if (attribute.name == QLatin1String("title")) {
+                attribute.value.clear();
+            }
+        }
+        if (!marked) {
+            attributes.push_back({QStringLiteral("class"), QStringLiteral("pagewren-away")});
+        }
+        std::erase_if(attributes, [](const Attribute& a) {
+            return a.name == QLatin1String("title") && a.value.isEmpty();
+        });
+        attributes.push_back({QStringLiteral("title"), QStringLiteral("离开阅读版：") + web});
+        attributes.push_back({QStringLiteral("target"), QStringLiteral("_blank")});
+        attributes.push_back({QStringLiteral("rel"), QStringLiteral("noopener noreferrer")});
+    }
+
+    // The web address the value names, read against the page's own; empty for any other.
+    QString WebTarget(const QString& value) const {
+        const QString bare = BareAddress(value);
+        if (bare.isEmpty()) {
+            return {};
+        }
+        const QUrl url = base_.isEmpty() ? QUrl(bare) : base_.resolved(QUrl(bare));
+        return IsWeb(url) ? url.toString(QUrl::FullyEncoded) : QString();
+    }
+
+    void WriteTag(const QString& name, const std::vector<Attribute>& attributes) {
+        out_ += QChar('<') + name;
+        for (const Attribute& attribute : attributes) {
+            out_ += QChar(' ') + attribute.name + QStringLiteral("=\"") +
+                    EscapeText(attribute.value, true) + QChar('"');
+        }
+        out_ += QChar('>');
+    }
+
+    static QString Value(const GumboNode& node, const char* name) {
+        const GumboAttribute* attribute = gumbo_get_attribute(&node.v.element.attributes, name);
+        return attribute ? QString::fromUtf8(attribute->value) : QString();
+    }
+
+    const QUrl base_;
+    QString out_;
+    int openLinks_ = 0;
+};
+
+qsizetype TagCount(const QByteArray& markup) {
+    qsizetype tags = 0;
+    for (qsizetype i = 0; i + 1 < markup.size(); ++i) {
+        const char next = markup[i + 1];
+        tags += markup[i] == '<' && ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'));
+    }
+    return tags;
+}
+
+// The text of markup left without its tags; only for what the parser is not given, and as
+// text, escaped, so that whatever it holds stays text.
+QString TextOnly(const QString& markup) {
+    QString text;
+    bool inTag = false;
+    for (const QChar c : markup) {
+        if (c == QChar('<')) {
+            inTag = true;
+        } else if (c == QChar('>') && inTag) {
+            inTag = false;
+        } else if (!inTag) {
+            text += c;
+        }
+    }
+    text.replace(QLatin1String("&lt;"), QLatin1String("<"));
+    text.replace(QLatin1String("&gt;"), QLatin1String(">"));
+    text.replace(QLatin1String("&quot;"), QLatin1String("\""));
+    text.replace(QLatin1String("&#13;"), QLatin1String("\r"));
+    text.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    return QStringLiteral("<div class=\"pagewren-plain\">") + EscapeText(text, false) +
+           QStringLiteral("</div>");
+}
+
+struct ParsedBody {
+    explicit ParsedBody(const QByteArray& markup) : options(kGumboDefaultOptions) {
+        options.fragment_context = GUMBO_TAG_BODY;
+        options.max_errors = 0;
+        output = gumbo_parse_with_options(&options, markup.constData(),
+                                          static_cast<std::size_t>(markup.size()));
+    }
+    ~ParsedBody() { gumbo_destroy_output(&options, output); }
+    ParsedBody(const ParsedBody&) = delete;
+    ParsedBody& operator=(const ParsedBody&) = delete;
+
+    GumboOptions options;
+    GumboOutput* output;
+};
+
+// One round of cleaning, or nothing for markup of too many tags.
+std::optional<QString> CleanOnce(const QString& markup, const QUrl& base) {
+    const QByteArray bytes = markup.toUtf8();
+    if (TagCount(bytes) > kMostTags) {
+        return std::nullopt;
+    }
+    const ParsedBody parsed(bytes);
+    return BodyWriter(base).Write(*parsed.output->root);
+}
+
+}  // namespace
+
+QString CleanArticleBody(const QString& markup, const QString& pageAddress) {
+    const QUrl page(pageAddress);
+    const QUrl base = IsWeb(page) ? page : QUrl();
+    std::optional<QString> cleaned = CleanOnce(markup, base);
+    for (int round = 0; cleaned && round < kMostRounds; ++round) {
+        std::optional<QString> again = CleanOnce(*cleaned, base);
+        if (again == cleaned) {
+            return *cleaned;
+        }
+        cleaned = std::move(again);
+    }
+    return TextOnly(cleaned.value_or(markup));
+}

@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "CliRunner.h"
+#include "HeadlessChromium.h"
+#include "RequiredTool.h"
+#include "SimFixture.h"
+#include "TempFolder.h"
+#include "platform/Codepage.h"
+#include "reading/ReadingNames.h"
+#include "sim/SpaceServer.h"
+#include "sim/SpaceStore.h"
+
+namespace {
+
+const QString kEvil = QStringLiteral("http://hi.baidu.com/evil");
+const QString kSample = QStringLiteral("http://hi.baidu.com/jiaoliao");
+
+bool Has(const std::string& text, const QString& part) {
+    return text.find(part.toStdString()) != std::string::npos;
+}
+
+// A server on loopback that every address of the hostile pages names: whatever reaches it
+// shows in its log.
+class HitLog {
+public:
+    HitLog() : server_(spacesim::SpaceStore()), port_(server_.Start(0)) {}
+    ~HitLog() { server_.Stop(); }
+
+    int Port() const { return port_; }
+    QString Address(const QString& what) const {
+        return QStringLiteral("http://127.0.0.1:%1/%2").arg(port_).arg(what);
+    }
+    // The addresses asked for, each once.
+    std::string Hits() const {
+        const std::vector<std::string> requests = server_.Requests();
+        std::string hits;
+        for (const std::string& hit : std::set<std::string>(requests.begin(), requests.end())) {
+            hits += hit + "\n";
+        }
+        return hits;
+    }
+
+private:
+    spacesim::SpaceServer server_;
+    int port_;
+};
+
+// A saved fragment as the html save cuts it out of an article page.
+std::string Fragment(const QString& title, const QString& body) {
+    return platform::ToAnsi(QStringLiteral("</div><div class=\"tit2\">") + title +
+                            QStringLiteral("</div><div class=\"date\">2009-01-02 10:00</div><table>"
+                                           "<tr><td><div id=\"blog_text\" class=\"cnt\"  >") +
+                            body +
+                            QStringLiteral("</div></td></tr></table><div class=\"opt\">\r\n"));
+}
+
+std::string TextArticle(const QString& title) {
+    return platform::ToAnsi(QStringLiteral("标题：") + title +
+                            QStringLiteral("\r\n类别：x\r\n时间：2009\r\n内容：正文\r\n"));
+}
+
+// A page that opens each of the copy's pages in frames and clicks, in a frame of its own,
+// every link of it that is not marked as leaving the copy: what a reader could reach.
+QString ClickEveryLink(const QStringList& pages, const QString& folder) {
+    QString list;
+    for (const QString& page : pages) {
+        list += QStringLiteral("'") + HeadlessChromium::Url(page) + QStringLiteral("',");
+    }
+    const QString harness = folder + QStringLiteral("/harness.html");
+    QFile file(harness);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral(
+                   "<!DOCTYPE html><body><script>\n"
+                   "const links = (frame) => frame.contentDocument.querySelectorAll('a[href]');\n"
+                   "for (const page of [%1]) {\n"
+                   "  const probe = document.createElement('iframe');\n"
+                   "  probe.src = page;\n"
+                   "  probe.onload = () => {\n"
+                   "    for (let i = 0; i < links(probe).length; ++i) {\n"
+                   "      const frame = document.createElement('iframe');\n"
+                   "      frame.src = page;\n"
+                   "      frame.onload = () => {\n"
+                   "        if (frame.dataset.clicked) return;\n"
+                   "        frame.dataset.clicked = '1';\n"
+                   "        const link = links(frame)[i];\n"
+                   "        if (!link.classList.contains('pagewren-away')) link.click();\n"
+                   "      };\n"
+                   "      document.body.append(frame);\n"
+                   "    }\n"
+                   "  };\n"
+                   "  document.body.append(probe);\n"
+                   "}\n"
+                   "</script></body>\n")
+                   .arg(list)
+                   .toUtf8());
+    return harness;
+}
+
+class SealedCopyTest : public ::testing::Test {
+protected:
+    CliResult Cli(const QStringList& command) {
+        return RunCli(QStringList{"--app-dir", app_.Path(), "--pace", "0"} + command);
+    }
+    QString Space(const QString& name) const { return app_.Path() + "/" + name + "/"; }
+    QString Read(const QString& path) const { return QString::fromUtf8(app_.Read(path)); }
+
+    TempFolder app_;
+};
+
+// Every way the issue found for an article, a style sheet or a folder name to reach out of the
+// copy: the pages hold none of it, and Chromium, opening each page and following every link
+// that does not say it leaves, asks the loopback server for nothing and runs no script.
+TEST_F(SealedCopyTest, HostileArticlesReachNothingFromTheCopy) {
+    const HitLog log;
+    ASSERT_GT(log.Port(), 0);
+    const auto ran = [&](const QString& mark) {
+        return QStringLiteral(
+                   "document.documentElement.setAttribute('data-ran','%1');"
+                   "new Image().src='%2'")
+            .arg(mark, log.Address(mark));
+    };
+    const QString space = QStringLiteral("evil/");
+    QDir().mkpath(Space("evil") + "生活");
+    const std::map<QString, QString> fragments = {
+        {"1 刷新",
+         "<meta http-equiv=\"refresh\" content=\"0;url=" + log.Address("refresh") +
+             "\">春天来了，花都开了。<p>一个<a href=\"http://example.com/\">外部链接</a>。"
+             "<a href=\"javascript:" +
+             ran("jslink") + "\">脚本链接</a></p>"},
+        {"2 框架", "<iframe src=\"" + log.Address("iframe") +
+                       "\"></iframe><iframe srcdoc=\"&lt;script&gt;" + ran("srcdoc") +
+                       "&lt;/script&gt;\"></iframe><iframe src=\"data:text/html,&lt;script&gt;" +
+                       ran("dataframe") + "&lt;/script&gt;\"></iframe><frameset><frame src=\"" +
+                       log.Address("frame") + "\"></frameset>框架"},
+        {"3 图片", "<p>照片：<img src=\"" + log.Address("img") + "\" alt=\"猫\" srcset=\"" +
+                       log.Address("srcset") + " 2x\"></p><audio src=\"" + log.Address("audio") +
+                       "\" autoplay></audio><video poster=\"" + log.Address("poster") +
+                       "\"></video><link rel=\"stylesheet\" href=\"" + log.Address("link") +
+                       "\"><style>@import url(" + log.Address("import") +
+                       ");</style><span style=\"color:red;background:url(" + log.Address("inline") +
+                       ")\">红字</span><link rel=\"prefetch\" href=\"" + log.Address("prefetch") +
+                       "\"><table background=\"" + log.Address("background") +
+                       "\"><tr><td>格</td></tr></table><base href=\"" + log.Address("base") +
+                       "\">"},
+        {"4 脚本", "<script>" + ran("script") + "</script><img src=x onerror=\"" + ran("onerror") +
+                       "\"><svg onload=\"" + ran("svg") + "\"></svg><body onload=\"" +
+                       ran("onload") + "\"><input autofocus onfocus=\"" + ran("onfocus") +
+                       "\"><details open ontoggle=\"" + ran("ontoggle") +
+                       "\"><summary>摘要</summary></details><object data=\"" +
+                       log.Address("object") + "\"></object><embed src=\"" + log.Address("embed") +
+                       "\"><form action=\"" + log.Address("form") +
+                       "\"><button>提交</button></form>有脚本的文章"},
+        {"5 report&#8238;fdp.exe", "标题里有 RLO"},
+    };
+    for (const auto& [name, body] : fragments) {
+        app_.Write(space + "生活/" + name + ".html", Fragment(name.section(' ', 1), body));
+    }
+    // Category folders an archive of another system could name like a scheme.
+    const QString schemeFolder = QStringLiteral("http:127.0.0.1:%1").arg(log.Port());
+    for (const QString& folder : {schemeFolder, QStringLiteral("javascript:alert(1)")}) {
+        QDir().mkpath(Space("evil") + folder);
+        app_.Write(space + folder + "/6 协议.txt", TextArticle("协议"));
+    }
+    const std::string sheet = platform::ToAnsi(
+        "@import url(" + log.Address("css-import") + ");\n@IMPORT \"" + log.Address("css-import2") +
+        "\";\nbody{background:#f3eefa url(" + log.Address("css-bg") +
+        ")}\n.x{background-image:\\75 rl(" + log.Address("css-escaped") +
+        ")}\n@font-face{font-family:f;src:url(" + log.Address("css-font") + ")}\n");
+    app_.Write(space + kCssFileName, sheet);
+
+    const CliResult read = Cli({"read", kEvil});
+    ASSERT_EQ(read.exitCode, 0) << read.err << read.out;
+    EXPECT_EQ(app_.Read(space + kCssFileName), sheet) << "the saved sheet stays as fetched";
+
+    QStringList pages{Space("evil") + kStartPageName};
+    QDirIterator reading(Space("evil") + kReadingFolderName, {"*.html"}, QDir::Files);
+    while (reading.hasNext()) {
+        pages << reading.next();
+    }
+    ASSERT_EQ(pages.size(), 1 + 7);
+    const QString copySheet = Read(space + kReadingFolderName + "/" + kCssFileName);
+    EXPECT_TRUE(copySheet.contains("body{background:#f3eefa none}")) << copySheet.toStdString();
+    for (const QString& page : pages) {
+        const QString html = QString::fromUtf8(app_.Read(QDir(app_.Path()).relativeFilePath(page)));
+        EXPECT_TRUE(
+            html.contains("content=\"default-src 'none'; style-src 'self' 'unsafe-inline'; "
+                          "img-src 'self'; media-src 'self'; base-uri 'none'; "
+                          "form-action 'none'\""))
+            << page.toStdString();
+        for (const QString& part :
+             {QStringLiteral("<script"), QStringLiteral("http-equiv=\"refresh"),
+              QStringLiteral("onerror"), QStringLiteral("<iframe"), QStringLiteral("<img"),
+              QStringLiteral("url("), QStringLiteral("<base"), QStringLiteral("href=\"javascript"),
+              "href=\"" + schemeFolder, QString(QChar(0x202E))}) {
+            EXPECT_FALSE(html.contains(part, Qt::CaseInsensitive))
+                << page.toStdString() << ": " << part.toStdString();
+        }
+        // The hit server's address shows only as a link to a picture, marked as leaving.
+        const QString hit = QStringLiteral("//127.0.0.1:%1/").arg(log.Port());
+        EXPECT_EQ(html.count(hit), page.endsWith("/3.html") ? 2 : 0) << page.toStdString();
+    }
+    const QString start = Read(space + kStartPageName);
+    EXPECT_TRUE(start.contains(">report[U+202E]fdp.exe</a>")) << "the title shows its RLO";
+    EXPECT_TRUE(start.contains("<a href=\"./" + schemeFolder + "/6%20协议.txt\">"));
+    EXPECT_TRUE(start.contains("<a href=\"./生活/1%20刷新.html\" download>.html</a>"));
+    const QString first = Read(space + kReadingFolderName + "/1.html");
+    EXPECT_TRUE(first.contains("<a href=\"http://example.com/\" class=\"pagewren-away\""))
+        << first.toStdString();
+    EXPECT_TRUE(first.contains("<a href=\"../生活/1%20刷新.html\" download>"))
+        << first.toStdString();
+    const QString third = Read(space + kReadingFolderName + "/3.html");
+    EXPECT_TRUE(third.contains("<a href=\"" + log.Address("img") +
+                               "\" class=\"pagewren-away\" title=\"离开阅读版：" +
+                               log.Address("img") + "\" target=\"_blank\"") &&
+                third.contains("[图片：猫]</a>"))
+        << third.toStdString();
+    EXPECT_TRUE(third.contains("<span style=\"color:red;background:none\">红字</span>"))
+        << third.toStdString();
+
+    if (HeadlessChromium::Program().isEmpty()) {
+        SKIP_OR_FAIL_WITHOUT("chromium");
+    }
+    const HeadlessChromium chromium;
+    for (const QString& page : pages) {
+        const std::string dom = chromium.DumpDomAfter(page, 3000);
+        EXPECT_TRUE(Has(dom, QStringLiteral("<nav class=\"pagewren-nav\">")) ||
+                    page.endsWith(kStartPageName))
+            << page.toStdString() << " navigated away:\n"
+            << dom;
+        EXPECT_FALSE(Has(dom, QStringLiteral("data-ran"))) << page.toStdString();
+    }
+    const QTemporaryDir outside;
+    chromium.DumpDomAfter(ClickEveryLink(pages, outside.path()), 10000,
+                          {QStringLiteral("--allow-file-access-from-files")});
+    EXPECT_EQ(log.Hits(), "");
+}
+
+// A space folder in which someone put symbolic links in the place of a category folder, the
+// song folder, the style sheet and an article file: the copy reads nothing through them and
+// names them; the saves write nothing through them; the app folder itself may be a link.
+TEST_F(SealedCopyTest, SymbolicLinksInASpaceFolderAreNeitherReadNorWrittenThrough) {
+    const QTemporaryDir elsewhere;
+    const QString other = elsewhere.path() + "/other/";
+    QDir().mkpath(other + "songs");
+    const std::string secret = "SECRET-BYTES\n";
+    QFile secretFile(other + "secret.txt");
+    ASSERT_TRUE(secretFile.open(QIODevice::WriteOnly));
+    secretFile.write(secret.data());
+    secretFile.close();
+    QFile article(other + "1 别人的文章.txt");
+    ASSERT_TRUE(article.open(QIODevice::WriteOnly));
+    article.write(TextArticle("别人的文章").c_str());
+    article.close();
+    const auto listing = [&] {
+        QStringList files;
+        QDirIterator it(other, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            files << it.next();
+        }
+        files.sort();
+        return files;
+    };
+    const QStringList before = listing();
+
+    // The app folder is reached through a link of its own, which is the user's to make.
+    const QString appLink = elsewhere.path() + "/app";
+    ASSERT_TRUE(QFile::link(app_.Path(), appLink));
+    const auto cli = [&](const QStringList& command) {
+        return RunCli(QStringList{"--app-dir", appLink, "--pace", "0"} + command);
+    };
+    const QString space = Space("jiaoliao");
+    QDir().mkpath(space + "旅途见闻");
+    ASSERT_TRUE(QFile::link(other, space + "生活随笔"));
+    ASSERT_TRUE(QFile::link(other + "songs", space + "背景音乐"));
+    ASSERT_TRUE(QFile::link(other + "secret.txt", space + kCssFileName));
+    ASSERT_TRUE(QFile::link(other + "secret.txt", space + "旅途见闻/5 偷看.txt"));
+
+    const CliResult read = cli({"read", kSample});
+    ASSERT_EQ(read.exitCode, 0) << read.err << read.out;
+    QDirIterator copy(space, {"*.html", "*.css"}, QDir::Files, QDirIterator::Subdirectories);
+    while (copy.hasNext()) {
+        const QString path = copy.next();
+        if (path.contains(kReadingFolderName) || path.endsWith(kStartPageName)) {
+            const std::string bytes = app_.Read(QDir(app_.Path()).relativeFilePath(path));
+            EXPECT_FALSE(Has(bytes, "SECRET") || Has(bytes, QStringLiteral("别人的文章")))
+                << path.toStdString();
+        }
+    }
+    const QString start = Read("jiaoliao/" + kStartPageName);
+    for (const char* link : {"生活随笔", "背景音乐", "空间模板.css", "旅途见闻/5 偷看.txt"}) {
+        EXPECT_TRUE(start.contains(QString::fromUtf8(link))) << link;
+    }
+    EXPECT_TRUE(start.contains("空间文件夹里有符号链接")) << start.toStdString();
+
+    SimFixture sim;
+    const CliResult articles = cli({"articles", kSample, "--wait", "0", "--save", "txt"});
+    EXPECT_EQ(articles.exitCode, 1) << articles.err;
+    EXPECT_EQ(QDir(space + "旅途见闻").entryList({"*.txt"}, QDir::Files).size(), 1 + 7)
+        << "a real category folder takes its articles";
+    const CliResult skipping =
+        cli({"articles", kSample, "--wait", "0", "--save", "txt", "--skip-saved"});
+    EXPECT_EQ(skipping.exitCode, 1) << "a file behind a link is not taken as saved";
+    const CliResult music = cli({"music", kSample, "--download"});
+    EXPECT_EQ(music.exitCode, 1) << music.err;
+    const CliResult css = cli({"css", kSample, "--save"});
+    EXPECT_EQ(css.exitCode, 0) << css.err;
+    EXPECT_FALSE(QFileInfo(space + kCssFileName).isSymLink()) << "the link is replaced";
+
+    EXPECT_EQ(listing(), before);
+    EXPECT_EQ(secretFile.open(QIODevice::ReadOnly) ? secretFile.readAll().toStdString() : "",
+              secret);
+    EXPECT_TRUE(QFileInfo(space + "生活随笔").isSymLink()) << "the folder link is left alone";
+}
+
+}  // namespace
