@@ -211,7 +211,7 @@ TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
           "<span>3.mp3</span>", "http://hi.baidu.com/jiaoliao", "未能获取或保存的内容",
           "歌曲未能下载：<a ", "文章（17 篇）",
           "文章《Tom's 生日聚会》（生活随笔）未能保存，下面是原有的文件：<a "
-          "href=\"./生活随笔/3%20Tom%27s%20生日聚会.html\" download>"}) {
+          "href=\"./生活随笔/3%20Tom%27s%20生日聚会.html\" download=\"\">"}) {
         EXPECT_TRUE(Has(start, QString::fromUtf8(text))) << text;
     }
     EXPECT_EQ(QString::fromStdString(start).count(QStringLiteral("<audio controls")), 2);
