@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
@@ -220,7 +221,13 @@ void WarcArchive::AddWacz(const std::string& path, std::vector<std::string>& pro
         places.emplace_back(indexOf[record.file], WarcPlace{record.offset, 0});
         indexed.insert(record.file);
     }
-    AddIndexed(places, problems, progress);
+    // Told as the share of the WACZ file's bytes, as the reading of a file is.
+    std::error_code unknown;
+    const std::uintmax_t size = std::filesystem::file_size(path, unknown);
+    const std::uint64_t bytes = unknown ? 0 : size;
+    AddIndexed(places, problems, [&](std::uint64_t done, std::uint64_t all) {
+        return !progress || progress(all == 0 ? bytes : done * bytes / all, bytes);
+    });
     // A file the index does not name is read whole.
     for (const auto& [name, index] : indexOf) {
         if (!indexed.contains(name)) {
