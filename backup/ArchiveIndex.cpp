@@ -127,8 +127,7 @@ private:
 // pages follow, an empty row and a row holding the key to resume with.
 class IndexPageReader : public json::json_sax_t {
 public:
-    IndexPageReader(const QString& spaceName, std::set<QString>& seen, IndexedArticles& result)
-        : spaceName_(spaceName), seen_(seen), result_(result) {}
+    explicit IndexPageReader(const CaptureTaker& take) : take_(take) {}
 
     // Whether the page was an index page, read to its end.
     bool Understood() const { return understood_; }
@@ -169,6 +168,7 @@ private:
             fields_ = 0;
             firstField_.reset();
             original_.reset();
+            timestamp_.reset();
         } else if (depth_ == 3) {
             ++fields_;  // a field that is no text
         }
@@ -198,11 +198,17 @@ private:
         if (rows_ == 0 && !column_ && value == "original") {
             column_ = fields_;
         }
+        if (rows_ == 0 && !timeColumn_ && value == "timestamp") {
+            timeColumn_ = fields_;
+        }
         if (fields_ == 0) {
             firstField_ = value;
         }
         if (column_ && fields_ == *column_) {
             original_ = value;
+        }
+        if (timeColumn_ && fields_ == *timeColumn_) {
+            timestamp_ = value;
         }
         ++fields_;
     }
@@ -226,37 +232,38 @@ private:
             return true;
         }
         // A full list stops the reading: the page then counts as not understood.
-        return AddId(ArticleId(QString::fromStdString(*original_), spaceName_), seen_, result_);
+        return take_({QString::fromStdString(*original_),
+                      QString::fromStdString(timestamp_.value_or(std::string()))});
     }
 
-    const QString& spaceName_;
-    std::set<QString>& seen_;
-    IndexedArticles& result_;
+    const CaptureTaker& take_;
     int depth_ = 0;
     int rows_ = 0;
     bool rowIsArray_ = false;
     int fields_ = 0;
     std::optional<int> column_;
+    std::optional<int> timeColumn_;
     std::optional<std::string> firstField_;
     std::optional<std::string> original_;
+    std::optional<std::string> timestamp_;
     std::optional<std::string> resumeKey_;
     bool afterEmptyRow_ = false;
     bool understood_ = false;
 };
 
-// Reads one page of the index into the ids as it arrives; returns the resume key of the next
-// page, or nothing at the last page. Sets failed when the request failed or the answer is no
-// index page. An empty array is an index page without captures.
-std::optional<std::string> ReadIndexPage(const std::string& address, const QString& spaceName,
-                                         std::set<QString>& seen, IndexedArticles& result) {
+// Reads one page of the index, handing each capture over as it arrives; returns the resume
+// key of the next page, or nothing at the last page. Sets failed when the request failed or
+// the answer is no index page. An empty array is an index page without captures.
+std::optional<std::string> ReadIndexPage(const std::string& address, const CaptureTaker& take,
+                                         bool& failed) {
     platform::HttpStream page(address, platform::Route::Direct);
     TokenGuard guarded(*page.Body().rdbuf());
     std::istream body(&guarded);
-    IndexPageReader reader(spaceName, seen, result);
+    IndexPageReader reader(take);
     const bool parsed = json::sax_parse(body, &reader) && reader.Understood();
     const std::optional<platform::HttpResponse> answer = page.Finish();
     if (!parsed || guarded.Cut() || !answer || answer->IsError()) {
-        result.failed = true;
+        failed = true;
         return std::nullopt;
     }
     return reader.ResumeKey();
@@ -293,11 +300,11 @@ IndexedArticles ListWarcArticles(const QString& spaceName) {
     return result;
 }
 
-QString IndexPageAddress(const QString& endpoint, const QString& spaceName,
+QString IndexPageAddress(const QString& endpoint, const QString& addressPrefix,
                          const std::optional<std::string>& resumeKey) {
     QUrl url(endpoint);
     QUrlQuery query;
-    query.addQueryItem(QStringLiteral("url"), ArticlePagesPrefix(spaceName));
+    query.addQueryItem(QStringLiteral("url"), addressPrefix);
     query.addQueryItem(QStringLiteral("matchType"), QStringLiteral("prefix"));
     query.addQueryItem(QStringLiteral("output"), QStringLiteral("json"));
     query.addQueryItem(QStringLiteral("fl"),
@@ -367,30 +374,42 @@ std::optional<QString> ArchiveIndexEndpoint() {
     return match.captured(1) + QStringLiteral("/") + match.captured(2) + QStringLiteral("/cdx");
 }
 
-IndexedArticles ListIndexedArticles(const QString& endpoint, const QString& spaceName,
-                                    const std::function<void()>& wait) {
-    IndexedArticles result;
-    std::set<QString> seen;
+bool ListIndexedCaptures(const QString& endpoint, const QString& addressPrefix,
+                         const CaptureTaker& take, const std::function<void()>& wait) {
+    bool failed = false;
     std::set<std::string> keysAsked;
     std::optional<std::string> resumeKey;
     for (int page = 0;; ++page) {
         // An index that pages on with ever new keys would hold the run for ever.
         if (page == kMostIndexPages) {
-            result.failed = true;
-            return result;
+            return false;
         }
         if (page > 0) {
             wait();
         }
         // The index is the archive's own service, not a capture of a page.
-        resumeKey =
-            ReadIndexPage(AddressOnTheWire(IndexPageAddress(endpoint, spaceName, resumeKey)),
-                          spaceName, seen, result);
+        resumeKey = ReadIndexPage(
+            AddressOnTheWire(IndexPageAddress(endpoint, addressPrefix, resumeKey)), take, failed);
         // A key given twice would page for ever.
         if (!resumeKey || !keysAsked.insert(*resumeKey).second) {
-            return result;
+            return !failed;
         }
     }
+}
+
+IndexedArticles ListIndexedArticles(const QString& endpoint, const QString& spaceName,
+                                    const std::function<void()>& wait) {
+    IndexedArticles result;
+    std::set<QString> seen;
+    const auto take = [&](const IndexedCapture& capture) {
+        return AddId(ArticleId(capture.original, spaceName), seen, result);
+    };
+    result.failed = !ListIndexedCaptures(endpoint, ArticlePagesPrefix(spaceName), take, wait);
+    return result;
+}
+
+bool IndexEnabled() {
+    return Choice().enabled;
 }
 
 std::optional<IndexedArticles> ListArchivedArticles(const QString& spaceName,

@@ -24,6 +24,26 @@ struct IndexedArticles {
     bool failed = false;  // an index page could not be read or understood: the list is partial
 };
 
+// One capture an index lists: the address captured, as it went out, and when (YYYYMMDDhhmmss;
+// empty when the index did not say).
+struct IndexedCapture {
+    QString original;
+    QString time;
+};
+
+// Takes one capture; false to stop the reading (the list is then partial).
+using CaptureTaker = std::function<bool(const IndexedCapture&)>;
+
+// Asks the index at the endpoint for the captures with success of the addresses beginning with
+// the prefix ("hi.baidu.com/NAME/blog/item/"), a page of at most 1000 at a time and 200 pages
+// at most, calling wait before each request after the first, and hands each over in index
+// order. Returns false when a page could not be read or understood, or take stopped it.
+bool ListIndexedCaptures(const QString& endpoint, const QString& addressPrefix,
+                         const CaptureTaker& take, const std::function<void()>& wait);
+
+// Whether the index may be asked at all: not with --no-index.
+bool IndexEnabled();
+
 // Asks the index at the endpoint, a page of at most 1000 captures at a time and 200 pages at
 // most (the list is then partial), for the article pages of the space, calling wait before
 // each request after the first. Index requests go to

@@ -8,15 +8,20 @@
 
 #include "app/Captions.h"
 #include "app/SafeNames.h"
+#include "app/SpaceAddress.h"
 #include "app/moddelay.h"
 #include "app/modgetdata.h"
 #include "backup/ArticlePaths.h"
 #include "backup/ArticleText.h"
 #include "backup/ArticleWindowControls.h"
 #include "backup/WordDocQueue.h"
+#include "pictures/ArticlePictures.h"
+#include "pictures/PictureFetch.h"
 #include "platform/BackgroundWriter.h"
+#include "platform/Codepage.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderBeneath.h"
 #include "platform/ReportList.h"
 #include "platform/Shell.h"
 #include "reading/SaveNotes.h"
@@ -84,10 +89,12 @@ public:
         }
         if (anyArticle) {
             NoteUnwrittenRows();
+            SavePictures();
             const CatalogueOutcome& listed = controls_.ListedCatalogue();
             outcome_.noted =
                 NoteArticleSave(controls_.AppFolder(), address_, format, controls_.Articles(),
-                                noted_, listed.MayLackArticles() ? listed.unreadPages : 0);
+                                noted_, listed.MayLackArticles() ? listed.unreadPages : 0,
+                                pictures_ ? &pictures_->pictures : nullptr);
         }
         controls_.SetStatus(EndStatus());
         controls_.SetSaveEnabled(true);
@@ -111,6 +118,7 @@ private:
             const platform::ReportList& rows = controls_.Articles();
             const ArticleRow row{rows.Cell(i, 1), rows.Cell(i, 2), rows.Cell(i, 4)};
             if (controls_.SkipSaved() && IsSaved(i, row, extensions)) {
+                TakeSavedPictures(i, row, extensions.first());
                 ++outcome_.skipped;
                 noted_.push_back(RowOutcome::Skipped);
                 continue;
@@ -141,7 +149,7 @@ private:
     }
 
     bool SaveHtml(int i, const ArticleRow& row) {
-        const std::optional<QString> page = FetchArticle(row.address);
+        const std::optional<QString> page = FetchArticle(row);
         Pause();
         if (page) {
             QueueArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page, row.category)});
@@ -153,7 +161,7 @@ private:
     // Documents are made in the background, many to one LibreOffice run, during the pauses;
     // the runs shrink towards the end, so the last one ends within the last article's pause.
     bool SaveHtmlAndDoc(int i, const ArticleRow& row) {
-        const std::optional<QString> page = FetchArticle(row.address);
+        const std::optional<QString> page = FetchArticle(row);
         if (page) {
             QueueArticle(i, row, QStringLiteral(".html"), {ArticleBody(*page, row.category)});
         }
@@ -225,11 +233,14 @@ private:
         if (const QString note = CatalogueNote(); !note.isEmpty()) {
             parts << note;
         }
+        if (pictures_ && !pictures_->StatusNote().isEmpty()) {
+            parts << pictures_->StatusNote();
+        }
         return QStringLiteral("保存完毕！") + parts.join(QStringLiteral("，"));
     }
 
     bool SaveText(int i, const ArticleRow& row) {
-        const std::optional<QString> page = FetchArticle(row.address);
+        const std::optional<QString> page = FetchArticle(row);
         Pause();
         // This status names the article after the one being written.
         Progress(i + 1, QStringLiteral("篇文章为文本文件(.txt)"));
@@ -247,13 +258,48 @@ private:
         });
     }
 
-    // The article page, or nothing when the request failed or brought another page.
-    static std::optional<QString> FetchArticle(const QString& address) {
-        std::optional<QString> page = GetPageToKeep(address);
+    // The article page, or nothing when the request failed or brought another page. The
+    // pictures its body shows are taken for the picture fetch.
+    std::optional<QString> FetchArticle(const ArticleRow& row) {
+        std::optional<QString> page = GetPageToKeep(row.address);
         if (page && !IsArticlePage(*page)) {
             page.reset();
         }
+        if (page && controls_.FetchPictures()) {
+            articlePictures_.TakeArticle(ArticleBody(*page, row.category), row.address);
+        }
         return page;
+    }
+
+    // An article saved before shows its pictures in its .html file; its .txt names the linked
+    // ones.
+    void TakeSavedPictures(int i, const ArticleRow& row, const QString& extension) {
+        if (!controls_.FetchPictures()) {
+            return;
+        }
+        constexpr qint64 kLargestArticleFile = 64LL << 20;
+        const std::optional<std::string> saved = platform::ReadFileBeneath(
+            spaceFolder_, ArticlePath(i, row, extension), kLargestArticleFile);
+        if (!saved) {
+            return;
+        }
+        if (extension == QLatin1String(".txt")) {
+            articlePictures_.TakeSavedText(platform::FromAnsi(*saved), row.address);
+        } else {
+            articlePictures_.TakeArticle(platform::FromAnsi(*saved), row.address);
+        }
+    }
+
+    // The pictures of the articles walked and the space's photos, once the articles are in.
+    void SavePictures() {
+        if (!controls_.FetchPictures()) {
+            return;
+        }
+        const PictureSetting setting{
+            spaceFolder_, SpaceName(address_), [this] { return controls_.WaitMs(); },
+            controls_.SkipSaved(), [this](const QString& status) { controls_.SetStatus(status); }};
+        pictures_ = FetchPictures(articlePictures_.Addresses(), setting, controls_.Pump());
+        outcome_.picturesSaved = pictures_->AllSaved();
     }
 
     // Two seconds whatever the wait box holds; the service took no faster requests.
@@ -302,6 +348,8 @@ private:
     bool convertWritten_ = false;  // each .html written goes on to become a Word document
     // Files handed over before a stop are still written: their pages came in whole.
     platform::BackgroundWriter files_;
+    ArticlePictures articlePictures_;         // shown by the articles walked
+    std::optional<PictureOutcome> pictures_;  // once fetched
     // Ahead of the pump that polls it; a stopped save drops it and LibreOffice with it.
     WordDocQueue wordDocs_;
     ConvertingPump pump_;

@@ -11,10 +11,12 @@ struct SaveOutcome {
     int failed = 0;
     int skipped = 0;
     int withoutWordDoc = 0;
-    bool noted = true;  // the save record and the reading copy were written
+    bool noted = true;          // the save record and the reading copy were written
+    bool picturesSaved = true;  // every picture was saved and the photos listed whole
 
-    // Whether every article walked was saved in every file the format asks for.
-    bool AllSaved() const { return failed == 0 && withoutWordDoc == 0; }
+    // Whether every article walked was saved in every file the format asks for, and its
+    // pictures with it.
+    bool AllSaved() const { return failed == 0 && withoutWordDoc == 0 && picturesSaved; }
 };
 
 // The "保存文章" run: requests the page of every row of the article list and writes it into
@@ -30,7 +32,10 @@ struct SaveOutcome {
 // space the catalogue found missing is not saved at all. The final status also names the
 // catalogue's unread pages. A row whose file could not be written is noted as failed in the
 // save record, beside any earlier copy. Throws platform::RunStopped when the pump asks the run
-// to stop; no file is written after that. The controls are told the outcome when the save ends.
+// to stop; no file is written after that. When the controls ask for them, the pictures the
+// articles show (those saved before too) and the space's photos follow the articles
+// (FetchPictures), and the final status counts them. The controls are told the outcome when
+// the save ends.
 SaveOutcome RunArticleSave(ArticleWindowControls& controls);
 
 // The status for a typed format that is none of the three: nothing would be saved.

@@ -32,6 +32,8 @@ public:
     virtual QString AppFolder() const = 0;  // where the space folders are made
     // Whether the save leaves out articles whose files are already there (a resumed run).
     virtual bool SkipSaved() const { return false; }
+    // Whether the save goes on to fetch the pictures its articles show and the space's photos.
+    virtual bool FetchPictures() const { return true; }
     // Told how a save went, once it has ended.
     virtual void SaveEnded(const SaveOutcome&) {}
 

@@ -18,6 +18,7 @@ struct ArticleChoices {
     bool save = false;
     QString format;
     bool skipSaved = false;
+    bool pictures = true;
 };
 
 // The article window's controls as plain values, starting as the window opens.
@@ -36,6 +37,7 @@ public:
     bool OneClickBackup() const override { return choices_.save; }
     QString SaveFormat() const override { return choices_.format; }
     bool SkipSaved() const override { return choices_.skipSaved; }
+    bool FetchPictures() const override { return choices_.pictures; }
     platform::ReportList& Categories() override { return categories_; }
     platform::ReportList& Articles() override { return articles_; }
     QString Status() const override { return status_; }
@@ -78,6 +80,7 @@ int RunArticlesCommand(CliRun& run) {
     QStringList rest = run.options.commandOptions;
     ArticleChoices choices;
     choices.skipSaved = rest.removeAll(QStringLiteral("--skip-saved")) > 0;
+    choices.pictures = rest.removeAll(QStringLiteral("--no-pictures")) == 0;
     choices.wait = TakeOption(rest, QStringLiteral("--wait"), kDefaultWaitMs, run.error);
     choices.format = TakeOption(rest, QStringLiteral("--save"), QString(), run.error);
     if (!run.error.empty()) {

@@ -42,8 +42,11 @@ std::string CliUsage() {
            "commands:\n"
            "  survey ADDRESS                 the main window's survey\n"
            "  articles ADDRESS [--wait MS] [--save html|txt|\"html & doc\"] [--skip-saved]\n"
+           "                   [--no-pictures]\n"
            "                                 the article catalogue (waiting MS, 0 to 60000, per\n"
-           "                                 category and article), then optionally the save\n"
+           "                                 category, article and picture), then optionally the\n"
+           "                                 save with the pictures the articles show and the\n"
+           "                                 space's photos (not with --no-pictures)\n"
            "  music ADDRESS [--download] [--skip-saved]\n"
            "                                 the song list, then optionally the download\n"
            "  css ADDRESS [--save]           the CSS template, then optionally its save\n"
@@ -52,7 +55,7 @@ std::string CliUsage() {
            "  read ADDRESS                   the reading copy of a saved space, from its files\n"
            "exit status:\n"
            "  0    everything asked for was fetched and saved\n"
-           "  1    a page, song or file failed, or the address names no space\n"
+           "  1    a page, song, picture or file failed, or the address names no space\n"
            "  2    bad usage\n"
            "  130  interrupted (Ctrl-C or SIGTERM)\n";
 }

@@ -1,5 +1,6 @@
 #include "reading/SaveNotes.h"
 
+#include <QSet>
 #include <algorithm>
 #include <functional>
 
@@ -66,11 +67,31 @@ RowOutcome Checked(RowOutcome outcome, const QString& spaceFolder, const QString
     return outcome;
 }
 
+// This save's pictures, then the earlier ones it did not ask for again: their files are still
+// in the picture folder.
+void NotePictures(SaveRecord& record, std::vector<RecordedPicture> pictures) {
+    QSet<QString> fetched;
+    for (RecordedPicture& picture : pictures) {
+        fetched.insert(picture.address);
+        picture.from = ArchivedAddress(picture.address);
+    }
+    if (record.pictures) {
+        for (RecordedPicture& earlier : record.pictures->rows) {
+            if (!fetched.contains(earlier.address)) {
+                pictures.push_back(std::move(earlier));
+            }
+        }
+    }
+    record.pictures =
+        RecordedPictures{QDateTime::currentDateTime(),
+                         QString::fromStdString(platform::ReplayPrefix()), std::move(pictures)};
+}
+
 }  // namespace
 
 bool NoteArticleSave(const QString& appFolder, const QString& address, const QString& format,
                      const platform::ReportList& articles, const std::vector<RowOutcome>& outcomes,
-                     int unreadCataloguePages) {
+                     int unreadCataloguePages, const std::vector<RecordedPicture>* pictures) {
     const QStringList extensions = Extensions(format);
     if (extensions.isEmpty()) {
         return true;
@@ -101,6 +122,9 @@ bool NoteArticleSave(const QString& appFolder, const QString& address, const QSt
                 save.rows.push_back(std::move(article));
             }
             record.articles = std::move(save);
+            if (pictures != nullptr) {
+                NotePictures(record, *pictures);
+            }
         },
         RecordArticles::Skip);
 }

@@ -116,6 +116,31 @@ RecordedSong SongOf(const json& row) {
             OutcomeOf(Utf8(Text(row, "outcome")))};
 }
 
+json PictureJson(const RecordedPicture& picture) {
+    return {{"address", Utf8(picture.address)},
+            {"from", Utf8(picture.from)},
+            {"file", Utf8(picture.file)},
+            {"captured", Utf8(picture.captured)},
+            {"article", picture.inArticles},
+            {"album", picture.inAlbum},
+            {"outcome", OutcomeName(picture.outcome)}};
+}
+
+bool Flag(const json& object, const char* key) {
+    const auto found = object.find(key);
+    return found != object.end() && found->is_boolean() && found->get<bool>();
+}
+
+RecordedPicture PictureOf(const json& row) {
+    return {Text(row, "address"),
+            Text(row, "from"),
+            Text(row, "file"),
+            Text(row, "captured"),
+            Flag(row, "article"),
+            Flag(row, "album"),
+            OutcomeOf(Utf8(Text(row, "outcome")))};
+}
+
 json FileJson(const RecordedFileSave& save) {
     return {{"savedAt", TimeText(save.savedAt)},
             {"outcome", save.saved ? "saved" : "failed"},
@@ -171,12 +196,15 @@ public:
             articles.push_back(ArticleOf(parsed));
         } else if (part_ == "songs") {
             songs.push_back(SongOf(parsed));
+        } else if (part_ == "pictures") {
+            pictures.push_back(PictureOf(parsed));
         }
         return false;
     }
 
     std::vector<RecordedArticle> articles;
     std::vector<RecordedSong> songs;
+    std::vector<RecordedPicture> pictures;
 
 private:
     bool skipArticles_;
@@ -206,6 +234,9 @@ std::optional<SaveRecord> LoadSaveRecord(const QString& spaceFolder, RecordArtic
     if (const json* part = Member(document, "songs")) {
         record.songs = {TimeOf(*part), Text(*part, "replay"), std::move(rows.songs)};
     }
+    if (const json* part = Member(document, "pictures")) {
+        record.pictures = {TimeOf(*part), Text(*part, "replay"), std::move(rows.pictures)};
+    }
     if (const json* files = Member(document, "files")) {
         for (const auto& [name, part] : files->items()) {
             if (part.is_object()) {
@@ -233,6 +264,12 @@ bool StoreSaveRecord(const QString& spaceFolder, const SaveRecord& record) {
         text += ",\n\"songs\":" + PartText({{"savedAt", TimeText(download.savedAt)},
                                             {"replay", Utf8(download.replay)}},
                                            download.rows, &SongJson);
+    }
+    if (record.pictures) {
+        const RecordedPictures& pictures = *record.pictures;
+        text += ",\n\"pictures\":" + PartText({{"savedAt", TimeText(pictures.savedAt)},
+                                               {"replay", Utf8(pictures.replay)}},
+                                              pictures.rows, &PictureJson);
     }
     json files = json::object();
     for (const auto& [name, save] : record.files) {

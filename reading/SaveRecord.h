@@ -30,6 +30,26 @@ struct RecordedSong {
     RowOutcome outcome = RowOutcome::Saved;
 };
 
+// One picture fetched after an article save: one a saved article shows, or one of the space's
+// photos that the archive's index lists, or both.
+struct RecordedPicture {
+    QString address;
+    QString from;      // the archived address it was requested at; empty without a prefix
+    QString file;      // relative to the space folder; empty when no copy of it is there
+    QString captured;  // the capture time the index gave (YYYYMMDDhhmmss); empty when unknown
+    bool inArticles = false;  // a saved article shows it
+    bool inAlbum = false;     // the index lists it among the space's photos
+    RowOutcome outcome = RowOutcome::Saved;
+};
+
+// The pictures of the article saves: those of the last one, and those of earlier ones that it
+// did not ask for again, each address once.
+struct RecordedPictures {
+    QDateTime savedAt;
+    QString replay;
+    std::vector<RecordedPicture> rows;
+};
+
 // The last article save: when, in which format, through which replay prefix, and its rows.
 struct RecordedArticleSave {
     QDateTime savedAt;
@@ -59,6 +79,7 @@ struct SaveRecord {
     QString address;
     std::optional<RecordedArticleSave> articles;
     std::optional<RecordedSongDownload> songs;
+    std::optional<RecordedPictures> pictures;
     std::map<QString, RecordedFileSave> files;  // by file name
 };
 

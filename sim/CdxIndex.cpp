@@ -1,6 +1,8 @@
 #include "sim/CdxIndex.h"
 
 #include "sim/BlogPages.h"
+#include "sim/PictureHost.h"
+#include "sim/PictureMaker.h"
 #include "sim/RequestTarget.h"
 #include "sim/SpaceStore.h"
 
@@ -18,8 +20,9 @@ using nlohmann::json;
 
 constexpr const char* kCaptureTime = "20120101000000";
 
-// The paths of a space's pages that a crawl following its links would have captured.
-std::vector<std::string> SpacePaths(const Space& space) {
+// The addresses (without "http://") of a space's pages that a crawl following its links would
+// have captured, and of its pictures.
+std::vector<std::string> SpaceAddresses(const SpaceStore& store, const Space& space) {
     const std::string root = "/" + space.name;
     std::vector<std::string> paths = {root, root + "/blog", root + "/profile"};
     for (const Category& category : space.categories) {
@@ -33,26 +36,41 @@ std::vector<std::string> SpacePaths(const Space& space) {
             paths.push_back(root + "/blog/item/" + article.id + ".html");
         }
     }
-    return paths;
+    std::vector<std::string> addresses;
+    for (const std::string& path : paths) {
+        addresses.push_back(std::string(kServiceHost) + path);
+    }
+    for (const std::string& url : store.PicturesOf(space)) {
+        addresses.push_back(url.substr(std::string_view("http://").size()));
+    }
+    return addresses;
 }
 
 // The SURT form the index sorts by: "com,baidu,hi)/name/blog".
-std::string UrlKey(const std::string& path) {
-    return "com,baidu,hi)" + path;
+std::string UrlKey(const std::string& address) {
+    const std::size_t slash = std::min(address.find('/'), address.size());
+    std::string host = address.substr(0, slash);
+    std::string key;
+    for (std::size_t dot = host.rfind('.'); dot != std::string::npos; dot = host.rfind('.')) {
+        key += host.substr(dot + 1) + ",";
+        host.erase(dot);
+    }
+    return key + host + ")" + address.substr(slash);
 }
 
-json Field(const std::string& name, const std::string& path) {
+json Field(const std::string& name, const std::string& address) {
     if (name == "urlkey") {
-        return UrlKey(path);
+        return UrlKey(address);
     }
     if (name == "timestamp") {
         return kCaptureTime;
     }
     if (name == "original") {
-        return "http://hi.baidu.com" + path;
+        return "http://" + address;
     }
     if (name == "mimetype") {
-        return "text/html";
+        const std::string host = address.substr(0, address.find('/'));
+        return IsPictureHost(host) ? PictureContentType(PictureFormatOf(address)) : "text/html";
     }
     if (name == "statuscode") {
         return "200";
@@ -84,29 +102,30 @@ std::vector<std::string> Fields(const RequestTarget& target) {
     return fields;
 }
 
-std::vector<std::string> MatchingPaths(const SpaceStore& store, const RequestTarget& target,
-                                       const CaptureTest& captured) {
+std::vector<std::string> MatchingAddresses(const SpaceStore& store, const RequestTarget& target,
+                                           const CaptureTest& captured) {
     std::string wanted = target.Param("url");
     if (wanted.starts_with("http://")) {
         wanted.erase(0, 7);
     }
     const bool prefix = target.Param("matchType") == "prefix";
-    std::vector<std::string> paths;
+    std::vector<std::string> addresses;
     for (const auto& [name, space] : store.Spaces()) {
         if (space.closed || space.laterLayout) {
             continue;
         }
-        for (const std::string& path : SpacePaths(space)) {
-            const std::string address = "hi.baidu.com" + path;
+        for (const std::string& address : SpaceAddresses(store, space)) {
             const bool matches = prefix ? address.starts_with(wanted) : address == wanted;
-            if (matches && captured(path)) {
-                paths.push_back(path);
+            if (matches && captured(address)) {
+                addresses.push_back(address);
             }
         }
     }
-    std::sort(paths.begin(), paths.end());
-    paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
-    return paths;
+    // In the order of their keys, as the index pages on by them.
+    std::sort(addresses.begin(), addresses.end(),
+              [](const std::string& a, const std::string& b) { return UrlKey(a) < UrlKey(b); });
+    addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
+    return addresses;
 }
 
 }  // namespace
@@ -115,7 +134,7 @@ Reply CdxReply(const SpaceStore& store, const RequestTarget& target, const Captu
     if (target.Param("output") != "json") {
         return {400, "text/plain", "only output=json is offered\n"};
     }
-    const std::vector<std::string> paths = MatchingPaths(store, target, captured);
+    const std::vector<std::string> paths = MatchingAddresses(store, target, captured);
     // The resume key is the urlkey of the last row sent: the next page starts after it.
     const std::string resume = target.Param("resumeKey");
     auto first = std::upper_bound(
@@ -147,7 +166,7 @@ Reply CdxReply(const SpaceStore& store, const RequestTarget& target, const Captu
 FloodedCdxPage::FloodedCdxPage(const SpaceStore& store, const RequestTarget& target)
     : fields_(Fields(target)) {
     for (const std::string& path :
-         MatchingPaths(store, target, [](const std::string&) { return true; })) {
+         MatchingAddresses(store, target, [](const std::string&) { return true; })) {
         if (path.find("/blog/item/") != std::string::npos) {
             articles_.push_back(path);
         }
@@ -163,8 +182,8 @@ bool FloodedCdxPage::Next(std::string& piece) {
     }
     // Rows of one capture time each, a second apart, until the page is big enough.
     for (std::size_t rows = 0; rows < kRowsAPiece && sent_ + piece.size() < kBytes; ++rows) {
-        const std::string& path =
-            articles_.empty() ? std::string("/") : articles_[row_ % articles_.size()];
+        const std::string& path = articles_.empty() ? std::string(kServiceHost) + "/"
+                                                    : articles_[row_ % articles_.size()];
         json values = json::array();
         for (const std::string& field : fields_) {
             values.push_back(field == "timestamp" ? CaptureTimeAfter(row_)

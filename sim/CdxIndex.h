@@ -11,13 +11,14 @@ namespace spacesim {
 class SpaceStore;
 struct RequestTarget;
 
-// Whether the archive holds a capture of the service's page at a path.
-using CaptureTest = std::function<bool(const std::string& path)>;
+// Whether the archive holds a capture of the address ("hi.baidu.com/NAME/blog", without the
+// scheme).
+using CaptureTest = std::function<bool(const std::string& address)>;
 
 // The archive's capture index, answered as the Wayback CDX server answers
 // `/cdx/search/cdx?url=U&matchType=prefix&output=json&fl=...&limit=N&showResumeKey=true`:
-// a JSON array of a field-name row and one row per capture of a space page whose address
-// (without "http://") begins with U (or equals it without matchType=prefix), in address
+// a JSON array of a field-name row and one row per capture of a space page or picture whose
+// address (without "http://") begins with U (or equals it without matchType=prefix), in address
 // order; with a limit and more rows left, an empty row and a row holding the resume key to
 // pass back as `resumeKey`. Fields: urlkey, timestamp, original, mimetype, statuscode,
 // digest, length. Every capture has status 200, so statuscode filters and collapses change

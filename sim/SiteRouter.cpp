@@ -6,6 +6,7 @@
 #include "sim/ErrorPages.h"
 #include "sim/LaterLayoutPages.h"
 #include "sim/MusicPages.h"
+#include "sim/PictureHost.h"
 #include "sim/ProfilePages.h"
 #include "sim/RequestTarget.h"
 #include "sim/SearchPages.h"
@@ -102,6 +103,9 @@ Reply ErrorReply(int status) {
 }
 
 Reply Route(const SpaceStore& store, const RequestTarget& target) {
+    if (IsPictureHost(target.host)) {
+        return PictureReply(store.FindPicture(target.host + target.path));
+    }
     if (target.host != kServiceHost) {
         const Song* song = store.FindSong(target.host + target.path);
         if (song != nullptr && song->delivery != SongDelivery::Missing) {

@@ -24,9 +24,10 @@ struct Reply {
 // The content type of every page: code page 936 under the name the service used for it.
 inline constexpr const char* kPageType = "text/html; charset=gb2312";
 
-// Answers one request as the service and the song hosts did: pages in code page 936, songs as
-// audio/mpeg. An unknown space or page gives the 404 error page, a host that neither the
-// service nor any song lives on gives a 502 page. Never fails.
+// Answers one request as the service, the song hosts and the picture hosts did: pages in code
+// page 936, songs as audio/mpeg, pictures as their kind (PictureReply). An unknown space, page
+// or picture gives the 404 error page, a host that neither the service nor any song or picture
+// lives on gives a 502 page. Never fails.
 Reply Route(const SpaceStore& store, const RequestTarget& target);
 
 // An error page reply for the status.

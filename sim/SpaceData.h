@@ -41,6 +41,23 @@ struct Song {
     SongDelivery delivery = SongDelivery::Whole;
 };
 
+// How a picture host answers a picture's address.
+enum class PictureDelivery {
+    Whole,        // the picture, typed as its kind
+    Missing,      // a 404 page: the picture is gone, and no archive holds it
+    Page,         // a web page in its stead, as an archive answers a capture it lacks
+    Mislabelled,  // the picture, typed "text/html"
+};
+
+// A picture that does not come whole, by its address as the article pages write it.
+struct PictureFault {
+    std::string url;
+    PictureDelivery delivery = PictureDelivery::Whole;
+};
+
+// The hosts that serve pictures: the service's own and one other.
+inline constexpr const char* kPictureHosts[] = {"hiphotos.baidu.com", "img.pagewren.test"};
+
 // One message left on the space's message board.
 struct BoardMessage {
     std::string author;
@@ -80,6 +97,11 @@ struct Space {
     // Served in the layout of 2012 on (see LaterLayoutPages.h).
     bool laterLayout = false;
     std::vector<std::string> notArchived;  // paths of its pages that the archive never captured
+    // The ids of the album's photos, each at hiphotos.baidu.com/NAME/pic/item/ID.jpg; the
+    // articles may show them or not. Every picture an article shows on a picture host is
+    // served too, whole unless `pictures` says otherwise.
+    std::vector<std::string> photos;
+    std::vector<PictureFault> pictures;
 };
 
 }  // namespace spacesim

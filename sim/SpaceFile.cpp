@@ -53,6 +53,25 @@ Category ReadCategory(const json& object) {
     return category;
 }
 
+PictureDelivery ReadPictureDelivery(const json& object) {
+    const std::string form = object.contains("delivery") ? Text(object, "delivery") : "whole";
+    if (form == "whole") {
+        return PictureDelivery::Whole;
+    }
+    if (form == "missing") {
+        return PictureDelivery::Missing;
+    }
+    if (form == "page") {
+        return PictureDelivery::Page;
+    }
+    if (form == "mislabelled") {
+        return PictureDelivery::Mislabelled;
+    }
+    throw std::runtime_error(
+        "picture delivery must be \"whole\", \"missing\", \"page\" or \"mislabelled\", not \"" +
+        form + "\"");
+}
+
 StyleSheet ReadStyleSheet(const json& object) {
     StyleSheet css{Text(object, "sheet"), Text(object, "text"),
                    object.value("homeCharset", "gb2312")};
@@ -95,6 +114,10 @@ Space ReadSpace(const json& root, std::string name) {
                                       Text(item, "date"), Text(item, "text"),
                                       Text(item, "authorSpace")});
         }
+    }
+    space.photos = root.value("photos", std::vector<std::string>{});
+    for (const json& item : root.value("pictures", json::array())) {
+        space.pictures.push_back({Text(item, "url"), ReadPictureDelivery(item)});
     }
     if (root.contains("css")) {
         space.css = ReadStyleSheet(root.at("css"));

@@ -169,12 +169,11 @@ void SpaceServer::Impl::Handle(const httplib::Request& request, httplib::Respons
             SendFloodedIndex(spaces, target, response);
             return;
         }
-        const Reply index =
-            fault == Fault::Endless
-                ? EndlessCdxReply(target)
-                : CdxReply(spaces, target, [this](const std::string& path) {
-                      return IsCaptured(ParseTarget("http://hi.baidu.com" + path, {}));
-                  });
+        const Reply index = fault == Fault::Endless
+                                ? EndlessCdxReply(target)
+                                : CdxReply(spaces, target, [this](const std::string& address) {
+                                      return IsCaptured(ParseTarget("http://" + address, {}));
+                                  });
         Serve(fault == Fault::Endless ? std::nullopt : fault, index, request, response);
         return;
     }
@@ -220,8 +219,15 @@ void SpaceServer::Impl::HandleArchived(const ArchiveRequest& archived,
 }
 
 bool SpaceServer::Impl::IsCaptured(const RequestTarget& target) const {
-    return Lookup(faults, target) != Fault::Status404 &&
-           (target.host != kServiceHost || spaces.IsArchived(target.path));
+    if (Lookup(faults, target) == Fault::Status404) {
+        return false;
+    }
+    // A picture the host has lost was never captured either.
+    if (IsPictureHost(target.host)) {
+        const StoredPicture* picture = spaces.FindPicture(target.host + target.path);
+        return picture != nullptr && picture->delivery != PictureDelivery::Missing;
+    }
+    return target.host != kServiceHost || spaces.IsArchived(target.path);
 }
 
 Reply SpaceServer::Impl::Held(const RequestTarget& target) const {

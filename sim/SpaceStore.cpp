@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <set>
 #include <span>
 #include <stdexcept>
@@ -82,6 +83,57 @@ bool IsArticleId(std::string_view id) {
            });
 }
 
+bool IsPhotoId(std::string_view id) {
+    return id.size() >= 24 && id.size() <= 40 && std::all_of(id.begin(), id.end(), [](char c) {
+               return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+           });
+}
+
+void CheckPictures(const Space& space) {
+    for (const std::string& id : space.photos) {
+        if (!IsPhotoId(id)) {
+            Fail(space, "photo id \"" + id + "\" is not 24 to 40 hex digits");
+        }
+    }
+    for (const PictureFault& picture : space.pictures) {
+        if (picture.url.rfind("http://", 0) != 0 ||
+            !IsPictureHost(ParseTarget(picture.url, "").host)) {
+            Fail(space,
+                 "picture \"" + picture.url + "\" needs a http:// address on a picture host");
+        }
+    }
+}
+
+// The space's pictures as its pages write them, each once: shown, photos, listed.
+std::vector<std::string> SpacePictureUrls(const Space& space) {
+    std::vector<std::string> urls;
+    std::set<std::string> seen;
+    const auto add = [&](const std::string& url) {
+        if (seen.insert(url).second) {
+            urls.push_back(url);
+        }
+    };
+    for (const Category& category : space.categories) {
+        for (const Article& article : category.articles) {
+            for (const std::string& url : PictureUrlsIn(article.content)) {
+                add(url);
+            }
+        }
+    }
+    for (const std::string& id : space.photos) {
+        add(PhotoUrl(space, id));
+    }
+    for (const PictureFault& picture : space.pictures) {
+        add(picture.url);
+    }
+    return urls;
+}
+
+std::string HostAndPath(const std::string& url) {
+    const RequestTarget target = ParseTarget(url, "");
+    return target.host + target.path;
+}
+
 void CheckArticles(const Space& space) {
     std::set<std::string_view> slugs;
     std::set<std::string_view> ids;
@@ -153,6 +205,7 @@ void SpaceStore::Add(Space space) {
     }
     CheckText(space, space.title, "title");
     CheckArticles(space);
+    CheckPictures(space);
     for (const Song& song : space.songs) {
         // A playlist entry without an address: listed, nothing to serve.
         if (song.url.empty()) {
@@ -197,6 +250,33 @@ void SpaceStore::Add(Space space) {
             songs_[SongKey(song.url)] = song;
         }
     }
+    IndexPictures();
+}
+
+void SpaceStore::IndexPictures() {
+    pictures_.clear();
+    spacePictures_.clear();
+    for (const auto& [name, stored] : spaces_) {
+        std::vector<std::string> urls = SpacePictureUrls(stored);
+        for (const std::string& url : urls) {
+            pictures_.try_emplace(HostAndPath(url), StoredPicture{url, PictureDelivery::Whole});
+        }
+        for (const PictureFault& picture : stored.pictures) {
+            pictures_[HostAndPath(picture.url)] = {picture.url, picture.delivery};
+        }
+        spacePictures_[name] = std::move(urls);
+    }
+}
+
+const StoredPicture* SpaceStore::FindPicture(std::string_view hostAndPath) const {
+    const auto found = pictures_.find(hostAndPath);
+    return found == pictures_.end() ? nullptr : &found->second;
+}
+
+const std::vector<std::string>& SpaceStore::PicturesOf(const Space& space) const {
+    static const std::vector<std::string> none;
+    const auto found = spacePictures_.find(space.name);
+    return found == spacePictures_.end() ? none : found->second;
 }
 
 bool SpaceStore::IsArchived(std::string_view path) const {

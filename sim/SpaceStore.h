@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/PictureHost.h"
 #include "sim/SpaceData.h"
 
 #include <filesystem>
@@ -51,6 +52,13 @@ public:
     // Whether any song of any space lives on this host.
     bool IsSongHost(std::string_view host) const;
 
+    // The picture whose address is "host/path" (decoded, as a request arrives), or nullptr.
+    const StoredPicture* FindPicture(std::string_view hostAndPath) const;
+
+    // The space's pictures as its pages write them: those its articles show, its album's
+    // photos and those it lists as not coming whole, each once, in that order.
+    const std::vector<std::string>& PicturesOf(const Space& space) const;
+
     // Whether the archive captured the service's page at this path (a space may name pages it
     // never did).
     bool IsArchived(std::string_view path) const;
@@ -64,10 +72,14 @@ private:
     using ArticleIndex = std::unordered_map<std::string_view, ArticleRef>;
 
     static ArticleIndex IndexArticles(const Space& space);
+    // Indexes the pictures of every space anew.
+    void IndexPictures();
 
     std::map<std::string, Space, std::less<>> spaces_;
     std::map<std::string, ArticleIndex, std::less<>> articles_;
     std::map<std::string, Song, std::less<>> songs_;
+    std::map<std::string, StoredPicture, std::less<>> pictures_;
+    std::map<std::string, std::vector<std::string>, std::less<>> spacePictures_;
 };
 
 }  // namespace spacesim

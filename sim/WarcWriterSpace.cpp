@@ -40,8 +40,8 @@ std::string OnTheWire(const std::string& utf8) {
 }
 
 // Every address the program asks for of the space, in the order a backup asks for them, with
-// one comment search page past the last.
-std::vector<std::string> SpaceAddresses(const Space& space) {
+// one comment search page past the last, and the space's pictures.
+std::vector<std::string> SpaceAddresses(const SpaceStore& store, const Space& space) {
     const std::string root = "http://" + std::string(kServiceHost);
     const std::string home = root + "/" + space.name;
     std::vector<std::string> addresses = {home, home + "/blog"};
@@ -79,6 +79,8 @@ std::vector<std::string> SpaceAddresses(const Space& space) {
         const std::vector<std::string> later = LaterLayoutAddresses(space);
         addresses.insert(addresses.end(), later.begin(), later.end());
     }
+    const std::vector<std::string>& pictures = store.PicturesOf(space);
+    addresses.insert(addresses.end(), pictures.begin(), pictures.end());
     return addresses;
 }
 
@@ -95,7 +97,7 @@ std::size_t WriteSpaceWarc(const SpaceStore& store, const Space& space, std::ost
         std::string payload;
     };
     std::map<std::string, Written> written;
-    for (const std::string& address : SpaceAddresses(space)) {
+    for (const std::string& address : SpaceAddresses(store, space)) {
         const std::string wire = OnTheWire(address);
         const RequestTarget target = ParseTarget(wire, "");
         if (written.contains(wire) ||
@@ -103,6 +105,10 @@ std::size_t WriteSpaceWarc(const SpaceStore& store, const Space& space, std::ost
             continue;
         }
         const Reply reply = Route(store, target);
+        // A picture its host lost was never captured.
+        if (IsPictureHost(target.host) && reply.status == 404) {
+            continue;
+        }
         const Song* song =
             reply.status == 200 ? store.FindSong(target.host + target.path) : nullptr;
         std::string payload = song != nullptr ? SongBytes(*song) : reply.body;

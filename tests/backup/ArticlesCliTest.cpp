@@ -87,7 +87,8 @@ TEST(ArticlesCli, DefaultSpaceSavesWholeBesideTheProgramAndItsSettings) {
     }
     const CliResult result = RunCli(HtmlSave(app.Path(), kSample));
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("Label2: 保存完毕！\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Label2: 保存完毕！图片已保存 7 张\n"), std::string::npos)
+        << result.out;
     const QString folder = app.Path() + "/" + SpaceFolderName(kSample);
     EXPECT_EQ(SavedPages(folder).size(), 17);
     EXPECT_EQ(app.Read("pagewren"), "not a space folder");
@@ -99,7 +100,8 @@ TEST(ArticlesCli, AnArticleNotSavedInFullExitsOne) {
     sim.SetFault("/jiaoliao/blog/item/a06933bce13b4524.html", "status404");
     CliResult result = RunCli(HtmlSave(app.Path(), kSample));
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.out.find("Label2: 保存完毕！其中 1 篇文章保存失败\n"), std::string::npos)
+    EXPECT_NE(result.out.find("Label2: 保存完毕！其中 1 篇文章保存失败，图片已保存 7 张\n"),
+              std::string::npos)
         << result.out;
 
     // Asked for Word documents where no LibreOffice is to be found.

@@ -34,6 +34,7 @@ public:
     void SetFormatEnabled(bool enabled) override { formatEnabled = enabled; }
     platform::EventPump& Pump() override { return pump; }
     QString AppFolder() const override { return appFolder; }
+    bool FetchPictures() const override { return pictures; }
 
     // Adds an article row as the catalogue leaves it.
     void AddArticle(const QString& title, const QString& category, const QString& address) {
@@ -55,6 +56,9 @@ public:
     QString saveCaption = QStringLiteral("保存文章");
     bool formatEnabled = true;
     mutable int waitReads = 0;
+    // The window fetches the pictures after every save; the tests of the article files leave
+    // them out, so that their files and statuses are the articles' alone.
+    bool pictures = false;
     // The run is asked to stop the moment this status is shown, as a user closing the window
     // on reading it would.
     QString stopOnStatus;

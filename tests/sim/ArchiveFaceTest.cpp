@@ -39,9 +39,9 @@ TEST_F(ArchiveFaceTest, OtherTimesRedirectToTheCaptureKeepingTheFlagAndQuery) {
 }
 
 TEST_F(ArchiveFaceTest, MissingCapturesAre404AtEveryTimeAndFaultsFollowTheAddress) {
-    for (const std::string& address :
-         {std::string("http://hi.baidu.com/nobody/blog"),
-          std::string("http://img.pagewren.test/1.jpg"), kBlog + "/item/0000000000000000.html"}) {
+    for (const std::string& address : {std::string("http://hi.baidu.com/nobody/blog"),
+                                       std::string("http://img.pagewren.test/none.jpg"),
+                                       kBlog + "/item/0000000000000000.html"}) {
         // A missing capture is missing at every time: no redirect first.
         const Fetched missing = Archived("2012id_", address);
         EXPECT_EQ(missing.status, 404) << address;
