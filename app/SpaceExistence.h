@@ -7,10 +7,10 @@
 inline const QString kMissingSpaceCaption = QStringLiteral("您的百度空间不存在！！");
 
 // The status shown in its stead when the page is a capture of the layout the service gave
-// spaces from 2012 on, which none of the cuts can read: an earlier capture may still hold the
-// space as it was.
+// spaces from 2012 on ("新版空间"), which none of the cuts can read: an earlier capture may
+// still hold the space as it was. Short enough for the music window's status line.
 inline const QString kLaterLayoutCaption =
-    QStringLiteral("此存档是2012年后的新版百度空间，无法读取；请选更早的存档时间");
+    QStringLiteral("此存档为新版空间，无法读取，请选更早的存档");
 
 // What one request for a page of a space told of the space.
 enum class SpacePageVerdict {

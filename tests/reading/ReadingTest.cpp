@@ -7,10 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <map>
-
 #include <filesystem>
 #include <fstream>
+#include <map>
+
 #include "CliRunner.h"
 #include "HeadlessChromium.h"
 #include "RequiredTool.h"
@@ -325,7 +325,6 @@ TEST_F(ReadingTest, FilesAloneMakeACopyWithEveryTextEscapedAndTheEarlierCopyRepl
     EXPECT_EQ(Cli({"read", kSample, "--save"}).exitCode, 2);
 }
 
-}  // namespace
 // A space folder unpacked from an archive made on Chinese Windows: names in code page 936.
 TEST_F(ReadingTest, FilesNamedInGbkAreNamedAndFailTheRead) {
     QDir().mkpath(Space() + "生活随笔");
@@ -348,3 +347,4 @@ TEST_F(ReadingTest, FilesNamedInGbkAreNamedAndFailTheRead) {
     EXPECT_TRUE(QString::fromUtf8(app_.Read("jiaoliao/" + kStartPageName)).contains("春天"));
 }
 
+}  // namespace
