@@ -8,7 +8,6 @@
 
 #include "app/Captions.h"
 #include "app/SafeNames.h"
-#include "app/SpaceAddress.h"
 #include "app/moddelay.h"
 #include "app/modgetdata.h"
 #include "backup/ArticlePaths.h"
@@ -296,8 +295,8 @@ private:
             return;
         }
         const PictureSetting setting{
-            spaceFolder_, SpaceName(address_), [this] { return controls_.WaitMs(); },
-            controls_.SkipSaved(), [this](const QString& status) { controls_.SetStatus(status); }};
+            spaceFolder_, address_, [this] { return controls_.WaitMs(); }, controls_.SkipSaved(),
+            [this](const QString& status) { controls_.SetStatus(status); }};
         pictures_ = FetchPictures(articlePictures_.Addresses(), setting, controls_.Pump());
         outcome_.picturesSaved = pictures_->AllSaved();
     }

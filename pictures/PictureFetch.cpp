@@ -45,7 +45,7 @@ private:
 
     void AddPhotos() {
         const std::optional<SpacePhotos> photos =
-            ListSpacePhotos(setting_.spaceName, [this] { Wait(); });
+            ListSpacePhotos(setting_.spaceAddress, [this] { Wait(); });
         if (!photos) {
             return;
         }

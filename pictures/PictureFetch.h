@@ -32,7 +32,7 @@ struct PictureOutcome {
 // What a picture fetch needs of the save it follows.
 struct PictureSetting {
     QString spaceFolder;
-    QString spaceName;
+    QString spaceAddress;
     WaitText wait;  // the catalogue's wait between pictures, read afresh each time
     bool skipSaved = false;
     std::function<void(const QString&)> showStatus;

@@ -1,7 +1,9 @@
 #include "pictures/SpacePhotos.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
+#include "app/SpaceAddress.h"
 #include "backup/ArchiveIndex.h"
 #include "platform/Codepage.h"
 #include "platform/Http.h"
@@ -35,6 +37,25 @@ QString Encoded(const QString& spaceName, bool upperHex, bool underscore) {
     return encoded;
 }
 
+// The space's name as the address writes it, up to the next "/", "?" or "#", its escapes read
+// as code page 936: not SpaceName's count of bytes, which a Chinese name makes too long.
+QString NameInAddress(const QString& address) {
+    const QString canonical = CanonicalSpaceAddress(address);
+    if (!canonical.startsWith(kServiceRoot + QChar('/'))) {
+        return {};
+    }
+    QString name = canonical.mid(kServiceRoot.size() + 1);
+    static const QRegularExpression end(QStringLiteral("[/?#]"));
+    const qsizetype cut = name.indexOf(end);
+    if (cut >= 0) {
+        name.truncate(cut);
+    }
+    const QByteArray bytes = name.toUtf8();
+    const bool escaped = name.contains(QChar('%')) && bytes.size() == name.size();
+    return escaped ? platform::FromAnsi(QByteArray::fromPercentEncoding(bytes).toStdString())
+                   : name;
+}
+
 // Adds the photos of one list, each address once, until the list is full.
 class PhotoList {
 public:
@@ -61,7 +82,11 @@ private:
 
 }  // namespace
 
-QStringList PhotoNameForms(const QString& spaceName) {
+QStringList PhotoNameForms(const QString& spaceAddress) {
+    const QString spaceName = NameInAddress(spaceAddress);
+    if (spaceName.isEmpty()) {
+        return {};
+    }
     QStringList forms;
     for (const bool upperHex : {true, false}) {
         for (const bool underscore : {true, false}) {
@@ -74,14 +99,15 @@ QStringList PhotoNameForms(const QString& spaceName) {
     return forms;
 }
 
-std::optional<SpacePhotos> ListSpacePhotos(const QString& spaceName,
+std::optional<SpacePhotos> ListSpacePhotos(const QString& spaceAddress,
                                            const std::function<void()>& wait) {
-    if (spaceName.isEmpty() || !IndexEnabled()) {
+    const QStringList forms = PhotoNameForms(spaceAddress);
+    if (forms.isEmpty() || !IndexEnabled()) {
         return std::nullopt;
     }
     PhotoList photos;
     if (platform::IsWarcPrefix(platform::ReplayPrefix())) {
-        for (const QString& form : PhotoNameForms(spaceName)) {
+        for (const QString& form : forms) {
             for (const std::string& address :
                  platform::WarcAddressesWithPrefix(PhotoPrefix(form).toStdString())) {
                 photos.Add(QString::fromStdString(address), QString());
@@ -96,7 +122,7 @@ std::optional<SpacePhotos> ListSpacePhotos(const QString& spaceName,
     const auto take = [&](const IndexedCapture& capture) {
         return photos.Add(capture.original, capture.time);
     };
-    for (const QString& form : PhotoNameForms(spaceName)) {
+    for (const QString& form : forms) {
         wait();
         if (!ListIndexedCaptures(*endpoint, PhotoPrefix(form), take, wait)) {
             photos.Fail();

@@ -18,15 +18,17 @@ struct SpacePhotos {
     bool failed = false;
 };
 
-// The forms the space's name took in its picture addresses: percent-encoded from code page
-// 936 in upper- and in lower-case hex, "_" as "%5F" and as it stands, each once.
-QStringList PhotoNameForms(const QString& spaceName);
+// The forms the name of the space at the address took in its picture addresses: the piece
+// of the address after the service root (its escapes read as code page 936), percent-encoded
+// from code page 936 in upper- and in lower-case hex, "_" as "%5F" and as it stands, each once.
+// Empty for an address that names no space of the service.
+QStringList PhotoNameForms(const QString& spaceAddress);
 
-// Every photo of the space that the archive behind the replay prefix holds a capture with
-// success of, whether an article shows it or not: the addresses beginning
+// Every photo of the space at the address that the archive behind the replay prefix holds a capture
+// with success of, whether an article shows it or not: the addresses beginning
 // "hiphotos.baidu.com/NAME/pic/item/" (NAME in each of its PhotoNameForms), each once, from the
 // WARC files' own index when replaying from files, else from the capture index
 // (ArchiveIndexEndpoint), calling wait before each index request. Nothing without an index to
 // ask (no replay prefix, --no-index, an archive of unknown layout).
-std::optional<SpacePhotos> ListSpacePhotos(const QString& spaceName,
+std::optional<SpacePhotos> ListSpacePhotos(const QString& spaceAddress,
                                            const std::function<void()>& wait);

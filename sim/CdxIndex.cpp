@@ -102,6 +102,12 @@ std::vector<std::string> Fields(const RequestTarget& target) {
     return fields;
 }
 
+// The address (without "http://") with its escapes decoded as a request's are.
+std::string Decoded(const std::string& address) {
+    const RequestTarget target = ParseTarget("http://" + address, "");
+    return target.host + target.path;
+}
+
 std::vector<std::string> MatchingAddresses(const SpaceStore& store, const RequestTarget& target,
                                            const CaptureTest& captured) {
     std::string wanted = target.Param("url");
@@ -109,13 +115,19 @@ std::vector<std::string> MatchingAddresses(const SpaceStore& store, const Reques
         wanted.erase(0, 7);
     }
     const bool prefix = target.Param("matchType") == "prefix";
+    const std::string decodedWanted = Decoded(wanted);
     std::vector<std::string> addresses;
     for (const auto& [name, space] : store.Spaces()) {
         if (space.closed || space.laterLayout) {
             continue;
         }
         for (const std::string& address : SpaceAddresses(store, space)) {
-            const bool matches = prefix ? address.starts_with(wanted) : address == wanted;
+            // Escapes are compared as the bytes they stand for, as archives canonicalize
+            // addresses: a picture's GBK name matches however the query escaped it.
+            const std::string decoded = Decoded(address);
+            const bool matches =
+                prefix ? address.starts_with(wanted) || decoded.starts_with(decodedWanted)
+                       : address == wanted || decoded == decodedWanted;
             if (matches && captured(address)) {
                 addresses.push_back(address);
             }
