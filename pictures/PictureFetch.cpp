@@ -129,7 +129,7 @@ private:
 }  // namespace
 
 QString PictureOutcome::StatusNote() const {
-    if (pictures.empty() && !albumPartial) {
+    if (saved + failed + skipped == 0 && !albumPartial) {
         return {};
     }
     QStringList parts{QStringLiteral("图片已保存 ") + QString::number(saved) +

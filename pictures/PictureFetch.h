@@ -18,7 +18,7 @@ struct PictureOutcome {
     int failed = 0;
     int skipped = 0;            // left out as saved before
     bool albumPartial = false;  // the index of the space's photos could not be read whole
-    std::vector<RecordedPicture> pictures;
+    std::vector<RecordedPicture> pictures;  // moved into the save record once noted
 
     // Whether every picture asked for was saved and the photos were all listed.
     bool AllSaved() const { return failed == 0 && !albumPartial; }

@@ -91,7 +91,7 @@ void NotePictures(SaveRecord& record, std::vector<RecordedPicture> pictures) {
 
 bool NoteArticleSave(const QString& appFolder, const QString& address, const QString& format,
                      const platform::ReportList& articles, const std::vector<RowOutcome>& outcomes,
-                     int unreadCataloguePages, const std::vector<RecordedPicture>* pictures) {
+                     int unreadCataloguePages, std::vector<RecordedPicture>* pictures) {
     const QStringList extensions = Extensions(format);
     if (extensions.isEmpty()) {
         return true;
@@ -123,7 +123,7 @@ bool NoteArticleSave(const QString& appFolder, const QString& address, const QSt
             }
             record.articles = std::move(save);
             if (pictures != nullptr) {
-                NotePictures(record, *pictures);
+                NotePictures(record, std::move(*pictures));
             }
         },
         RecordArticles::Skip);

@@ -19,13 +19,12 @@ class ReportList;
 // After an article save in one of the three formats: rows 1 to outcomes.size() of the list
 // (title, category, date, address) with what became of each, and how many pages of the
 // catalogue behind the list could not be read; any other format notes nothing. The pictures
-// fetched after it, when given, take the place of the earlier ones of the same addresses
-// (each requested at the archived address a song or article would be); without them the
-// pictures noted before stay as they are.
+// fetched after it, when given, are moved into the record in the place of the earlier ones of
+// the same addresses (each requested at the archived address a song or article would be);
+// without them the pictures noted before stay as they are.
 bool NoteArticleSave(const QString& appFolder, const QString& address, const QString& format,
                      const platform::ReportList& articles, const std::vector<RowOutcome>& outcomes,
-                     int unreadCataloguePages,
-                     const std::vector<RecordedPicture>* pictures = nullptr);
+                     int unreadCataloguePages, std::vector<RecordedPicture>* pictures = nullptr);
 
 // After a song download: each song's address and file name (in the song folder) with what
 // became of it.

@@ -158,18 +158,50 @@ std::string Dumped(const json& value) {
     return value.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
+// Writes the record to its file a piece at a time, so that a record of tens of thousands of
+// rows never stands whole in memory as text; remembers whether every piece was written.
+class RecordWriter {
+public:
+    explicit RecordWriter(platform::ReplacingFile& file) : file_(file) {}
+
+    void Put(const std::string& text) {
+        buffer_ += text;
+        if (buffer_.size() >= kPieceBytes) {
+            Flush();
+        }
+    }
+
+    // Writes what is left; false when any piece could not be written.
+    bool Finish() {
+        Flush();
+        return written_;
+    }
+
+private:
+    static constexpr std::size_t kPieceBytes = 64 * 1024;
+
+    void Flush() {
+        written_ = written_ && file_.Write(buffer_.data(), static_cast<qint64>(buffer_.size()));
+        buffer_.clear();
+    }
+
+    platform::ReplacingFile& file_;
+    std::string buffer_;
+    bool written_ = true;
+};
+
 // A part's fields and then its rows, one to a line, each made into a document of its own
 // only while it is written: a record may hold tens of thousands of rows.
 template <typename Row>
-std::string PartText(const json& fields, const std::vector<Row>& rows,
-                     json (*rowJson)(const Row&)) {
+void WritePart(RecordWriter& out, const json& fields, const std::vector<Row>& rows,
+               json (*rowJson)(const Row&)) {
     std::string text = Dumped(fields);
     text.pop_back();
-    text += ",\"rows\":[";
+    out.Put(text + ",\"rows\":[");
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        text += (i == 0 ? "\n" : ",\n") + Dumped(rowJson(rows[i]));
+        out.Put((i == 0 ? "\n" : ",\n") + Dumped(rowJson(rows[i])));
     }
-    return text + "\n]}";
+    out.Put("\n]}");
 }
 
 // Takes the rows out of a record while it is parsed, each as soon as it is whole, so that
@@ -248,35 +280,41 @@ std::optional<SaveRecord> LoadSaveRecord(const QString& spaceFolder, RecordArtic
 }
 
 bool StoreSaveRecord(const QString& spaceFolder, const SaveRecord& record) {
-    std::string text = Dumped(json{
+    platform::ReplacingFile file(spaceFolder + kSaveRecordName);
+    if (!file.Open()) {
+        return false;
+    }
+    RecordWriter out(file);
+    std::string head = Dumped(json{
         {"program", "Pagewren"}, {"version", kRecordVersion}, {"address", Utf8(record.address)}});
-    text.pop_back();
+    head.pop_back();
+    out.Put(head);
     if (record.articles) {
         const RecordedArticleSave& save = *record.articles;
-        text += ",\n\"articles\":" + PartText({{"savedAt", TimeText(save.savedAt)},
-                                               {"format", Utf8(save.format)},
-                                               {"replay", Utf8(save.replay)},
-                                               {"unreadPages", save.unreadPages}},
-                                              save.rows, &ArticleJson);
+        out.Put(",\n\"articles\":");
+        WritePart(out,
+                  {{"savedAt", TimeText(save.savedAt)},
+                   {"format", Utf8(save.format)},
+                   {"replay", Utf8(save.replay)},
+                   {"unreadPages", save.unreadPages}},
+                  save.rows, &ArticleJson);
     }
     if (record.songs) {
         const RecordedSongDownload& download = *record.songs;
-        text += ",\n\"songs\":" + PartText({{"savedAt", TimeText(download.savedAt)},
-                                            {"replay", Utf8(download.replay)}},
-                                           download.rows, &SongJson);
+        out.Put(",\n\"songs\":");
+        WritePart(out, {{"savedAt", TimeText(download.savedAt)}, {"replay", Utf8(download.replay)}},
+                  download.rows, &SongJson);
     }
     if (record.pictures) {
         const RecordedPictures& pictures = *record.pictures;
-        text += ",\n\"pictures\":" + PartText({{"savedAt", TimeText(pictures.savedAt)},
-                                               {"replay", Utf8(pictures.replay)}},
-                                              pictures.rows, &PictureJson);
+        out.Put(",\n\"pictures\":");
+        WritePart(out, {{"savedAt", TimeText(pictures.savedAt)}, {"replay", Utf8(pictures.replay)}},
+                  pictures.rows, &PictureJson);
     }
     json files = json::object();
     for (const auto& [name, save] : record.files) {
         files[Utf8(name)] = FileJson(save);
     }
-    text += ",\n\"files\":" + Dumped(files) + "}\n";
-    platform::ReplacingFile file(spaceFolder + kSaveRecordName);
-    return file.Open() && file.Write(text.data(), static_cast<qint64>(text.size())) &&
-           file.Commit();
+    out.Put(",\n\"files\":" + Dumped(files) + "}\n");
+    return out.Finish() && file.Commit();
 }
