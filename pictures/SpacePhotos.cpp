@@ -108,9 +108,9 @@ std::optional<SpacePhotos> ListSpacePhotos(const QString& spaceAddress,
     PhotoList photos;
     if (platform::IsWarcPrefix(platform::ReplayPrefix())) {
         for (const QString& form : forms) {
-            for (const std::string& address :
-                 platform::WarcAddressesWithPrefix(PhotoPrefix(form).toStdString())) {
-                photos.Add(QString::fromStdString(address), QString());
+            for (const auto& [address, time] :
+                 platform::WarcCapturesWithPrefix(PhotoPrefix(form).toStdString())) {
+                photos.Add(QString::fromStdString(address), QString::fromStdString(time));
             }
         }
         return photos.Take();

@@ -461,8 +461,17 @@ short WarcArchive::StatusOf(const WarcCapture& capture) const {
 
 std::vector<std::string> WarcArchive::AddressesWithPrefix(std::string_view prefix,
                                                           std::optional<std::int64_t> near) const {
+    std::vector<std::string> addresses;
+    for (CapturedAddress& captured : CapturesWithPrefix(prefix, near)) {
+        addresses.push_back(std::move(captured.address));
+    }
+    return addresses;
+}
+
+std::vector<WarcArchive::CapturedAddress> WarcArchive::CapturesWithPrefix(
+    std::string_view prefix, std::optional<std::int64_t> near) const {
     const std::string start = WarcAddressKey(prefix);
-    std::vector<std::string_view> found;
+    std::vector<std::pair<std::string_view, std::uint32_t>> found;
     const Entry* const end = entries_.data() + entries_.size();
     for (const Entry* first = entries_.data(); first != end;) {
         const Entry* last = first;
@@ -472,7 +481,7 @@ std::vector<std::string> WarcArchive::AddressesWithPrefix(std::string_view prefi
         if (first->Key().starts_with(start)) {
             for (const WarcCapture* capture : Preferred(first, last, near)) {
                 if (StatusOf(*capture) == 200) {
-                    found.push_back(first->Key());
+                    found.emplace_back(first->Key(), capture->seconds);
                     break;
                 }
             }
@@ -480,11 +489,11 @@ std::vector<std::string> WarcArchive::AddressesWithPrefix(std::string_view prefi
         first = last;
     }
     std::sort(found.begin(), found.end());
-    std::vector<std::string> addresses;
-    for (const std::string_view key : found) {
-        addresses.push_back("http://" + std::string(key));
+    std::vector<CapturedAddress> captures;
+    for (const auto& [key, seconds] : found) {
+        captures.push_back({"http://" + std::string(key), seconds});
     }
-    return addresses;
+    return captures;
 }
 
 }  // namespace platform

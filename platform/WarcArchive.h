@@ -83,6 +83,17 @@ public:
     std::vector<std::string> AddressesWithPrefix(std::string_view prefix,
                                                  std::optional<std::int64_t> near) const;
 
+    // One address AddressesWithPrefix names, and when the capture that answers it was made.
+    struct CapturedAddress {
+        std::string address;
+        std::uint32_t seconds = 0;  // since 1970
+    };
+
+    // AddressesWithPrefix with the time of each address's capture answered 200 that a request
+    // would get (the one nearest the time, or the latest).
+    std::vector<CapturedAddress> CapturesWithPrefix(std::string_view prefix,
+                                                    std::optional<std::int64_t> near) const;
+
     // How many captures were indexed.
     std::size_t Size() const { return captures_.size(); }
 

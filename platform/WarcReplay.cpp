@@ -1,6 +1,7 @@
 #include "platform/WarcReplay.h"
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -391,6 +392,26 @@ std::vector<std::string> WarcAddressesWithPrefix(const std::string& addressPrefi
     }
     const std::shared_ptr<const Replay> replay = ReplayOf(prefix);
     return replay->archive.AddressesWithPrefix(addressPrefix, replay->near);
+}
+
+std::vector<std::pair<std::string, std::string>> WarcCapturesWithPrefix(
+    const std::string& addressPrefix) {
+    const std::string& prefix = ReplayPrefix();
+    if (!IsWarcPrefix(prefix)) {
+        return {};
+    }
+    const std::shared_ptr<const Replay> replay = ReplayOf(prefix);
+    std::vector<std::pair<std::string, std::string>> captures;
+    for (WarcArchive::CapturedAddress& captured :
+         replay->archive.CapturesWithPrefix(addressPrefix, replay->near)) {
+        const std::time_t seconds = captured.seconds;
+        std::tm utc{};
+        gmtime_r(&seconds, &utc);
+        char time[16];
+        std::strftime(time, sizeof time, "%Y%m%d%H%M%S", &utc);
+        captures.emplace_back(std::move(captured.address), time);
+    }
+    return captures;
 }
 
 }  // namespace platform

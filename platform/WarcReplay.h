@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/Http.h"
@@ -66,5 +67,10 @@ std::optional<HttpResponse> AnswerFromWarc(const std::string& prefix, const std:
 // of the replay prefix now set, one per address, in address order: the files' own index of
 // what they hold. Empty when the replay prefix names no WARC files.
 std::vector<std::string> WarcAddressesWithPrefix(const std::string& addressPrefix);
+
+// The same addresses, each with the time of the capture that answers it, written as a capture
+// index writes it (YYYYMMDDhhmmss, UTC).
+std::vector<std::pair<std::string, std::string>> WarcCapturesWithPrefix(
+    const std::string& addressPrefix);
 
 }  // namespace platform

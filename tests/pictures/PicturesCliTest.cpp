@@ -214,6 +214,7 @@ TEST(PicturesCli, ThroughAnArchiveOrItsFilesTheIndexBringsThePhotosNoArticleShow
     EXPECT_EQ(Label2(fromFiles), Label2(run));
     EXPECT_EQ(FilesIn(files.Path() + "/" + kFolder), fromArchive);
     EXPECT_EQ(RecordedPictures(files).at(kPhoto3)["from"], "warc:" + warc + " " + kPhoto3);
+    EXPECT_EQ(RecordedPictures(files).at(kPhoto3)["captured"], "20120101000000");
     EXPECT_TRUE(sim.Requests().empty());
 
     // The photo of the space with a Chinese name is found under its escaped name.
