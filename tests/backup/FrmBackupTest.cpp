@@ -15,6 +15,7 @@
 #include "app/SpaceAddress.h"
 #include "app/WindowLook.h"
 #include "backup/frmbackup.h"
+#include "pictures/PictureNames.h"
 #include "platform/Http.h"
 #include "platform/Shell.h"
 
@@ -199,6 +200,35 @@ private slots:
         QVERIFY(window.cmdsave->isEnabled());
         QVERIFY(window.cmbgs->isEnabled());
         QCOMPARE(opened_, QStringList{"explore " + app_->Path() + "/quietwren/"});
+    }
+
+    // The window's save goes on to the pictures its articles show, as every save does.
+    void theSaveBringsThePicturesOfItsArticles() {
+        spacesim::Space space;
+        space.name = "picwren";
+        space.title = "图";
+        const std::string host = "http://hiphotos.baidu.com/picwren/";
+        space.categories.push_back(
+            {"pics",
+             "图片集",
+             spacesim::PagerForm::Last,
+             {{"00000000000000b1", "一张图", "2009-01-01 00:00",
+               "<a href=\"" + host + "pic/item/0a1b2c3d4e5f60718293a4b5.jpg\"><img src=\"" + host +
+                   "abpic/item/0a1b2c3d4e5f60718293a4b5.jpg\"></a><img src=\"" + host +
+                   "pic/item/ffffffffffffffffffffffff.jpg\">"}}});
+        space.pictures = {
+            {host + "pic/item/ffffffffffffffffffffffff.jpg", spacesim::PictureDelivery::Missing}};
+        SimFixture sim({space});
+        frmbackup window(app_->Path());
+        window.show();
+        window.txtblog->setText(QStringLiteral("http://hi.baidu.com/picwren"));
+        window.cmbtime->setEditText(QStringLiteral("0"));
+        QTest::mouseClick(window.chcbackup, Qt::LeftButton);
+        QTest::mouseClick(window.cmdgetbgm, Qt::LeftButton);
+        QCOMPARE(window.Label2->text(),
+                 QStringLiteral("保存完毕！图片已保存 2 张，1 张图片保存失败"));
+        QCOMPARE(
+            QDir(app_->Path() + "/picwren/" + kPictureFolderName).entryList(QDir::Files).size(), 2);
     }
 
     // A space that is not there has nothing to save, whatever the one-click box says; during a
