@@ -49,6 +49,8 @@ private:
         if (!photos) {
             return;
         }
+        // The index was asked: the first picture waits its turn after it.
+        ++requested_;
         outcome_.albumPartial = photos->failed;
         for (const SpacePhoto& photo : photos->photos) {
             RecordedPicture& picture = Want(photo.address);
@@ -59,8 +61,9 @@ private:
 
     void Fetch(RecordedPicture& picture) {
         const QString stem = PictureFileStem(picture.address);
-        const std::optional<QString> earlier = EarlierFile(stem);
-        if (setting_.skipSaved && earlier) {
+        const std::optional<QString> earlier =
+            setting_.skipSaved ? EarlierFile(stem) : std::nullopt;
+        if (earlier) {
             picture.outcome = RowOutcome::Skipped;
             picture.file = Relative(*earlier);
             ++outcome_.skipped;
@@ -123,7 +126,7 @@ private:
     const QString folder_;
     PictureOutcome outcome_;
     QHash<QString, std::size_t> index_;
-    int requested_ = 0;
+    int requested_ = 0;  // requests made, the index's included
 };
 
 }  // namespace
