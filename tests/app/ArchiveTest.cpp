@@ -327,7 +327,10 @@ TEST_F(ArchiveTest, AnIndexPageOfAnySizeIsReadInLittleMemory) {
                                       "articles", "http://hi.baidu.com/gapwren", "--wait", "0"});
     EXPECT_EQ(ListRows(JsonLines(run.out), "LVnum").size(), 17u);
     EXPECT_EQ(run.out.find("存档索引读取失败"), std::string::npos) << run.out;
+#if !defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine: its peak tells nothing of the reader.
     EXPECT_LT(run.peakKb, 64 * 1024);
+#endif
 }
 
 // An index that holds no capture of the space's articles answers "[]": nothing to add, and
