@@ -4,9 +4,29 @@
 #include <algorithm>
 #include <climits>
 
-// A walk whose requests failed this many times in a row takes the server for gone, whatever
-// page its count or page bar names: a hostile bar may name page two billion.
-constexpr int kFailedPagesInARowToStop = 20;
+// When a walk over numbered pages (board, comment search) ends before the last page its count
+// or page bar names. A failed request tells nothing of where the entries end, so only answered
+// pages without an entry end it, three in a row; or a server gone for twenty failed requests
+// in a row, since a hostile bar may name page two billion.
+class PageWalkStop {
+public:
+    // Notes how the next page went; true when the walk ends with it.
+    bool EndsWith(bool answered, bool heldAnEntry) {
+        failedInARow_ = answered ? 0 : failedInARow_ + 1;
+        if (heldAnEntry) {
+            answeredWithoutEntries_ = 0;
+            return false;
+        }
+        return (answered && ++answeredWithoutEntries_ == kAnsweredWithoutEntriesToStop) ||
+               failedInARow_ == kFailedInARowToStop;
+    }
+
+private:
+    static constexpr int kAnsweredWithoutEntriesToStop = 3;
+    static constexpr int kFailedInARowToStop = 20;
+    int answeredWithoutEntries_ = 0;
+    int failedInARow_ = 0;
+};
 
 // Fetches the pages of one run: a failed request, or one answered with an error status,
 // reads as the empty page and is counted, so that the run can say at its end how many pages

@@ -14,8 +14,6 @@
 namespace {
 
 constexpr int kMessagesPerPage = 50;
-// Answered pages in a row without a message that end the walk.
-constexpr int kPagesWithoutMessagesToStop = 3;
 
 class BoardRun {
 public:
@@ -74,22 +72,16 @@ private:
     // holding a message is (N - 1) / 50: a page past it was never linked to, so an archive
     // never captured it.
     void WalkBoardPages(int last) {
-        int answeredWithoutMessages = 0;
-        int failedInARow = 0;
+        PageWalkStop stop;
         for (int k = 0; k <= last; ++k) {
             const BoardPage page = FetchBoardPage(k);
-            failedInARow = page.answered ? 0 : failedInARow + 1;
-            if (ReadPage(page.text)) {
+            const bool heldMessages = ReadPage(page.text);
+            if (heldMessages) {
                 WalkPage();
-                answeredWithoutMessages = 0;
-            } else if ((page.answered &&
-                        ++answeredWithoutMessages == kPagesWithoutMessagesToStop) ||
-                       failedInARow == kFailedPagesInARowToStop) {
-                // A count far beyond what the board holds would otherwise be walked to its
-                // end. A failed request tells nothing of where the board ends, so only
-                // answered pages end the walk, or a server gone for many pages in a row; the
-                // pages it leaves are counted with the unread ones, so the list reads as
-                // incomplete.
+            }
+            if (stop.EndsWith(page.answered, heldMessages)) {
+                // The pages the walk leaves are counted with the unread ones, so the list reads
+                // as incomplete.
                 fetcher_.CountUnrequested(last - k);
                 return;
             }

@@ -15,9 +15,6 @@
 
 namespace {
 
-// Answered result pages in a row without a comment that end the walk.
-constexpr int kPagesWithoutCommentsToStop = 3;
-
 class CommentRun {
 public:
     explicit CommentRun(RecordWindowControls& controls) : controls_(controls) {}
@@ -76,20 +73,11 @@ private:
 
     // Lists the comments of result pages 0 to the last one linked; page 0 is read once more.
     void WalkResultPages(qint64 lastLinked) {
-        int answeredWithoutComments = 0;
-        int failedInARow = 0;
+        PageWalkStop stop;
         for (qint64 k = 0; k <= lastLinked; ++k) {
             const ResultPage page = FetchResultPage(k);
-            failedInARow = page.answered ? 0 : failedInARow + 1;
-            if (WalkResultPage(page.text) > 0) {
-                answeredWithoutComments = 0;
-            } else if ((page.answered &&
-                        ++answeredWithoutComments == kPagesWithoutCommentsToStop) ||
-                       failedInARow == kFailedPagesInARowToStop) {
-                // A page bar can name any page. A failed request tells nothing of where the
-                // comments end, so only answered pages end the walk, or a server gone for many
-                // pages in a row; the pages up to the one the bar names are counted with the
-                // unread ones.
+            if (stop.EndsWith(page.answered, WalkResultPage(page.text) > 0)) {
+                // The pages up to the one the bar names are counted with the unread ones.
                 fetcher_.CountUnrequested(lastLinked - k);
                 return;
             }
