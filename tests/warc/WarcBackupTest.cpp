@@ -14,59 +14,15 @@
 #include "RequiredTool.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
+#include "WholeBackup.h"
 #include "platform/WarcRecords.h"
 #include "reading/ReadingNames.h"
 #include "sim/WarcWriter.h"
 
 namespace {
 
-const QString kAddress = QStringLiteral("http://hi.baidu.com/jiaoliao");
-
-// Every file beneath the folder with its bytes, except the reading copy and the save record,
-// which name the archive the pages came from on purpose: those only have to be there.
-std::map<QString, std::string> Tree(const QString& folder) {
-    std::map<QString, std::string> tree;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = QDir(folder).relativeFilePath(it.next());
-        const QStringList parts = path.split('/');
-        const bool reading =
-            parts.size() > 2 ? parts[1] == kReadingFolderName
-                             : parts.back() == kSaveRecordName || parts.back() == kStartPageName;
-        std::ifstream in((folder + "/" + path).toStdString(), std::ios::binary);
-        tree[path] = reading ? std::string() : std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return tree;
-}
-
-// Runs every window's work with saving into the folder; returns the rows the runs listed and
-// their labels' final texts (progress on the way depends on timing).
-std::string BackUpEveryWindow(const QString& folder, const QStringList& replay) {
-    const QList<QStringList> commands = {
-        {"survey", kAddress},
-        {"articles", kAddress, "--save", "html"},
-        {"articles", kAddress, "--save", "txt"},
-        {"music", kAddress, "--download"},
-        {"css", kAddress, "--save"},
-        {"board", kAddress, "--save"},
-        {"comments", kAddress, "--save"},
-    };
-    QDir().mkpath(folder);
-    std::string printed;
-    for (const QStringList& command : commands) {
-        const CliResult run =
-            RunCli(QStringList{"--app-dir", folder, "--pace", "0", "--json"} + replay + command);
-        EXPECT_EQ(run.exitCode, 0) << command.join(' ').toStdString() << "\n" << run.err;
-        const std::vector<nlohmann::json> lines = JsonLines(run.out);
-        for (const nlohmann::json& line : lines) {
-            printed += line.contains("list") ? line.dump() + "\n" : "";
-        }
-        for (const auto& [label, text] : FinalLabels(lines)) {
-            printed += label + ": " + text + "\n";
-        }
-    }
-    return printed;
-}
+const QString& kAddress = kWholeBackupAddress;
+const QStringList kFormats = {"html", "txt"};
 
 // Crawls the addresses through the simulator with GNU Wget into FILE.warc.gz; with dedup, the
 // answers that a CDX file names are written as revisit records.
@@ -103,7 +59,7 @@ TEST(WarcBackupTest, EveryWindowFromWarcFilesSavesWhatTheProxyGives) {
     SimFixture sim;
     TempFolder work;
     const QString proxyTree = work.Path() + "/proxy";
-    const std::string proxied = BackUpEveryWindow(proxyTree, {});
+    const std::string proxied = BackUpEveryWindow(proxyTree, {}, kFormats);
 
     // Wget asks for what the backup asked for, twice: the second crawl finds every answer in
     // the first one's CDX and writes revisit records, which then are the latest captures.
@@ -130,9 +86,10 @@ TEST(WarcBackupTest, EveryWindowFromWarcFilesSavesWhatTheProxyGives) {
 
     sim.ClearRequests();
     const std::string fromWget = BackUpEveryWindow(
-        work.Path() + "/wget", {"--replay", "warc:" + first + ".warc.gz," + second + ".warc.gz"});
+        work.Path() + "/wget", {"--replay", "warc:" + first + ".warc.gz," + second + ".warc.gz"},
+        kFormats);
     const std::string fromSim = BackUpEveryWindow(
-        work.Path() + "/sim", {"--replay", "warc:" + QString::fromStdString(written)});
+        work.Path() + "/sim", {"--replay", "warc:" + QString::fromStdString(written)}, kFormats);
     EXPECT_TRUE(sim.Requests().empty()) << "the files answered, not the network";
 
     const auto expected = Tree(proxyTree);

@@ -15,13 +15,14 @@
 #include "CliRunner.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
+#include "WholeBackup.h"
 #include "reading/ReadingNames.h"
 #include "sim/SpaceServer.h"
 #include "sim/WarcWriter.h"
 
 namespace {
 
-const QString kAddress = QStringLiteral("http://hi.baidu.com/jiaoliao");
+const QString& kAddress = kWholeBackupAddress;
 
 // One record of a WARC file: its header fields but the length, and its block.
 struct Record {
@@ -255,57 +256,11 @@ void Wacz(const std::string& path, const std::vector<Record>& records) {
         true);
 }
 
-// Every file beneath the folder with its bytes; the reading copy and the save record name the
-// archive the pages came from on purpose: those only have to be there.
-std::map<QString, std::string> Tree(const QString& folder) {
-    std::map<QString, std::string> tree;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = QDir(folder).relativeFilePath(it.next());
-        const QStringList parts = path.split('/');
-        const bool reading =
-            parts.size() > 2 ? parts[1] == kReadingFolderName
-                             : parts.back() == kSaveRecordName || parts.back() == kStartPageName;
-        std::ifstream in((folder + "/" + path).toStdString(), std::ios::binary);
-        tree[path] = reading ? std::string() : std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return tree;
-}
-
-// Runs every window's work with saving into the folder; returns the rows listed and the
-// labels' final texts, then what was said on standard error.
-std::string BackUpEveryWindow(const QString& folder, const QStringList& replay, std::string& said) {
-    const QList<QStringList> commands = {
-        {"survey", kAddress},
-        {"articles", kAddress, "--save", "html"},
-        {"music", kAddress, "--download"},
-        {"css", kAddress, "--save"},
-        {"board", kAddress, "--save"},
-        {"comments", kAddress, "--save"},
-    };
-    QDir().mkpath(folder);
-    std::string printed;
-    for (const QStringList& command : commands) {
-        const CliResult run =
-            RunCli(QStringList{"--app-dir", folder, "--pace", "0", "--json"} + replay + command);
-        EXPECT_EQ(run.exitCode, 0) << command.join(' ').toStdString() << "\n" << run.err;
-        said += run.err;
-        const std::vector<nlohmann::json> lines = JsonLines(run.out);
-        for (const nlohmann::json& line : lines) {
-            printed += line.contains("list") ? line.dump() + "\n" : "";
-        }
-        for (const auto& [label, text] : FinalLabels(lines)) {
-            printed += label + ": " + text + "\n";
-        }
-    }
-    return printed;
-}
-
 TEST(WarcWritersTest, FilesInEveryWritersStyleBackUpTheSpaceAsTheLivePagesDo) {
     SimFixture sim;
     TempFolder work;
     std::string said;
-    const std::string live = BackUpEveryWindow(work.Path() + "/live", {}, said);
+    const std::string live = BackUpEveryWindow(work.Path() + "/live", {}, {"html"}, &said);
     const auto expected = Tree(work.Path() + "/live");
     ASSERT_GT(expected.size(), 40u);
 
@@ -359,7 +314,8 @@ TEST(WarcWritersTest, FilesInEveryWritersStyleBackUpTheSpaceAsTheLivePagesDo) {
         const QString folder = work.Path() + "/" + file + "-backup";
         said.clear();
         const std::string printed = BackUpEveryWindow(
-            folder, {"--replay", "warc:" + QString::fromStdString(work.File(file))}, said);
+            folder, {"--replay", "warc:" + QString::fromStdString(work.File(file))}, {"html"},
+            &said);
         // The files hold the space's two photos that no article shows, which their own index
         // names: each save brings them beside the pictures the live pages gave.
         auto tree = Tree(folder);
