@@ -11,7 +11,8 @@
 #include "platform/FileSystem.h"
 #include "platform/ReportList.h"
 #include "platform/Shell.h"
-#include "reading/SaveNotes.h"
+#include "reading/ReadingCopy.h"
+#include "space/SaveNotes.h"
 
 namespace {
 
@@ -88,9 +89,11 @@ bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& l
             Refusal(retrieval, listed, folder, layout.fileName)) {
         controls.SetStatus(*refusal);
         if (!retrieval.spaceMissing) {
-            TellIfUnwritten(
-                controls, NoteRecordFileSave(controls.AppFolder(), address, layout.fileName, false,
-                                             -1, retrieval.unreadPages));
+            TellIfUnwritten(controls,
+                            RefreshReadingCopy(
+                                controls.AppFolder(), address,
+                                NoteRecordFileSave(controls.AppFolder(), address, layout.fileName,
+                                                   false, -1, retrieval.unreadPages)));
         }
         if (platform::PathExists(folder)) {
             platform::OpenFolder(folder);
@@ -113,8 +116,10 @@ bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& l
         WriteRecord(controls, layout, row, file);
     }
     const bool saved = file.Commit();
-    TellIfUnwritten(controls, NoteRecordFileSave(controls.AppFolder(), address, layout.fileName,
-                                                 saved, rows, retrieval.unreadPages));
+    TellIfUnwritten(controls, RefreshReadingCopy(
+                                  controls.AppFolder(), address,
+                                  NoteRecordFileSave(controls.AppFolder(), address, layout.fileName,
+                                                     saved, rows, retrieval.unreadPages)));
     controls.SetStatus(EndStatus(controls, layout, saved, retrieval.unreadPages));
     platform::OpenFolder(folder);
     return saved;

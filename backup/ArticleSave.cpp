@@ -10,7 +10,6 @@
 #include "app/SafeNames.h"
 #include "app/moddelay.h"
 #include "app/modgetdata.h"
-#include "backup/ArticlePaths.h"
 #include "backup/ArticleText.h"
 #include "backup/ArticleWindowControls.h"
 #include "backup/WordDocQueue.h"
@@ -23,7 +22,9 @@
 #include "platform/FolderBeneath.h"
 #include "platform/ReportList.h"
 #include "platform/Shell.h"
-#include "reading/SaveNotes.h"
+#include "reading/ReadingCopy.h"
+#include "space/ArticlePaths.h"
+#include "space/SaveNotes.h"
 
 namespace {
 
@@ -90,10 +91,11 @@ public:
             NoteUnwrittenRows();
             SavePictures();
             const CatalogueOutcome& listed = controls_.ListedCatalogue();
-            outcome_.noted =
+            outcome_.noted = RefreshReadingCopy(
+                controls_.AppFolder(), address_,
                 NoteArticleSave(controls_.AppFolder(), address_, format, controls_.Articles(),
                                 noted_, listed.MayLackArticles() ? listed.unreadPages : 0,
-                                pictures_ ? &pictures_->pictures : nullptr);
+                                pictures_ ? &pictures_->pictures : nullptr));
         }
         controls_.SetStatus(EndStatus());
         controls_.SetSaveEnabled(true);

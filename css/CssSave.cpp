@@ -6,7 +6,8 @@
 #include "app/SpaceAddress.h"
 #include "css/CssWindowControls.h"
 #include "platform/FileSystem.h"
-#include "reading/SaveNotes.h"
+#include "reading/ReadingCopy.h"
+#include "space/SaveNotes.h"
 
 namespace {
 
@@ -50,7 +51,8 @@ bool RunCssSave(CssWindowControls& controls) {
     const QString path = folder + kFileName;
     const bool written = platform::WriteAnsiLines(path, {sheet});
     // The reading copy shows the sheet, or says that its last save failed.
-    if (!NoteFileSave(controls.AppFolder(), address, kFileName, written)) {
+    if (!RefreshReadingCopy(controls.AppFolder(), address,
+                            NoteFileSave(controls.AppFolder(), address, kFileName, written))) {
         controls.NotesUnwritten();
     }
     if (!written) {

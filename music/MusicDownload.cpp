@@ -9,7 +9,8 @@
 #include "music/SongTransfer.h"
 #include "platform/FileSystem.h"
 #include "platform/ReportList.h"
-#include "reading/SaveNotes.h"
+#include "reading/ReadingCopy.h"
+#include "space/SaveNotes.h"
 
 namespace {
 
@@ -103,7 +104,9 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
             QStringLiteral("，已跳过 ") + QString::number(outcome.skipped) + QStringLiteral(" 首");
     }
     if (!addresses.isEmpty() &&
-        !NoteSongDownload(controls.AppFolder(), address, addresses, fileNames, noted)) {
+        !RefreshReadingCopy(
+            controls.AppFolder(), address,
+            NoteSongDownload(controls.AppFolder(), address, addresses, fileNames, noted))) {
         controls.NotesUnwritten();
     }
     controls.SetSongStatus(status);

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "app/modgetdata.h"
-#include "pictures/PictureType.h"
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
+#include "space/PictureType.h"
 
 // Lives on the worker thread from Begin to End; the user-interface thread reads only the
 // outcome, once the transfer is done.

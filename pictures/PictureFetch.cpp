@@ -4,10 +4,10 @@
 #include <optional>
 
 #include "pictures/PictureDownload.h"
-#include "pictures/PictureNames.h"
 #include "pictures/SpacePhotos.h"
 #include "platform/EventPump.h"
 #include "platform/FileSystem.h"
+#include "space/PictureNames.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/moddelay.h"
-#include "reading/SaveRecord.h"
+#include "space/SaveRecord.h"
 
 namespace platform {
 class EventPump;

@@ -7,7 +7,7 @@
 #include "reading/BodyCleaner.h"
 #include "reading/HtmlText.h"
 #include "reading/PageShell.h"
-#include "reading/SpaceContents.h"
+#include "space/SpaceContents.h"
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "space/SpaceText.h"
+
 // The text made fit to stand as text or as a quoted attribute value in a page: "&", "<",
 // ">", '"' and "'" become references, so that no text cut from a page becomes markup;
 // control characters other than tab, CR and LF (which no page may hold) become U+FFFD; and
@@ -13,12 +15,6 @@ QString EscapeHtml(const QString& text);
 // The same for the running text of an article or a message, where format characters stay as
 // they are: their effect ends with the text's own box.
 QString EscapeBodyText(const QString& text);
-
-// A text cut from a page's markup as the reader saw it: the references "&amp;", "&lt;",
-// "&gt;", "&quot;", "&apos;" and numeric ones ("&#39;", "&#x27;") replaced by their
-// characters, once; any other "&" stays as it is, and a number naming no character becomes
-// U+FFFD.
-QString DecodeEntities(const QString& text);
 
 // A relative link to a file from its path ("/" between names), beginning "./" so that no
 // folder name reads as a scheme ("http:host", "javascript:"): the ASCII characters a link

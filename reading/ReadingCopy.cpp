@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "app/SafeNames.h"
+#include "app/SpaceAddress.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderBeneath.h"
@@ -12,9 +14,9 @@
 #include "reading/HtmlText.h"
 #include "reading/ReadingNames.h"
 #include "reading/RecordPage.h"
-#include "reading/SaveRecord.h"
-#include "reading/SpaceContents.h"
 #include "reading/StartPage.h"
+#include "space/SaveRecord.h"
+#include "space/SpaceContents.h"
 
 namespace {
 
@@ -191,6 +193,14 @@ bool PutStartPage(const QString& path, const SpaceContents& contents, const Star
 }
 
 }  // namespace
+
+bool RefreshReadingCopy(const QString& appFolder, const QString& address, bool noted) {
+    const QString spaceFolder = SpaceFolderPath(appFolder, address);
+    if (SpaceFolderName(address).isEmpty() || !platform::PathExists(spaceFolder)) {
+        return noted;
+    }
+    return WriteReadingCopy(spaceFolder, SpacePageAddress(address, QString())).written && noted;
+}
 
 ReadingCopyOutcome WriteReadingCopy(const QString& spaceFolder, const QString& address) {
     return WriteReadingCopy(spaceFolder, address, LoadSaveRecord(spaceFolder));

@@ -2,8 +2,7 @@
 
 #include <QString>
 
-// The save record, in the space folder.
-inline const QString kSaveRecordName = QStringLiteral("保存记录.json");
+#include "space/SpaceFiles.h"
 
 // The start page of the reading copy, in the space folder.
 inline const QString kStartPageName = QStringLiteral("index.html");
@@ -13,14 +12,6 @@ inline const QString kStartPageName = QStringLiteral("index.html");
 // take this name, and the folder is replaced whole without touching a saved article.
 inline const QString kReadingFolderName = QStringLiteral("阅读版") + QChar(0x7F);
 
-// The space's CSS template, as saved in the space folder and as copied into the reading
-// folder (converted to UTF-8).
-inline const QString kCssFileName = QStringLiteral("空间模板.css");
-
-// The saved board and comment pages in the space folder.
-inline const QString kBoardFileName = QStringLiteral("留言版.htm");
-inline const QString kCommentFileName = QStringLiteral("文章评论.htm");
-
-// Their reading pages in the reading folder.
+// The reading pages of the board and comment pages in the reading folder.
 inline const QString kBoardPageName = QStringLiteral("留言版.html");
 inline const QString kCommentPageName = QStringLiteral("文章评论.html");

@@ -6,7 +6,7 @@
 #include "reading/HtmlText.h"
 #include "reading/PageShell.h"
 #include "reading/ReadingNames.h"
-#include "reading/SpaceContents.h"
+#include "space/SpaceContents.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "CliRunner.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
-#include "pictures/PictureNames.h"
 #include "sim/SpaceStore.h"
 #include "sim/WarcWriter.h"
+#include "space/PictureNames.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "app/SpaceAddress.h"
 #include "app/WindowLook.h"
 #include "backup/frmbackup.h"
-#include "pictures/PictureNames.h"
 #include "platform/Http.h"
 #include "platform/Shell.h"
+#include "space/PictureNames.h"
 
 class FrmBackupTest : public QObject {
     Q_OBJECT

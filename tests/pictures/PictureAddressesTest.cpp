@@ -7,8 +7,8 @@
 #include <QUrl>
 
 #include "pictures/PictureAddresses.h"
-#include "pictures/PictureNames.h"
-#include "pictures/PictureType.h"
+#include "space/PictureNames.h"
+#include "space/PictureType.h"
 
 namespace {
 

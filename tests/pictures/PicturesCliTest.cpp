@@ -17,10 +17,10 @@
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "app/SafeNames.h"
-#include "pictures/PictureNames.h"
 #include "reading/ReadingNames.h"
 #include "sim/PictureMaker.h"
 #include "sim/WarcWriter.h"
+#include "space/PictureNames.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "reading/SaveRecord.h"
+#include "space/SaveRecord.h"
 
 // What the saves say of a row; files alone say nothing.
 enum class KnownOutcome { Unrecorded, Saved, Failed, Skipped };

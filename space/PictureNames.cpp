@@ -1,10 +1,10 @@
-#include "pictures/PictureNames.h"
+#include "space/PictureNames.h"
 
 #include <QCryptographicHash>
 #include <QUrl>
 
 #include "app/SafeNames.h"
-#include "pictures/PictureType.h"
+#include "space/PictureType.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "reading/SaveRecord.h"
+#include "space/SaveRecord.h"
 
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -6,7 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
 #include "platform/StagedFolder.h"
-#include "reading/ReadingNames.h"
+#include "space/SpaceFiles.h"
 
 using nlohmann::json;
 

@@ -1,4 +1,4 @@
-#include "reading/SpaceContents.h"
+#include "space/SpaceContents.h"
 
 #include <QHash>
 #include <QSet>
@@ -6,11 +6,11 @@
 #include <map>
 
 #include "app/SafeNames.h"
-#include "backup/ArticlePaths.h"
 #include "platform/Http.h"
 #include "platform/StagedFolder.h"
-#include "reading/HtmlText.h"
-#include "reading/ReadingNames.h"
+#include "space/ArticlePaths.h"
+#include "space/SpaceFiles.h"
+#include "space/SpaceText.h"
 
 const QString kSongFolderName = QStringLiteral("背景音乐");
 

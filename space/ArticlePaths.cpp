@@ -1,4 +1,4 @@
-#include "backup/ArticlePaths.h"
+#include "space/ArticlePaths.h"
 
 #include "app/SafeNames.h"
 

@@ -1,4 +1,4 @@
-#include "pictures/PictureType.h"
+#include "space/PictureType.h"
 
 #include <algorithm>
 #include <array>

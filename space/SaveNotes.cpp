@@ -1,4 +1,4 @@
-#include "reading/SaveNotes.h"
+#include "space/SaveNotes.h"
 
 #include <QSet>
 #include <algorithm>
@@ -6,13 +6,12 @@
 
 #include "app/SafeNames.h"
 #include "app/SpaceAddress.h"
-#include "backup/ArticlePaths.h"
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
 #include "platform/ReportList.h"
 #include "platform/WarcReplay.h"
-#include "reading/ReadingCopy.h"
-#include "reading/SpaceContents.h"
+#include "space/ArticlePaths.h"
+#include "space/SpaceContents.h"
 
 namespace {
 
@@ -40,7 +39,7 @@ QStringList Extensions(const QString& format) {
 }
 
 // Loads the record (without the article rows when the change replaces them), lets the change
-// have it, stores it and writes the reading copy from it.
+// have it and stores it.
 bool Note(const QString& appFolder, const QString& address,
           const std::function<void(SaveRecord&)>& change,
           RecordArticles articles = RecordArticles::Read) {
@@ -55,8 +54,7 @@ bool Note(const QString& appFolder, const QString& address,
     // As the service wrote it: a user name and password typed into the box stay off the disk.
     record->address = SpacePageAddress(address, QString());
     change(*record);
-    const bool stored = StoreSaveRecord(spaceFolder, *record);
-    return WriteReadingCopy(spaceFolder, record->address, record).written && stored;
+    return StoreSaveRecord(spaceFolder, *record);
 }
 
 // A saved row whose first file is not there did not get saved after all (its write failed).

@@ -4,17 +4,17 @@
 #include <QStringList>
 #include <vector>
 
-#include "reading/SaveRecord.h"
+#include "space/SaveRecord.h"
 
 namespace platform {
 class ReportList;
 }
 
-// The calls every save makes at its end: each notes its run in the save record of the space
-// folder and writes the reading copy anew. They change none of the save's own files, status
-// texts or outcome; nothing is written for an address without a space folder name or when
-// the space folder is missing. Each returns false only when the record or the copy could not
-// be written (the earlier ones then stay whole).
+// The calls every save makes at its end, before it writes the reading copy anew: each notes
+// its run in the save record of the space folder. They change none of the save's own files,
+// status texts or outcome; nothing is written for an address without a space folder name or
+// when the space folder is missing. Each returns false only when the record could not be
+// written (the earlier one then stays whole).
 
 // After an article save in one of the three formats: rows 1 to outcomes.size() of the list
 // (title, category, date, address) with what became of each, and how many pages of the
