@@ -11,17 +11,6 @@
 
 namespace {
 
-const QString kTitleLabel = QStringLiteral("标题：");
-const QString kCategoryLabel = QStringLiteral("类别：");
-const QString kDateLabel = QStringLiteral("时间：");
-const QString kContentLabel = QStringLiteral("内容：");
-// The article page's date box, where the text save cuts the date.
-const QString kDateMarker = QStringLiteral("date\">");
-
-QString AfterLabel(const QString& line, const QString& label) {
-    return line.startsWith(label) ? line.mid(label.size()) : QString();
-}
-
 QString Link(const QString& href, const QString& caption, const QString& rel = {}) {
     return QStringLiteral("<a href=\"") + EscapeHtml(href) + QStringLiteral("\"") +
            (rel.isEmpty() ? QString() : QStringLiteral(" rel=\"") + rel + QStringLiteral("\"")) +
@@ -83,43 +72,6 @@ QString About(const ReadingArticle& article, const ArticlePageParts& parts) {
 }
 
 }  // namespace
-
-SavedText ParseSavedText(const QString& text) {
-    const QStringList lines = text.split(QStringLiteral("\r\n"));
-    SavedText saved;
-    saved.title = AfterLabel(lines.value(0), kTitleLabel);
-    saved.category = AfterLabel(lines.value(1), kCategoryLabel);
-    saved.date = AfterLabel(lines.value(2), kDateLabel);
-    // Line breaks inside the content were written as they stood.
-    QString content = AfterLabel(lines.mid(3).join(QStringLiteral("\r\n")), kContentLabel);
-    if (content.endsWith(QStringLiteral("\r\n"))) {
-        content.chop(2);
-    }
-    saved.content = content;
-    return saved;
-}
-
-QString SavedMarkupDate(const QString& markup) {
-    return markup.contains(kDateMarker) ? CutBetween(markup, kDateMarker, QStringLiteral("</div>"))
-                                        : QString();
-}
-
-QString SavedMarkupTitle(const QString& markup) {
-    // The fragment begins after the heading "查看文章", and its first text is the title in a
-    // box of its own before the date's: </div><div class="tit2">TITLE</div><div class="date">
-    static const QRegularExpression text(QStringLiteral(">([^<]*)<"));
-    for (const QRegularExpressionMatch& match : text.globalMatch(markup)) {
-        const QString title = match.captured(1).trimmed();
-        if (title.isEmpty()) {
-            continue;
-        }
-        const qsizetype date = markup.indexOf(kDateMarker);
-        const bool ownBox =
-            QStringView(markup).mid(match.capturedEnd(1)).startsWith(QStringLiteral("</div>"));
-        return ownBox && match.capturedStart(1) < date ? DecodeEntities(title) : QString();
-    }
-    return {};
-}
 
 QString ArticlePage(const ReadingArticle& article, const ArticlePageParts& parts) {
     return PageStart(article.title + QStringLiteral(" - ") + parts.spaceName, parts.styleSheet,

@@ -2,28 +2,9 @@
 
 #include <QString>
 
+#include "space/SavedFiles.h"
+
 struct ReadingArticle;
-
-// The four labelled lines of a saved ".txt" article; a label that is missing reads as empty.
-// The content runs to the end of the file.
-struct SavedText {
-    QString title;
-    QString category;
-    QString date;
-    QString content;
-};
-
-// Reads the lines of a saved ".txt" article.
-SavedText ParseSavedText(const QString& text);
-
-// The date in a saved ".html" fragment, cut where the text save cuts it; empty when the
-// fragment holds none.
-QString SavedMarkupDate(const QString& markup);
-
-// The article's title in a saved ".html" fragment as the page showed it, references decoded:
-// its first text, standing in a box of its own before the date box. Empty when the fragment
-// holds no such text.
-QString SavedMarkupTitle(const QString& markup);
 
 // A link from one reading page to another; an empty href means there is none.
 struct PageLink {

@@ -7,29 +7,6 @@
 
 namespace {
 
-const QString kRecordStart = QStringLiteral("N0.");
-const QString kFieldIndent = QStringLiteral("   ");
-const QChar kLabelEnd = QChar(0xFF1A);
-// A label is a short word; a longer run before "：" is text that happens to hold one.
-constexpr int kMaxLabelLength = 12;
-
-bool IsRecordEnd(const QString& line) {
-    return line.trimmed() == QLatin1String("<br><br>");
-}
-
-// The label of a field's first line, with its "：", or empty for any other line.
-QString FieldLabel(const QString& line) {
-    if (!line.startsWith(kFieldIndent) || line.size() <= kFieldIndent.size() ||
-        line[kFieldIndent.size()].isSpace()) {
-        return {};
-    }
-    const qsizetype end = line.indexOf(kLabelEnd);
-    if (end < 0 || end - kFieldIndent.size() > kMaxLabelLength) {
-        return {};
-    }
-    return line.mid(kFieldIndent.size(), end + 1 - kFieldIndent.size());
-}
-
 // The value as the page showed it (its references decoded, then escaped), with its "<br>"
 // tags (the only markup a board message keeps from the service) still breaking lines.
 QString ValueMarkup(const QString& value) {
@@ -40,29 +17,6 @@ QString ValueMarkup(const QString& value) {
 }
 
 }  // namespace
-
-std::vector<SavedRecord> ParseSavedRecords(const QString& text) {
-    std::vector<SavedRecord> records;
-    bool open = false;
-    for (const QString& line : text.split(QRegularExpression(QStringLiteral("\r?\n")))) {
-        if (line.startsWith(kRecordStart) && !open) {
-            records.push_back({line.mid(kRecordStart.size()), {}});
-            open = true;
-        } else if (open && IsRecordEnd(line)) {
-            open = false;
-        } else if (open) {
-            const QString label = FieldLabel(line);
-            auto& lines = records.back().lines;
-            if (!label.isEmpty() || lines.empty()) {
-                lines.emplace_back(
-                    label, line.mid(label.isEmpty() ? 0 : kFieldIndent.size() + label.size()));
-            } else {
-                lines.back().second += QChar('\n') + line;
-            }
-        }
-    }
-    return records;
-}
 
 QString RecordPage(const QString& title, const QString& savedFile,
                    const std::vector<SavedRecord>& records, const QString& styleSheet) {
