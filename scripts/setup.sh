@@ -13,7 +13,8 @@ program_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl
                   fonts-wqy-microhei fonts-arphic-uming)
 test_packages=(ccache libgtest-dev clang-format clang libclang-rt-14-dev xvfb xauth xdotool
                imagemagick libreoffice-writer-nogui curl wget strace chromium lintian appstream
-               desktop-file-utils librsvg2-bin)
+               desktop-file-utils librsvg2-bin hugo pelican pandoc epubcheck default-jre-headless
+               libxml2-utils)
 setup=${SETUP:-all}
 packages=("${program_packages[@]}")
 [ "$setup" = programs ] || packages+=("${test_packages[@]}")
