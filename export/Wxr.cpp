@@ -1,0 +1,5 @@
+#include "export/Export.h"
+
+ExportOutcome ExportWxr(const QString&, const SavedSpace&, const QString&) {
+    return {false, QStringLiteral("not written yet"), 0, 0};
+}
