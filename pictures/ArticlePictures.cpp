@@ -2,7 +2,7 @@
 
 #include <QUrl>
 
-#include "pictures/PictureAddresses.h"
+#include "space/PictureAddresses.h"
 
 void ArticlePictures::TakeArticle(const QString& body, const QString& articleAddress) {
     for (const QString& address : PicturesInBody(body, articleAddress)) {

@@ -6,7 +6,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-#include "pictures/PictureAddresses.h"
+#include "space/PictureAddresses.h"
 #include "space/PictureNames.h"
 #include "space/PictureType.h"
 

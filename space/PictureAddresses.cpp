@@ -1,4 +1,4 @@
-#include "pictures/PictureAddresses.h"
+#include "space/PictureAddresses.h"
 
 #include <QRegularExpression>
 #include <QSet>
