@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -64,8 +65,9 @@ struct SavedSpace {
     QDateTime savedAt;
     std::vector<SavedArticle> articles;  // in the catalogue's order, category by category
     std::vector<SavedSong> songs;
-    std::vector<SavedPicture> pictures;  // every picture the record notes, each address once
-    QString css;                         // the space's CSS template as saved; empty when none
+    std::vector<SavedPicture> pictures;      // every picture the record notes, each address once
+    QHash<QString, qsizetype> pictureIndex;  // of `pictures` by address, as LoadSavedSpace reads it
+    QString css;                             // the space's CSS template as saved; empty when none
     std::vector<SavedMessage> board;
     std::vector<SavedComment> otherComments;  // comments that name no saved article
 };
@@ -74,14 +76,19 @@ struct SavedSpace {
 // `why`, when the folder holds no save record or the record cannot be read.
 std::optional<SavedSpace> LoadSavedSpace(const QString& spaceFolder, QString* why);
 
-// An article's body as the page showed it: the markup of its saved ".html" fragment, or the
-// text of its ".txt" escaped as paragraphs when only that was saved. Empty when neither can
-// be read.
+// An article's body as the page showed it: the markup its saved ".html" fragment holds in the
+// article's text box (without the title and date boxes before it), the whole fragment when it
+// has no such box, or the text of its ".txt" escaped as paragraphs when only that was saved or
+// the fragment is empty. Empty when neither can be read.
 QString ReadArticleBody(const QString& spaceFolder, const SavedArticle& article);
 
-// The pictures of the space that the markup shows (`<img>` and the full picture a thumbnail
-// links), each once, in the order the markup shows them; the file of each when it was saved.
-std::vector<SavedPicture> PicturesShown(const SavedSpace& space, const QString& markup);
+// The pictures that the markup shows (`<img>` and the full picture a thumbnail links), as
+// PicturesInBody finds them with relative addresses read against `base` (the article's
+// address; the space's when empty), each once, in the order the markup shows them: those the
+// record notes as it notes them (with their file when a copy is there), the others with their
+// address alone.
+std::vector<SavedPicture> PicturesShown(const SavedSpace& space, const QString& markup,
+                                        const QString& base = {});
 
 // The moment of a date as the service wrote it ("YYYY-MM-DD hh:mm" in its time zone, UTC+8);
 // an invalid date when the text is no such date.
