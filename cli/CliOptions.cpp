@@ -53,9 +53,14 @@ std::string CliUsage() {
            "  board ADDRESS [--save]         the message board, then optionally 留言版.htm\n"
            "  comments ADDRESS [--save]      the article comments, then optionally 文章评论.htm\n"
            "  read ADDRESS                   the reading copy of a saved space, from its files\n"
+           "  export ADDRESS --to hugo|wxr|epub --out PATH\n"
+           "                                 a saved space, from its files and save record, as\n"
+           "                                 a folder Hugo builds into a site (hugo), a WordPress\n"
+           "                                 import file (wxr) or an EPUB book (epub)\n"
            "exit status:\n"
            "  0    everything asked for was fetched and saved\n"
            "  1    a page, song, picture or file failed, or the address names no space\n"
+           "       (export: the space was never saved or PATH cannot take the export)\n"
            "  2    bad usage\n"
            "  130  interrupted (Ctrl-C or SIGTERM)\n";
 }

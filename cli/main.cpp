@@ -22,6 +22,7 @@
 #include "cli/CliReport.h"
 #include "cli/CliRun.h"
 #include "cli/CssCommand.h"
+#include "cli/ExportCommand.h"
 #include "cli/MusicCommand.h"
 #include "cli/ReadCommand.h"
 #include "cli/RecordsCommand.h"
@@ -49,7 +50,7 @@ const std::map<std::string, Command> kCommands = {
     {"survey", &RunSurveyCommand}, {"articles", &RunArticlesCommand},
     {"music", &RunMusicCommand},   {"css", &RunCssCommand},
     {"board", &RunRecordsCommand}, {"comments", &RunRecordsCommand},
-    {"read", &RunReadCommand},
+    {"read", &RunReadCommand},     {"export", &RunExportCommand},
 };
 
 std::atomic<bool> interrupted{false};

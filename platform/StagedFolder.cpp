@@ -136,6 +136,12 @@ bool StagedFolder::Open() {
     return open_;
 }
 
+bool StagedFolder::MakeFolder(const QString& name) {
+    const bool made = open_ && QDir().mkdir(staged_ + QChar('/') + name);
+    failed_ = failed_ || !made;
+    return made;
+}
+
 bool StagedFolder::WriteFile(const QString& name, const QByteArray& bytes) {
     QFile file(staged_ + QChar('/') + name);
     // Only new files: a link someone put in the passing folder is not written through.

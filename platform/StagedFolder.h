@@ -47,6 +47,10 @@ public:
     // Makes the passing folder. Returns false when it cannot be made.
     bool Open();
 
+    // Makes a folder of that path (names parted by "/", its parent made before) in the passing
+    // folder. Returns false when it cannot be made; Commit then refuses.
+    bool MakeFolder(const QString& name);
+
     // Writes a file of that name into the passing folder. Returns false when it could not
     // be written in full; Commit then refuses.
     bool WriteFile(const QString& name, const QByteArray& bytes);

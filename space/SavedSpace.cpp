@@ -15,6 +15,7 @@
 #include "space/SavedFiles.h"
 #include "space/SpaceContents.h"
 #include "space/SpaceFiles.h"
+#include "space/SpaceText.h"
 
 namespace {
 
@@ -68,7 +69,8 @@ void AddArticles(const QString& spaceFolder, const SpaceContents& contents, Save
             SavedArticle article;
             article.row = listed.row;
             article.title = listed.title;
-            article.category = category.name;
+            // The catalogue keeps the references of the listing page in category names.
+            article.category = DecodeEntities(category.name);
             article.date = listed.date;
             article.address = listed.address;
             article.html = listed.html;
