@@ -14,7 +14,7 @@ program_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl
 test_packages=(ccache libgtest-dev clang-format clang libclang-rt-14-dev xvfb xauth xdotool
                imagemagick libreoffice-writer-nogui curl wget strace chromium lintian appstream
                desktop-file-utils librsvg2-bin hugo pelican pandoc epubcheck default-jre-headless
-               libxml2-utils)
+               libxml2-utils python3-bs4 python3-lxml)
 setup=${SETUP:-all}
 packages=("${program_packages[@]}")
 [ "$setup" = programs ] || packages+=("${test_packages[@]}")
