@@ -31,6 +31,34 @@ QString Navigation(const ArticlePageParts& parts) {
     return nav + QStringLiteral("</nav>\n");
 }
 
+// The text save keeps a linked picture's address on a line of its own, its colons made
+// full-width.
+const QString kPictureLabel = QStringLiteral("图片地址：");
+
+// The saved text, escaped, with the copy of each picture a "图片地址：" line names after it.
+QString TextWithPictures(const ReadingArticle& article, const ArticlePageParts& parts) {
+    const QString& content = parts.savedText.content;
+    if (!parts.pictures || !content.contains(kPictureLabel)) {
+        return EscapeBodyText(content);
+    }
+    QStringList lines = content.split(QStringLiteral("\r\n"));
+    for (QString& line : lines) {
+        const QString address =
+            line.startsWith(kPictureLabel)
+                ? line.mid(kPictureLabel.size()).replace(QStringLiteral("："), ":")
+                : QString();
+        const QString local = address.isEmpty()
+                                  ? QString()
+                                  : parts.pictures(CleanedWebAddress(address, article.address));
+        line = EscapeBodyText(line);
+        if (IsLocalPictureLink(local)) {
+            line += QStringLiteral("\r\n<img src=\"") + EscapeHtml(local) +
+                    QStringLiteral("\" alt=\"\">");
+        }
+    }
+    return lines.join(QStringLiteral("\r\n"));
+}
+
 // The article as the service's page framed it: the fragment was cut between the heading
 // "查看文章" and the label "类别", so putting both back closes what it opened. The whole is
 // cleaned as one, as a browser would have built it.
@@ -40,10 +68,10 @@ QString SavedArticle(const ReadingArticle& article, const ArticlePageParts& part
     if (!parts.savedMarkup.isEmpty()) {
         return CleanArticleBody(frame + parts.savedMarkup + QStringLiteral("类别：") +
                                     EscapeHtml(parts.category) + QStringLiteral("</div></div>"),
-                                article.address) +
+                                article.address, parts.pictures) +
                QChar('\n');
     }
-    const QString body = parts.readable ? EscapeBodyText(parts.savedText.content)
+    const QString body = parts.readable ? TextWithPictures(article, parts)
                                         : QStringLiteral("（无法读取保存的文件）");
     return frame + QStringLiteral("</div><div class=\"tit2\">") + EscapeHtml(article.title) +
            QStringLiteral("</div><div class=\"date\">") + EscapeHtml(article.date) +

@@ -10,6 +10,8 @@
 
 #include "reading/BodyAllowList.h"
 #include "reading/CssCleaner.h"
+#include "reading/HtmlText.h"
+#include "space/PictureNames.h"
 
 namespace {
 
@@ -21,6 +23,9 @@ constexpr qsizetype kMostTags = 20000;
 constexpr int kMostRounds = 3;
 
 const QString kPictureCaption = QStringLiteral("[图片]");
+
+// Far longer than any name PictureFileStem makes.
+constexpr qsizetype kLongestPictureFileName = 128;
 
 // The bidi controls that embed, override or isolate: in a title box they turn the text
 // around them ("report\u202Efdp.exe" shows as "reportexe.pdf"), so they show as marks.
@@ -83,6 +88,35 @@ bool IsWeb(const QUrl& url) {
            !url.host().isEmpty();
 }
 
+// The address as CleanedWebAddress gives it, read against the base when there is one; an
+// absolute address is resolved against itself so that its dot segments go as they do then.
+QString WebAddressAgainst(const QUrl& base, const QString& bare) {
+    if (bare.isEmpty()) {
+        return {};
+    }
+    const QUrl url(bare);
+    const QUrl resolved = (base.isEmpty() ? url : base).resolved(url);
+    return IsWeb(resolved) ? resolved.toString(QUrl::FullyEncoded) : QString();
+}
+
+bool IsPictureFileName(QStringView name) {
+    if (name.isEmpty() || name.size() > kLongestPictureFileName || name.front() == QChar('.')) {
+        return false;
+    }
+    for (const QChar c : name) {
+        if (!c.isLetterOrNumber() && c != QChar('-') && c != QChar('_') && c != QChar('.')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+const QString& PictureFolderLink() {
+    static const QString link =
+        QStringLiteral("../") + RelativeLink(kPictureFolderName).mid(2) + QChar('/');
+    return link;
+}
+
 // Whether the class list names the class; names are parted by ASCII blanks, as a browser
 // parts them.
 bool HasClass(const QString& classes, const QString& name) {
@@ -107,7 +141,8 @@ struct Attribute {
 
 class BodyWriter {
 public:
-    explicit BodyWriter(const QUrl& base) : base_(base) {}
+    BodyWriter(const QUrl& base, const PictureLookup& pictures)
+        : base_(base), pictures_(pictures) {}
 
     QString Write(const GumboNode& root) {
         // Depth-first with a stack of its own: a page may nest as deep as it likes.
@@ -186,21 +221,47 @@ private:
                 QChar('>');
     }
 
-    // A picture is not fetched: its caption stands in its place, linked to it when it is on
-    // the web and no link holds it already.
+    // A picture shows from its copy in the picture folder. One without a copy is not
+    // fetched: its caption stands in its place, linked to it when it is on the web and no link
+    // holds it already, and says it was not saved.
     void Picture(const GumboNode& node) {
+        if (const QString local = LocalCopy(Value(node, "src")); !local.isEmpty()) {
+            std::vector<Attribute> attributes{{QStringLiteral("src"), local}};
+            if (const GumboAttribute* alt =
+                    gumbo_get_attribute(&node.v.element.attributes, "alt")) {
+                attributes.push_back({QStringLiteral("alt"), QString::fromUtf8(alt->value)});
+            }
+            const std::vector<Attribute> kept = KeptAttributes(node);
+            attributes.insert(attributes.end(), kept.begin(), kept.end());
+            WriteTag(QStringLiteral("img"), attributes);
+            return;
+        }
         const QString alt = Value(node, "alt").simplified();
         const QString caption =
             alt.isEmpty() ? kPictureCaption : QStringLiteral("[图片：") + alt + QChar(']');
         const QString source = WebTarget(Value(node, "src"));
         if (source.isEmpty() || openLinks_ > 0) {
             out_ += EscapeText(caption, false);
-            return;
+        } else {
+            std::vector<Attribute> attributes;
+            MakeLink(attributes, source);
+            WriteTag(QStringLiteral("a"), attributes);
+            out_ += EscapeText(caption, false) + QStringLiteral("</a>");
         }
-        std::vector<Attribute> attributes;
-        MakeLink(attributes, source);
-        WriteTag(QStringLiteral("a"), attributes);
-        out_ += EscapeText(caption, false) + QStringLiteral("</a>");
+        out_ += QStringLiteral("<span class=\"pagewren-unsaved\">（未保存）</span>");
+    }
+
+    // The link to the value's copy in the picture folder: the value itself when it is such a
+    // link already (the markup was cleaned before), else what the lookup gives for its web
+    // address, taken only when it is such a link; empty when there is none.
+    QString LocalCopy(const QString& value) const {
+        const QString bare = BareAddress(value);
+        if (IsLocalPictureLink(bare)) {
+            return bare;
+        }
+        const QString web = pictures_ ? WebTarget(bare) : QString();
+        const QString local = web.isEmpty() ? QString() : pictures_(web);
+        return IsLocalPictureLink(local) ? local : QString();
     }
 
     std::vector<Attribute> KeptAttributes(const GumboNode& node) const {
@@ -221,12 +282,16 @@ private:
         return kept;
     }
 
-    // A link keeps an in-page anchor as it is and a web address marked as leaving the copy;
-    // any other address goes.
+    // A link keeps an in-page anchor as it is, leads to the copy of a picture saved in the
+    // picture folder, and keeps a web address marked as leaving the copy; any other address goes.
     void MakeLink(std::vector<Attribute>& attributes, const QString& href) const {
         const QString bare = BareAddress(href);
         if (bare.startsWith(QChar('#'))) {
             attributes.push_back({QStringLiteral("href"), bare});
+            return;
+        }
+        if (const QString local = LocalCopy(bare); !local.isEmpty()) {
+            attributes.insert(attributes.begin(), {QStringLiteral("href"), local});
             return;
         }
         const QString web = WebTarget(href);
@@ -258,12 +323,7 @@ private:
 
     // The web address the value names, read against the page's own; empty for any other.
     QString WebTarget(const QString& value) const {
-        const QString bare = BareAddress(value);
-        if (bare.isEmpty()) {
-            return {};
-        }
-        const QUrl url = base_.isEmpty() ? QUrl(bare) : base_.resolved(QUrl(bare));
-        return IsWeb(url) ? url.toString(QUrl::FullyEncoded) : QString();
+        return WebAddressAgainst(base_, BareAddress(value));
     }
 
     void WriteTag(const QString& name, const std::vector<Attribute>& attributes) {
@@ -281,6 +341,7 @@ private:
     }
 
     const QUrl base_;
+    const PictureLookup& pictures_;
     QString out_;
     int openLinks_ = 0;
 };
@@ -333,27 +394,47 @@ struct ParsedBody {
 };
 
 // One round of cleaning, or nothing for markup of too many tags.
-std::optional<QString> CleanOnce(const QString& markup, const QUrl& base) {
+std::optional<QString> CleanOnce(const QString& markup, const QUrl& base,
+                                 const PictureLookup& pictures) {
     const QByteArray bytes = markup.toUtf8();
     if (TagCount(bytes) > kMostTags) {
         return std::nullopt;
     }
     const ParsedBody parsed(bytes);
-    return BodyWriter(base).Write(*parsed.output->root);
+    return BodyWriter(base, pictures).Write(*parsed.output->root);
+}
+
+QUrl BaseOf(const QString& pageAddress) {
+    const QUrl page(pageAddress);
+    return IsWeb(page) ? page : QUrl();
 }
 
 }  // namespace
 
-QString CleanArticleBody(const QString& markup, const QString& pageAddress) {
-    const QUrl page(pageAddress);
-    const QUrl base = IsWeb(page) ? page : QUrl();
-    std::optional<QString> cleaned = CleanOnce(markup, base);
+QString CleanArticleBody(const QString& markup, const QString& pageAddress,
+                         const PictureLookup& pictures) {
+    const QUrl base = BaseOf(pageAddress);
+    std::optional<QString> cleaned = CleanOnce(markup, base, pictures);
     for (int round = 0; cleaned && round < kMostRounds; ++round) {
-        std::optional<QString> again = CleanOnce(*cleaned, base);
+        std::optional<QString> again = CleanOnce(*cleaned, base, pictures);
         if (again == cleaned) {
             return *cleaned;
         }
         cleaned = std::move(again);
     }
     return TextOnly(cleaned.value_or(markup));
+}
+
+QString CleanedWebAddress(const QString& value, const QString& pageAddress) {
+    return WebAddressAgainst(BaseOf(pageAddress), BareAddress(value));
+}
+
+QString LocalPictureLink(const QString& fileName) {
+    return IsPictureFileName(fileName) ? PictureFolderLink() + RelativeLink(fileName).mid(2)
+                                       : QString();
+}
+
+bool IsLocalPictureLink(const QString& value) {
+    return value.startsWith(PictureFolderLink()) &&
+           IsPictureFileName(QStringView(value).mid(PictureFolderLink().size()));
 }

@@ -29,7 +29,12 @@ const QString kLook = QStringLiteral(
     ".pagewren-article .date{color:#666}.pagewren-article .opt{margin-top:1em}"
     "audio{vertical-align:middle;height:2em;margin:0 .8em}"
     "a.pagewren-away::after{content:\"\\2197\";font-size:smaller}"
-    ".pagewren-plain{white-space:pre-wrap}");
+    ".pagewren-plain{white-space:pre-wrap}"
+    ".pagewren-article img{max-width:100%;height:auto}"
+    ".pagewren-unsaved{color:#b00020;font-size:smaller}"
+    ".pagewren-photos{list-style:none;padding:0;display:flex;flex-wrap:wrap;gap:1em}"
+    ".pagewren-photos li{width:16em;font-size:smaller;overflow-wrap:anywhere}"
+    ".pagewren-photos img{max-width:100%;max-height:16em}");
 
 }  // namespace
 

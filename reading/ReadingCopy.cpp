@@ -9,9 +9,11 @@
 #include "platform/FolderBeneath.h"
 #include "platform/Http.h"
 #include "platform/StagedFolder.h"
+#include "reading/AlbumPage.h"
 #include "reading/ArticlePage.h"
 #include "reading/CssCleaner.h"
 #include "reading/HtmlText.h"
+#include "reading/LocalPictures.h"
 #include "reading/ReadingNames.h"
 #include "reading/RecordPage.h"
 #include "reading/StartPage.h"
@@ -45,8 +47,9 @@ struct PagedArticle {
 
 class CopyWriter {
 public:
-    CopyWriter(const QString& spaceFolder, SpaceContents& contents, platform::StagedFolder& staged)
-        : spaceFolder_(spaceFolder), contents_(contents), staged_(staged) {}
+    CopyWriter(const QString& spaceFolder, SpaceContents& contents, const LocalPictures& pictures,
+               platform::StagedFolder& staged)
+        : spaceFolder_(spaceFolder), contents_(contents), pictures_(pictures), staged_(staged) {}
 
     bool Write(StartPageParts& start) {
         start.readingFolder = RelativeLink(kReadingFolderName);
@@ -56,6 +59,8 @@ public:
         }
         AssignPages();
         WriteArticles();
+        start.albumPhotos = WriteAlbum();
+        start.unsavedPictures = pictures_.Unsaved();
         start.boardRecords =
             WriteRecords(contents_.board, QStringLiteral("留言版"), kBoardPageName);
         start.commentRecords =
@@ -108,6 +113,7 @@ private:
             parts.spaceName = SpaceName();
             parts.category = *paged_[i].category;
             parts.styleSheet = styleSheet_;
+            parts.pictures = pictures_.Lookup();
             ReadBody(*paged_[i].article, parts);
         }
         return parts;
@@ -148,6 +154,15 @@ private:
                                           (declared + CleanCss(*sheet) + QChar('\n')).toUtf8());
     }
 
+    // Returns the number of photos on the page; none is written for a space without photos.
+    int WriteAlbum() {
+        const std::vector<AlbumPhoto>& album = pictures_.Album();
+        if (!album.empty()) {
+            staged_.WriteFile(kAlbumPageName, AlbumPage(album, SpaceName(), styleSheet_).toUtf8());
+        }
+        return static_cast<int>(album.size());
+    }
+
     // Returns the number of records, or -1 when the page is not there or cannot be read.
     int WriteRecords(const ReadingFile& file, const QString& title, const QString& pageName) {
         if (!file.present) {
@@ -166,6 +181,7 @@ private:
 
     const QString spaceFolder_;
     SpaceContents& contents_;
+    const LocalPictures& pictures_;
     platform::StagedFolder& staged_;
     QString styleSheet_;
     std::vector<PagedArticle> paged_;
@@ -217,7 +233,9 @@ ReadingCopyOutcome WriteReadingCopy(const QString& spaceFolder, const QString& a
     if (!staged.Open()) {
         return outcome;
     }
-    CopyWriter writer(spaceFolder, contents, staged);
+    static const std::optional<RecordedPictures> kNoPictures;
+    const LocalPictures pictures(spaceFolder, record ? record->pictures : kNoPictures);
+    CopyWriter writer(spaceFolder, contents, pictures, staged);
     StartPageParts start;
     if (!writer.Write(start)) {
         return outcome;

@@ -15,3 +15,6 @@ inline const QString kReadingFolderName = QStringLiteral("阅读版") + QChar(0x
 // The reading pages of the board and comment pages in the reading folder.
 inline const QString kBoardPageName = QStringLiteral("留言版.html");
 inline const QString kCommentPageName = QStringLiteral("文章评论.html");
+
+// The album page in the reading folder: the space's photos.
+inline const QString kAlbumPageName = QStringLiteral("相册.html");

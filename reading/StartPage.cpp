@@ -114,8 +114,12 @@ QString FailedArticle(const ReadingArticle& article, const QString& category) {
                                  QStringLiteral("（原网址：") + origin + QStringLiteral("）"));
 }
 
-QStringList Problems(const SpaceContents& contents) {
+QStringList Problems(const SpaceContents& contents, const StartPageParts& parts) {
     QStringList problems;
+    if (parts.unsavedPictures > 0) {
+        problems << QString::number(parts.unsavedPictures) +
+                        QStringLiteral(" 张图片没有保存下来，阅读版里是它们原网址的链接");
+    }
     if (contents.unreadCataloguePages > 0) {
         problems << QStringLiteral("文章目录有 ") + QString::number(contents.unreadCataloguePages) +
                         QStringLiteral(" 个页面读取失败，可能有文章未列出");
@@ -142,13 +146,13 @@ QStringList Problems(const SpaceContents& contents) {
     return problems;
 }
 
-QString ProblemSection(const SpaceContents& contents) {
+QString ProblemSection(const SpaceContents& contents, const StartPageParts& parts) {
     if (!contents.recorded) {
         return QStringLiteral(
             "<p class=\"pagewren-problems\">这个空间是由较早的版本保存的，没有保存"
             "记录：下面只列出已保存的文件，看不出哪些内容没能获取或保存。</p>\n");
     }
-    const QStringList problems = Problems(contents);
+    const QStringList problems = Problems(contents, parts);
     if (problems.isEmpty()) {
         return QStringLiteral("<p>上次保存的内容都已获取并保存。</p>\n");
     }
@@ -238,6 +242,17 @@ QString SongSection(const SpaceContents& contents) {
     return section + QStringLiteral("</ul></section>\n");
 }
 
+QString AlbumSection(const StartPageParts& parts) {
+    if (parts.albumPhotos == 0) {
+        return {};
+    }
+    return QStringLiteral("<section id=\"album\"><h2>相册</h2><p>") +
+           Link(parts.readingFolder + QChar('/') + kAlbumPageName,
+                QStringLiteral("相册（") + Count(parts.albumPhotos, QStringLiteral("张")) +
+                    QStringLiteral("）")) +
+           QStringLiteral("</p></section>\n");
+}
+
 QString RecordItem(const ReadingFile& file, const QString& caption, int records,
                    const QString& unit, const StartPageParts& parts, const QString& page) {
     if (!file.present) {
@@ -259,10 +274,10 @@ void WriteStartPage(const SpaceContents& contents, const StartPageParts& parts,
                     QStringLiteral("pagewren-start")) +
           QStringLiteral("<div id=\"header\"><h1>") + EscapeHtml(name) +
           QStringLiteral(" 的百度空间</h1><p>") + WebLink(contents.address, contents.address) +
-          QStringLiteral("</p></div>\n") + Parts(contents, parts) + ProblemSection(contents) +
-          LinkNote(contents));
+          QStringLiteral("</p></div>\n") + Parts(contents, parts) +
+          ProblemSection(contents, parts) + LinkNote(contents));
     WriteArticleSection(contents, parts, write);
-    write(SongSection(contents) +
+    write(SongSection(contents) + AlbumSection(parts) +
           QStringLiteral("<section id=\"records\"><h2>留言与评论</h2><ul>\n") +
           RecordItem(contents.board, QStringLiteral("留言版"), parts.boardRecords,
                      QStringLiteral("条留言"), parts, kBoardPageName) +

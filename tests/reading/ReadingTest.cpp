@@ -195,7 +195,8 @@ TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
     while (reading.hasNext()) {
         pages << reading.next();
     }
-    EXPECT_EQ(pages.size(), 1 + 17 + 2) << pages.join('\n').toStdString();
+    // The start page, the articles, the board and comment pages and the album.
+    EXPECT_EQ(pages.size(), 1 + 17 + 2 + 1) << pages.join('\n').toStdString();
     for (const QString& page : pages) {
         EXPECT_EQ(BrokenLinks(page).join(' ').toStdString(), "") << page.toStdString();
     }

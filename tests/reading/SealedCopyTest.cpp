@@ -19,6 +19,7 @@
 #include "reading/ReadingNames.h"
 #include "sim/SpaceServer.h"
 #include "sim/SpaceStore.h"
+#include "space/PictureNames.h"
 
 namespace {
 
@@ -104,6 +105,93 @@ QString ClickEveryLink(const QStringList& pages, const QString& folder) {
                    .arg(list)
                    .toUtf8());
     return harness;
+}
+
+// A page that opens each of the copy's pages in a frame as large as a window and, once the
+// pictures of all have loaded or failed, lists each picture shown: its page, the width it was
+// drawn from, its address and that of the link around it, one line each, parted by tabs.
+QString ListShownPictures(const QStringList& pages, const QString& folder) {
+    QString list;
+    for (const QString& page : pages) {
+        list += QStringLiteral("'") + HeadlessChromium::Url(page) + QStringLiteral("',");
+    }
+    const QString harness = folder + QStringLiteral("/pictures.html");
+    QFile file(harness);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral(
+                   "<!DOCTYPE html><body><pre id=\"shown\"></pre><script>\n"
+                   "const shown = document.getElementById('shown');\n"
+                   "const pages = [%1];\n"
+                   "let left = pages.length;\n"
+                   "const settled = (img) => img.complete ? Promise.resolve() : new Promise("
+                   "(done) => { img.addEventListener('load', done); "
+                   "img.addEventListener('error', done); });\n"
+                   "for (const page of pages) {\n"
+                   "  const frame = document.createElement('iframe');\n"
+                   "  frame.style.width = '1000px';\n"
+                   "  frame.style.height = '4000px';\n"
+                   "  frame.onload = () => {\n"
+                   "    const images = [...frame.contentDocument.images];\n"
+                   "    Promise.all(images.map(settled)).then(() => {\n"
+                   "      for (const img of images) {\n"
+                   "        const link = img.closest('a');\n"
+                   "        shown.textContent += ['PICTURE', decodeURI(page.split('/').pop()),\n"
+                   "            img.naturalWidth, img.src, link ? link.href : ''].join('\\t') + "
+                   "'\\n';\n"
+                   "      }\n"
+                   "      if (--left === 0) shown.textContent += 'ALL SHOWN\\n';\n"
+                   "    });\n"
+                   "  };\n"
+                   "  frame.src = page;\n"
+                   "  document.body.append(frame);\n"
+                   "}\n"
+                   "</script></body>\n")
+                   .arg(list)
+                   .toUtf8());
+    return harness;
+}
+
+// The hits less those of Chromium's own services (its clock, its updates), which it asks
+// whatever it shows.
+std::string PageHits(const std::string& hits) {
+    std::string kept;
+    for (const QString& hit : QString::fromStdString(hits).split(QChar('\n'), Qt::SkipEmptyParts)) {
+        const QString host = QUrl(QStringLiteral("http://") + hit).host();
+        if (!host.endsWith(QLatin1String(".google.com")) &&
+            !host.endsWith(QLatin1String(".googleapis.com"))) {
+            kept += hit.toStdString() + "\n";
+        }
+    }
+    return kept;
+}
+
+// One picture a page showed, as ListShownPictures lists it.
+struct ShownPicture {
+    QString page;
+    int width = 0;
+    QString file;  // the local file it was drawn from; empty for any other address
+    QString link;  // the local file its link leads to, or else the link's address
+};
+
+// The local file of a file: address, or empty for any other.
+QString LocalFile(const QString& url) {
+    const QUrl parsed(url);
+    return parsed.isLocalFile() ? QFileInfo(parsed.toLocalFile()).canonicalFilePath() : QString();
+}
+
+std::vector<ShownPicture> ShownPictures(const std::string& dom) {
+    std::vector<ShownPicture> shown;
+    for (const QString& line : QString::fromStdString(dom).split(QChar('\n'))) {
+        // The first line follows the markup before the list.
+        const QStringList cells =
+            line.mid(line.indexOf(QLatin1String("PICTURE"))).split(QChar('\t'));
+        if (cells.size() == 5 && cells[0] == QLatin1String("PICTURE")) {
+            const QString link = LocalFile(cells[4]);
+            shown.push_back({cells[1], cells[2].toInt(), LocalFile(cells[3]),
+                             link.isEmpty() ? cells[4] : link});
+        }
+    }
+    return shown;
 }
 
 class SealedCopyTest : public ::testing::Test {
@@ -243,6 +331,88 @@ TEST_F(SealedCopyTest, HostileArticlesReachNothingFromTheCopy) {
     chromium.DumpDomAfter(ClickEveryLink(pages, outside.path()), 10000,
                           {QStringLiteral("--allow-file-access-from-files")});
     EXPECT_EQ(log.Hits(), "");
+}
+
+// The sample space with pictures saved through the archive and its index, then read with the
+// network cut off (every request Chromium makes goes to a loopback server that logs it): each
+// article shows its saved pictures from their files, a thumbnail leads to its saved full
+// picture, the album page shows the photos by capture date, a picture that was not saved is a
+// link to its address with its note, and nothing is asked of any server.
+TEST_F(SealedCopyTest, SavedPicturesShowFromTheirFilesOffline) {
+    const QString space = QStringLiteral("photowren/");
+    const QString lost =
+        QStringLiteral("http://hiphotos.baidu.com/photowren/pic/item/8125e9a04b69ba2732ab5551.jpg");
+    {
+        SimFixture sim;
+        const QString prefix =
+            QStringLiteral("http://127.0.0.1:%1/web/20120101000000id_/").arg(sim.Port());
+        const CliResult save = Cli({"--replay", prefix, "articles", "http://hi.baidu.com/photowren",
+                                    "--wait", "0", "--save", "html"});
+        ASSERT_EQ(save.exitCode, 1) << save.out << "\nthree pictures are lost";
+    }
+    const QString readingFolder = Space("photowren") + kReadingFolderName;
+    QStringList pages = QDir(readingFolder).entryList({"*.html"}, QDir::Files);
+    ASSERT_EQ(pages.size(), 4 + 1) << pages.join(' ').toStdString();
+    ASSERT_TRUE(pages.contains(QStringLiteral("相册.html")));
+    const QString start = Read(space + kStartPageName);
+    EXPECT_TRUE(start.contains("<a href=\"./" +
+                               QString(kReadingFolderName).replace(QChar(0x7F), "%7F") +
+                               "/相册.html\">相册（5 张）</a>") &&
+                start.contains("3 张图片没有保存下来"))
+        << start.toStdString();
+    QString articles;
+    for (QString& page : pages) {
+        articles += Read(space + kReadingFolderName + "/" + page);
+        page = readingFolder + "/" + page;
+    }
+    // The album's photos under the day of their capture; the lost picture stays a link to its
+    // address, marked as leaving, with its note.
+    EXPECT_TRUE(articles.contains("<h2>2012-01-01</h2>")) << articles.toStdString();
+    EXPECT_TRUE(articles.contains("<a href=\"" + lost +
+                                  "\" class=\"pagewren-away\" title=\"离开阅读版：" + lost +
+                                  "\" target=\"_blank\" rel=\"noopener noreferrer\">[图片]</a>"
+                                  "<span class=\"pagewren-unsaved\">（未保存）</span>"))
+        << articles.toStdString();
+
+    if (HeadlessChromium::Program().isEmpty()) {
+        SKIP_OR_FAIL_WITHOUT("chromium");
+    }
+    const HitLog log;
+    ASSERT_GT(log.Port(), 0);
+    const HeadlessChromium chromium;
+    const QTemporaryDir outside;
+    const std::string dom =
+        chromium.DumpDomAfter(ListShownPictures(pages, outside.path()), 10000,
+                              {QStringLiteral("--allow-file-access-from-files"),
+                               QStringLiteral("--proxy-server=127.0.0.1:%1").arg(log.Port()),
+                               QStringLiteral("--proxy-bypass-list=<-loopback>")});
+    ASSERT_TRUE(Has(dom, QStringLiteral("ALL SHOWN"))) << dom;
+    const std::vector<ShownPicture> shown = ShownPictures(dom);
+    const QString folder =
+        QFileInfo(Space("photowren") + kPictureFolderName).canonicalFilePath() + "/";
+    std::set<QString> reached;
+    std::map<QString, int> perPage;
+    for (const ShownPicture& picture : shown) {
+        EXPECT_GT(picture.width, 0)
+            << picture.page.toStdString() << " " << picture.file.toStdString();
+        EXPECT_TRUE(picture.file.startsWith(folder)) << picture.file.toStdString();
+        EXPECT_TRUE(picture.link.isEmpty() || picture.link.startsWith(folder))
+            << picture.link.toStdString();
+        reached.insert(picture.file);
+        reached.insert(picture.link);
+        ++perPage[picture.page];
+    }
+    reached.erase(QString());
+    // Two thumbnails and a shared picture; the full picture and the shared one again; none;
+    // the one of a mislabelled type; and the four photos of the album that were saved.
+    EXPECT_EQ(perPage, (std::map<QString, int>{
+                           {"1.html", 3}, {"2.html", 2}, {"4.html", 1}, {"相册.html", 4}}));
+    std::set<QString> saved;
+    for (const QString& name : QDir(folder).entryList(QDir::Files)) {
+        saved.insert(folder + name);
+    }
+    EXPECT_EQ(reached, saved) << "every saved picture shows or is a thumbnail's full picture";
+    EXPECT_EQ(PageHits(log.Hits()), "");
 }
 
 // A space folder in which someone put symbolic links in the place of a category folder, the
