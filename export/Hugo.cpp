@@ -171,8 +171,9 @@ private:
         page += QStringLiteral("+++\n<p class=\"space\">");
         page += QStringLiteral("原空间：") + WithoutControls(space_.address).toHtmlEscaped();
         if (space_.savedAt.isValid()) {
-            page += QStringLiteral("　保存于 ") + space_.savedAt.toOffsetFromUtc(8 * 3600).toString(
-                                                      QStringLiteral("yyyy-MM-dd hh:mm"));
+            page += QStringLiteral("　保存于 ") +
+                    space_.savedAt.toOffsetFromUtc(kServiceUtcOffsetSeconds)
+                        .toString(QStringLiteral("yyyy-MM-dd hh:mm"));
         }
         page += QStringLiteral("</p>\n");
         staged_.WriteFile(QStringLiteral("content/_index.html"), page.toUtf8());

@@ -21,8 +21,6 @@ namespace {
 
 // Far above any saved article, page or style sheet.
 constexpr qint64 kMaxSavedTextBytes = 64LL * 1024 * 1024;
-// The service's time zone: China Standard Time, UTC+8 all year.
-constexpr int kServiceUtcOffsetSeconds = 8 * 3600;
 
 // A text file the saves wrote (code page 936) at that path in the space folder, without its
 // last line end; nothing when it cannot be read or the way to it holds a symbolic link.

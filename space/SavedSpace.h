@@ -90,6 +90,9 @@ QString ReadArticleBody(const QString& spaceFolder, const SavedArticle& article)
 std::vector<SavedPicture> PicturesShown(const SavedSpace& space, const QString& markup,
                                         const QString& base = {});
 
+// The service's time zone, China Standard Time: UTC+8 all year.
+inline constexpr int kServiceUtcOffsetSeconds = 8 * 3600;
+
 // The moment of a date as the service wrote it ("YYYY-MM-DD hh:mm" in its time zone, UTC+8);
 // an invalid date when the text is no such date.
 QDateTime ServiceDateTime(const QString& date);
