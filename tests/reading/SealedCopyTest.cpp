@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <map>
 #include <set>
@@ -349,6 +350,19 @@ TEST_F(SealedCopyTest, SavedPicturesShowFromTheirFilesOffline) {
         const CliResult save = Cli({"--replay", prefix, "articles", "http://hi.baidu.com/photowren",
                                     "--wait", "0", "--save", "html"});
         ASSERT_EQ(save.exitCode, 1) << save.out << "\nthree pictures are lost";
+        // Saved as text, an article keeps the addresses of its linked pictures on lines of
+        // their own, and its page shows each picture after its line.
+        const TempFolder text;
+        ASSERT_EQ(RunCli({"--app-dir", text.Path(), "--pace", "0", "articles",
+                          "http://hi.baidu.com/photowren", "--wait", "0", "--save", "txt"})
+                      .exitCode,
+                  1);
+        const QString first = QString::fromUtf8(text.Read(space + kReadingFolderName + "/1.html"));
+        EXPECT_TRUE(first.contains(
+            QRegularExpression("图片地址：http：//hiphotos.baidu.com/photowren/pic/item/"
+                               "eeb9e23c4a5e7cd1ea5630bc.jpg\r\n<img src=\"../图片%7F/"
+                               "eeb9e23c4a5e7cd1ea5630bc_[0-9a-f]{12}.jpg\" alt=\"\">")))
+            << first.toStdString();
     }
     const QString readingFolder = Space("photowren") + kReadingFolderName;
     QStringList pages = QDir(readingFolder).entryList({"*.html"}, QDir::Files);
