@@ -20,6 +20,18 @@ bool PlaylistWalk::AnotherEntryFollows() const {
     return playlist_.Contains(kSongStart);
 }
 
+QString PlaylistWalk::FrontTitle() const {
+    // The title stands between the entry before (dropped up to its address) and the address:
+    // <entry><title>TITLE</title><ref href="ADDRESS" /></entry>
+    const QString start = QStringLiteral("<title>");
+    const int entry = playlist_.PositionOf(kSongStart);
+    const int title = playlist_.PositionOf(start);
+    if (title == 0 || title >= entry) {
+        return {};
+    }
+    return playlist_.Cut(start, QStringLiteral("</title>"), entry);
+}
+
 QString PlaylistWalk::FrontAddress() const {
     // An address never runs into the entry after it, however far away its end marker is.
     const int entry = playlist_.PositionOf(kSongStart);

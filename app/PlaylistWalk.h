@@ -14,6 +14,10 @@ public:
     // that the address just taken then starts at position 6.
     QString Next();
 
+    // The title of the entry Next() takes next, <title>TITLE</title> before its address, as
+    // the playlist wrote it; empty when the entry has none.
+    QString FrontTitle() const;
+
     // Whether the walk goes on after the entry just taken: while a further entry follows, also
     // one with an empty or a repeated address. The next Next() always moves on.
     bool AnotherEntryFollows() const;

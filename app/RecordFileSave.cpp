@@ -71,6 +71,17 @@ std::optional<QString> Refusal(const RecordWindowControls::Retrieval& retrieval,
     return std::nullopt;
 }
 
+// Keeps the notes of the row just written when it names anything, by record number, read
+// with its cells: the list may change while the save waits.
+void KeepCommentNotes(const platform::ReportList& list, int row,
+                      std::vector<RecordedComment>& notes) {
+    RecordedComment note{row, list.RowNote(row, kCommentArticleNote),
+                         list.RowNote(row, kCommentDateNote)};
+    if (!note.article.isEmpty() || !note.date.isEmpty()) {
+        notes.push_back(std::move(note));
+    }
+}
+
 void TellIfUnwritten(RecordWindowControls& controls, bool noted) {
     if (!noted) {
         controls.NotesUnwritten();
@@ -112,14 +123,19 @@ bool RunRecordFileSave(RecordWindowControls& controls, const RecordFileLayout& l
     // The count is taken once: rows added meanwhile are not written. Every row is written,
     // also past the 32767 rows a 16-bit count could hold.
     const int rows = controls.Records().RowCount();
+    std::vector<RecordedComment> notes;
     for (int row = 1; row <= rows; ++row) {
         WriteRecord(controls, layout, row, file);
+        if (layout.commentNotes) {
+            KeepCommentNotes(controls.Records(), row, notes);
+        }
     }
     const bool saved = file.Commit();
     TellIfUnwritten(controls, RefreshReadingCopy(
                                   controls.AppFolder(), address,
                                   NoteRecordFileSave(controls.AppFolder(), address, layout.fileName,
-                                                     saved, rows, retrieval.unreadPages)));
+                                                     saved, rows, retrieval.unreadPages,
+                                                     layout.commentNotes ? &notes : nullptr)));
     controls.SetStatus(EndStatus(controls, layout, saved, retrieval.unreadPages));
     platform::OpenFolder(folder);
     return saved;

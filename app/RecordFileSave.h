@@ -5,11 +5,18 @@
 
 class RecordWindowControls;
 
+// The notes a comment row carries beside its cells (platform::ReportList::RowNote): the
+// address of the article commented on and the comment's date, each empty when unknown.
+inline constexpr int kCommentArticleNote = 1;
+inline constexpr int kCommentDateNote = 2;
+
 // The page a record-file save writes: its file name in the space folder and the labels of
 // the lines that carry sub-items 1, 2, … of each row.
 struct RecordFileLayout {
     QString fileName;
     QStringList cellLabels;
+    // The rows are comments: their notes go into the save record by record number.
+    bool commentNotes = false;
 };
 
 // The "备份留言" run of the message-board and comment windows: writes every row of the list

@@ -31,3 +31,15 @@ void TreeWidgetList::RemoveRow(int row) {
         delete view_.takeTopLevelItem(row - 1);
     }
 }
+
+// The notes ride on the row's item, in roles no view shows.
+void TreeWidgetList::SetRowNote(int row, int slot, const QString& text) {
+    if (QTreeWidgetItem* item = view_.topLevelItem(row - 1); item && slot >= 1) {
+        item->setData(0, Qt::UserRole + slot, text);
+    }
+}
+
+QString TreeWidgetList::RowNote(int row, int slot) const {
+    const QTreeWidgetItem* item = view_.topLevelItem(row - 1);
+    return item && slot >= 1 ? item->data(0, Qt::UserRole + slot).toString() : QString();
+}

@@ -14,6 +14,8 @@ public:
     void SetCell(int row, int subItem, const QString& text) override;
     QString Cell(int row, int subItem) const override;
     void RemoveRow(int row) override;
+    void SetRowNote(int row, int slot, const QString& text) override;
+    QString RowNote(int row, int slot) const override;
 
 private:
     QTreeWidget& view_;

@@ -8,6 +8,7 @@
 #include "app/modcut.h"
 #include "app/moddelay.h"
 #include "comments/CommentWalk.h"
+#include "comments/CommentedArticle.h"
 #include "comments/LastResultPage.h"
 #include "platform/ReportList.h"
 
@@ -144,6 +145,10 @@ private:
         rows.SetCell(row, 1, comment.title);
         rows.SetCell(row, 2, comment.text);
         rows.SetCell(row, 3, comment.commenter);
+        // Beside the cells: the list keeps its four columns, the save record the rest.
+        rows.SetRowNote(row, kCommentArticleNote,
+                        CommentedArticleAddress(comment.link, address_).value_or(QString()));
+        rows.SetRowNote(row, kCommentDateNote, comment.date);
     }
 
     void RemoveUntitledRows() {
@@ -181,5 +186,6 @@ bool RunCommentSave(RecordWindowControls& controls) {
     return RunRecordFileSave(controls,
                              {QStringLiteral("文章评论.htm"),
                               {QStringLiteral("   评论文章："), QStringLiteral("   评论内容："),
-                               QStringLiteral("   评论者：")}});
+                               QStringLiteral("   评论者：")},
+                              true});
 }

@@ -8,7 +8,12 @@
 struct ArticleComment {
     QString title;  // the title of the article commented on
     QString text;
-    QString commenter;     // without blanks
+    QString commenter;  // without blanks
+    // The address of the link around the title, as the page wrote it; empty without one.
+    QString link;
+    // The date after the commenter ("YYYY-MM-DD hh:mm", as the page wrote it); empty when
+    // what stands there is no such date.
+    QString date;
     bool movedOn = false;  // false when the section had no commenter to move past
 };
 
@@ -31,6 +36,12 @@ public:
 private:
     // The commenter's name, cut no further than `limit` (0: the end of the section).
     QString CommenterName(int limit) const;
+
+    // The href of the link that the title at that position stands in, if it stands in one.
+    QString TitleLink(int title) const;
+
+    // The date after the commenter's name, cut no further than `limit`.
+    QString CommentDate(int limit) const;
 
     PageText section_;
 };

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/PlaylistRows.h"
 #include "app/SafeNames.h"
 #include "app/moddelay.h"
 #include "music/MusicWindowControls.h"
@@ -40,6 +41,15 @@ QStringList SongAddresses(MusicWindowControls& controls) {
     return addresses;
 }
 
+// Read with the addresses, before any wait lets the list change.
+QStringList SongTitles(MusicWindowControls& controls) {
+    QStringList titles;
+    for (int i = 1; i <= controls.Songs().RowCount(); ++i) {
+        titles << controls.Songs().RowNote(i, kSongTitleNote);
+    }
+    return titles;
+}
+
 QString SongCount(MusicWindowControls& controls) {
     return QStringLiteral("共 ") + QString::number(controls.Songs().RowCount()) +
            QStringLiteral(" 歌曲，");
@@ -68,6 +78,7 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
     // The names are given for the whole list at once, so that each song's file is its own
     // and is the same one on every run.
     const QStringList addresses = SongAddresses(controls);
+    const QStringList titles = SongTitles(controls);
     // No song, nothing to keep: no folder, and no record or reading copy saying otherwise.
     if (!addresses.isEmpty() && !platform::PathExists(spaceFolder)) {
         platform::CreateFolder(spaceFolder);
@@ -106,7 +117,7 @@ DownloadOutcome RunMusicDownload(MusicWindowControls& controls) {
     if (!addresses.isEmpty() &&
         !RefreshReadingCopy(
             controls.AppFolder(), address,
-            NoteSongDownload(controls.AppFolder(), address, addresses, fileNames, noted))) {
+            NoteSongDownload(controls.AppFolder(), address, addresses, titles, fileNames, noted))) {
         controls.NotesUnwritten();
     }
     controls.SetSongStatus(status);

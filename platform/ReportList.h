@@ -24,6 +24,11 @@ public:
     virtual QString Cell(int row, int subItem) const = 0;
     // Removes row `row` (1-based), moving the later rows up; ignored for a missing row.
     virtual void RemoveRow(int row) = 0;
+    // Sets note `slot` (from 1) of row `row`: a text the row carries beside its cells, which no
+    // column shows and which goes wherever the row goes; ignored for a missing row.
+    virtual void SetRowNote(int row, int slot, const QString& text) = 0;
+    // A missing row or note reads as empty.
+    virtual QString RowNote(int row, int slot) const = 0;
 };
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include "reading/BodyCleaner.h"
 #include "reading/HtmlText.h"
 #include "reading/PageShell.h"
+#include "reading/RecordPage.h"
 #include "space/SpaceContents.h"
 
 namespace {
@@ -62,7 +63,7 @@ QString TextWithPictures(const ReadingArticle& article, const ArticlePageParts& 
 // The article as the service's page framed it: the fragment was cut between the heading
 // "查看文章" and the label "类别", so putting both back closes what it opened. The whole is
 // cleaned as one, as a browser would have built it.
-QString SavedArticle(const ReadingArticle& article, const ArticlePageParts& parts) {
+QString ArticleAsSaved(const ReadingArticle& article, const ArticlePageParts& parts) {
     const QString frame =
         QStringLiteral("<div id=\"m_blog\" class=\"modbox\"><div class=\"tit\">查看文章");
     if (!parts.savedMarkup.isEmpty()) {
@@ -104,6 +105,6 @@ QString About(const ReadingArticle& article, const ArticlePageParts& parts) {
 QString ArticlePage(const ReadingArticle& article, const ArticlePageParts& parts) {
     return PageStart(article.title + QStringLiteral(" - ") + parts.spaceName, parts.styleSheet,
                      QStringLiteral("pagewren-article")) +
-           Navigation(parts) + SavedArticle(article, parts) + About(article, parts) +
-           Navigation(parts) + PageEnd();
+           Navigation(parts) + ArticleAsSaved(article, parts) + CommentSection(article.comments) +
+           About(article, parts) + Navigation(parts) + PageEnd();
 }

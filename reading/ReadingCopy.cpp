@@ -1,5 +1,6 @@
 #include "reading/ReadingCopy.h"
 
+#include <QHash>
 #include <optional>
 
 #include "app/SafeNames.h"
@@ -18,6 +19,7 @@
 #include "reading/RecordPage.h"
 #include "reading/StartPage.h"
 #include "space/SaveRecord.h"
+#include "space/SavedComments.h"
 #include "space/SpaceContents.h"
 
 namespace {
@@ -58,13 +60,13 @@ public:
             start.styleSheet = RelativeLink(kReadingFolderName + QChar('/') + kCssFileName);
         }
         AssignPages();
+        PlaceComments();
         WriteArticles();
         start.albumPhotos = WriteAlbum();
         start.unsavedPictures = pictures_.Unsaved();
         start.boardRecords =
             WriteRecords(contents_.board, QStringLiteral("留言版"), kBoardPageName);
-        start.commentRecords =
-            WriteRecords(contents_.comments, QStringLiteral("文章评论"), kCommentPageName);
+        start.commentRecords = WriteCommentPage();
         platform::StopIfRequested();
         return staged_.Commit();
     }
@@ -81,6 +83,48 @@ private:
                 }
             }
         }
+    }
+
+    // Puts each comment of the comment page under the article page of the article it names;
+    // the others stand on the comment page alone.
+    void PlaceComments() {
+        const std::optional<QString> text = contents_.comments.present
+                                                ? ReadSavedText(spaceFolder_, kCommentFileName)
+                                                : std::nullopt;
+        if (!text) {
+            return;
+        }
+        commentPageRead_ = true;
+        commentRecords_ = ParseSavedRecords(*text);
+        QHash<QString, ReadingArticle*> byAddress;
+        for (const PagedArticle& paged : paged_) {
+            if (const QString key = ArticleAddressKey(paged.article->address); !key.isEmpty()) {
+                byAddress.insert(key, paged.article);
+            }
+        }
+        for (SavedComment& comment : SavedCommentsOf(commentRecords_, contents_.commentNotes)) {
+            ReadingArticle* article = byAddress.value(ArticleAddressKey(comment.articleAddress));
+            commentPlaces_.push_back({comment.date, article});
+            if (article != nullptr) {
+                article->comments.push_back(std::move(comment));
+            }
+        }
+    }
+
+    // Returns the number of records, or -1 when the page is not there or cannot be read.
+    int WriteCommentPage() {
+        if (!commentPageRead_) {
+            return -1;
+        }
+        std::vector<CommentPlace> places;
+        for (const auto& [date, article] : commentPlaces_) {
+            places.push_back(article != nullptr ? CommentPlace{date, article->page, article->title}
+                                                : CommentPlace{date, {}, {}});
+        }
+        staged_.WriteFile(kCommentPageName, RecordPage(QStringLiteral("文章评论"), kCommentFileName,
+                                                       commentRecords_, styleSheet_, places)
+                                                .toUtf8());
+        return static_cast<int>(commentRecords_.size());
     }
 
     PageLink LinkTo(std::size_t i) const {
@@ -185,6 +229,10 @@ private:
     platform::StagedFolder& staged_;
     QString styleSheet_;
     std::vector<PagedArticle> paged_;
+    bool commentPageRead_ = false;
+    std::vector<SavedRecord> commentRecords_;
+    // Of each comment record: its date and the article it stands under, if any.
+    std::vector<std::pair<QString, const ReadingArticle*>> commentPlaces_;
 };
 
 // The start page goes to its file in pieces of about this many bytes.

@@ -219,13 +219,20 @@ void WriteArticleSection(const SpaceContents& contents, const StartPageParts& pa
     write(QStringLiteral("</section>\n"));
 }
 
+// The title the playlist gave the song, beside its file.
+QString SongTitle(const ReadingSong& song) {
+    return song.title.isEmpty() ? QString()
+                                : QChar(' ') + Tag(QStringLiteral("span"), EscapeHtml(song.title),
+                                                   QStringLiteral("pagewren-title"));
+}
+
 QString SongItem(const ReadingSong& song) {
     if (song.file.isEmpty()) {
         return QStringLiteral("<li class=\"pagewren-failed\">未下载：") +
-               Origin(song.address, song.from) + QStringLiteral("</li>\n");
+               Origin(song.address, song.from) + SongTitle(song) + QStringLiteral("</li>\n");
     }
     return QStringLiteral("<li>") +
-           Tag(QStringLiteral("span"), EscapeHtml(song.file.section('/', -1))) +
+           Tag(QStringLiteral("span"), EscapeHtml(song.file.section('/', -1))) + SongTitle(song) +
            QStringLiteral(" <audio controls preload=\"none\" src=\"") +
            EscapeHtml(RelativeLink(song.file)) + QStringLiteral("\"></audio> ") +
            (song.address.isEmpty() ? QString() : Origin(song.address, song.from)) +

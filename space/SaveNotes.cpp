@@ -128,8 +128,8 @@ bool NoteArticleSave(const QString& appFolder, const QString& address, const QSt
 }
 
 bool NoteSongDownload(const QString& appFolder, const QString& address,
-                      const QStringList& songAddresses, const QStringList& fileNames,
-                      const std::vector<RowOutcome>& outcomes) {
+                      const QStringList& songAddresses, const QStringList& songTitles,
+                      const QStringList& fileNames, const std::vector<RowOutcome>& outcomes) {
     const QString spaceFolder = SpaceFolderPath(appFolder, address);
     return Note(appFolder, address, [&](SaveRecord& record) {
         RecordedSongDownload download{
@@ -140,7 +140,8 @@ bool NoteSongDownload(const QString& appFolder, const QString& address,
             const QString file = kSongFolderName + QChar('/') + fileNames[i];
             download.rows.push_back(
                 {songAddresses[i], ArchivedAddress(songAddresses[i]), file,
-                 Checked(outcomes[static_cast<std::size_t>(i)], spaceFolder, file)});
+                 Checked(outcomes[static_cast<std::size_t>(i)], spaceFolder, file),
+                 songTitles.value(i)});
         }
         record.songs = std::move(download);
     });
@@ -152,7 +153,8 @@ bool NoteFileSave(const QString& appFolder, const QString& address, const QStrin
 }
 
 bool NoteRecordFileSave(const QString& appFolder, const QString& address, const QString& fileName,
-                        bool saved, int records, int unreadPages) {
+                        bool saved, int records, int unreadPages,
+                        std::vector<RecordedComment>* comments) {
     return Note(appFolder, address, [&](SaveRecord& record) {
         RecordedFileSave run{QDateTime::currentDateTime(), saved, records, unreadPages};
         // A save that failed left the earlier file in place: its time and records still tell
@@ -163,5 +165,8 @@ bool NoteRecordFileSave(const QString& appFolder, const QString& address, const 
             run.records = earlier->second.records;
         }
         record.files[fileName] = run;
+        if (saved && comments != nullptr) {
+            record.comments = RecordedComments{run.savedAt, std::move(*comments)};
+        }
     });
 }

@@ -26,17 +26,19 @@ bool NoteArticleSave(const QString& appFolder, const QString& address, const QSt
                      const platform::ReportList& articles, const std::vector<RowOutcome>& outcomes,
                      int unreadCataloguePages, std::vector<RecordedPicture>* pictures = nullptr);
 
-// After a song download: each song's address and file name (in the song folder) with what
-// became of it.
+// After a song download: each song's address, title (as the playlist named it, or empty) and
+// file name (in the song folder) with what became of it.
 bool NoteSongDownload(const QString& appFolder, const QString& address,
-                      const QStringList& songAddresses, const QStringList& fileNames,
-                      const std::vector<RowOutcome>& outcomes);
+                      const QStringList& songAddresses, const QStringList& songTitles,
+                      const QStringList& fileNames, const std::vector<RowOutcome>& outcomes);
 
 // After the save of the CSS template: whether it was saved.
 bool NoteFileSave(const QString& appFolder, const QString& address, const QString& fileName,
                   bool saved);
 
 // After the save of a board or comment page: whether it was saved, the records it holds,
-// and how many pages of the list could not be read.
+// and how many pages of the list could not be read. For the comment page, what its records
+// name beyond their lines (given only when saved) replaces what the earlier page's named.
 bool NoteRecordFileSave(const QString& appFolder, const QString& address, const QString& fileName,
-                        bool saved, int records, int unreadPages);
+                        bool saved, int records, int unreadPages,
+                        std::vector<RecordedComment>* comments = nullptr);

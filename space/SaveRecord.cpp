@@ -108,12 +108,23 @@ json SongJson(const RecordedSong& song) {
     return {{"address", Utf8(song.address)},
             {"from", Utf8(song.from)},
             {"file", Utf8(song.file)},
-            {"outcome", OutcomeName(song.outcome)}};
+            {"outcome", OutcomeName(song.outcome)},
+            {"title", Utf8(song.title)}};
 }
 
 RecordedSong SongOf(const json& row) {
     return {Text(row, "address"), Text(row, "from"), Text(row, "file"),
-            OutcomeOf(Utf8(Text(row, "outcome")))};
+            OutcomeOf(Utf8(Text(row, "outcome"))), Text(row, "title")};
+}
+
+json CommentJson(const RecordedComment& comment) {
+    return {{"record", comment.record},
+            {"article", Utf8(comment.article)},
+            {"date", Utf8(comment.date)}};
+}
+
+RecordedComment CommentOf(const json& row) {
+    return {Number(row, "record", 0), Text(row, "article"), Text(row, "date")};
 }
 
 json PictureJson(const RecordedPicture& picture) {
@@ -230,6 +241,8 @@ public:
             songs.push_back(SongOf(parsed));
         } else if (part_ == "pictures") {
             pictures.push_back(PictureOf(parsed));
+        } else if (part_ == "comments") {
+            comments.push_back(CommentOf(parsed));
         }
         return false;
     }
@@ -237,6 +250,7 @@ public:
     std::vector<RecordedArticle> articles;
     std::vector<RecordedSong> songs;
     std::vector<RecordedPicture> pictures;
+    std::vector<RecordedComment> comments;
 
 private:
     bool skipArticles_;
@@ -268,6 +282,9 @@ std::optional<SaveRecord> LoadSaveRecord(const QString& spaceFolder, RecordArtic
     }
     if (const json* part = Member(document, "pictures")) {
         record.pictures = {TimeOf(*part), Text(*part, "replay"), std::move(rows.pictures)};
+    }
+    if (const json* part = Member(document, "comments")) {
+        record.comments = {TimeOf(*part), std::move(rows.comments)};
     }
     if (const json* files = Member(document, "files")) {
         for (const auto& [name, part] : files->items()) {
@@ -310,6 +327,11 @@ bool StoreSaveRecord(const QString& spaceFolder, const SaveRecord& record) {
         out.Put(",\n\"pictures\":");
         WritePart(out, {{"savedAt", TimeText(pictures.savedAt)}, {"replay", Utf8(pictures.replay)}},
                   pictures.rows, &PictureJson);
+    }
+    if (record.comments) {
+        out.Put(",\n\"comments\":");
+        WritePart(out, {{"savedAt", TimeText(record.comments->savedAt)}}, record.comments->rows,
+                  &CommentJson);
     }
     json files = json::object();
     for (const auto& [name, save] : record.files) {

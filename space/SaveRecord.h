@@ -28,6 +28,7 @@ struct RecordedSong {
     QString from;
     QString file;  // relative to the space folder
     RowOutcome outcome = RowOutcome::Saved;
+    QString title;  // as the playlist named the song; empty when it named none
 };
 
 // One picture fetched after an article save: one a saved article shows, or one of the space's
@@ -74,12 +75,26 @@ struct RecordedFileSave {
     int unreadPages = 0;
 };
 
+// What a record of the saved comment page names that its lines do not hold.
+struct RecordedComment {
+    int record = 0;   // its number in the page ("N0." + number)
+    QString article;  // the address of the article commented on; empty when unknown
+    QString date;     // the comment's date as the search showed it; empty when unknown
+};
+
+// The comments of the comment page as it was last saved: only those that name something.
+struct RecordedComments {
+    QDateTime savedAt;
+    std::vector<RecordedComment> rows;
+};
+
 // The save record Pagewren keeps in the space folder: the last run of each part.
 struct SaveRecord {
     QString address;
     std::optional<RecordedArticleSave> articles;
     std::optional<RecordedSongDownload> songs;
     std::optional<RecordedPictures> pictures;
+    std::optional<RecordedComments> comments;   // of the comment page "文章评论.htm"
     std::map<QString, RecordedFileSave> files;  // by file name
 };
 

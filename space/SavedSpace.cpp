@@ -12,6 +12,7 @@
 #include "platform/FolderBeneath.h"
 #include "platform/Http.h"
 #include "space/PictureAddresses.h"
+#include "space/SavedComments.h"
 #include "space/SavedFiles.h"
 #include "space/SpaceContents.h"
 #include "space/SpaceFiles.h"
@@ -82,7 +83,7 @@ void AddArticles(const QString& spaceFolder, const SpaceContents& contents, Save
 void AddSongs(const SpaceContents& contents, SavedSpace& space) {
     for (const ReadingSong& song : contents.songs) {
         if (!song.file.isEmpty()) {
-            space.songs.push_back({song.address, {}, song.file});
+            space.songs.push_back({song.address, song.title, song.file});
         }
     }
 }
@@ -232,6 +233,7 @@ std::optional<SavedSpace> LoadSavedSpace(const QString& spaceFolder, QString* wh
         space.css = ReadSavedText(spaceFolder, kCssFileName).value_or(QString());
     }
     AddBoard(spaceFolder, contents, space);
+    AttachComments(ReadSavedComments(spaceFolder, record), space);
     return space;
 }
 

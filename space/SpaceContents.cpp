@@ -240,7 +240,8 @@ void GatherSongs(SpaceContents& contents, const DiskFolder* songFolder,
     files.sort();
     if (record && record->songs) {
         for (const RecordedSong& recorded : record->songs->rows) {
-            ReadingSong song{recorded.address, recorded.from, {}, Known(recorded.outcome)};
+            ReadingSong song{
+                recorded.address, recorded.from, {}, Known(recorded.outcome), recorded.title};
             const QString name = recorded.file.section(QChar('/'), -1);
             if (files.removeOne(name)) {
                 song.file = kSongFolderName + QChar('/') + name;
@@ -249,7 +250,7 @@ void GatherSongs(SpaceContents& contents, const DiskFolder* songFolder,
         }
     }
     for (const QString& name : files) {
-        contents.songs.push_back({{}, {}, kSongFolderName + QChar('/') + name, {}});
+        contents.songs.push_back({{}, {}, kSongFolderName + QChar('/') + name, {}, {}});
     }
 }
 
@@ -314,5 +315,6 @@ SpaceContents GatherSpace(const QString& spaceFolder, const QString& address,
     contents.css = FilePart(kCssFileName, entries, record);
     contents.board = FilePart(kBoardFileName, entries, record);
     contents.comments = FilePart(kCommentFileName, entries, record);
+    contents.commentNotes = record ? record->comments : std::nullopt;
     return contents;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "space/SaveRecord.h"
+#include "space/SavedSpace.h"
 
 // What the saves say of a row; files alone say nothing.
 enum class KnownOutcome { Unrecorded, Saved, Failed, Skipped };
@@ -25,6 +26,7 @@ struct ReadingArticle {
     QString doc;
     QString page;  // its reading page in the reading folder; empty when nothing was saved
     KnownOutcome outcome = KnownOutcome::Unrecorded;
+    std::vector<SavedComment> comments;  // shown under it; the writer of the copy puts them
 };
 
 // A category folder with its articles, in the catalogue's order.
@@ -39,6 +41,7 @@ struct ReadingSong {
     QString from;
     QString file;
     KnownOutcome outcome = KnownOutcome::Unrecorded;
+    QString title;  // as the playlist named it; empty when unknown
 };
 
 // A part kept as one file in the space folder (the CSS template, the board or comment page).
@@ -62,6 +65,9 @@ struct SpaceContents {
     ReadingFile css;
     ReadingFile board;
     ReadingFile comments;
+    // What the record notes of the comment page's records; nothing without a record or for a
+    // page saved by an earlier version.
+    std::optional<RecordedComments> commentNotes;
     QStringList links;  // symbolic links in the space folder and its folders, not followed
 };
 

@@ -7,6 +7,7 @@
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "TestRecordWindow.h"
+#include "app/RecordFileSave.h"
 #include "comments/ArticleComments.h"
 #include "platform/Codepage.h"
 #include "platform/Http.h"
@@ -118,6 +119,64 @@ TEST_F(CommentsTest, OddFirstPagesEndTheirWalksAndFailedPagesAreCounted) {
     sim_.SetFault(SearchPath("jiaoliao", 1), "status500");
     Retrieve("jiaoliao");
     EXPECT_EQ(window_.Status(), "获取完毕，共11条文章评论，其中 1 个页面读取失败");
+}
+
+// A result as the search shows it: the article title in a link, the text, then the
+// commenter (a link) and the date.
+std::string Result(const std::string& link, const std::string& date) {
+    return "<p class=\"s_item\"><a href=\"" + link +
+           "\" target=_blank><font size=\"3\">T</font></a><br><font size=-1>x<br><font "
+           "color=#008000>评论者:<a href=\"http://hi.baidu.com/r\" target=_blank class=sl>r</a>"
+           "&nbsp;&nbsp;" +
+           date + "</font></font></p>\n";
+}
+
+// The list keeps its four columns; beside them each comment keeps the article its title
+// links to, when that is an article of the space, and its date, when it is one. The save
+// notes both by record number.
+TEST_F(CommentsTest, CommentsKeepTheArticleTheyNameAndTheirDate) {
+    Retrieve("jiaoliao");
+    ASSERT_EQ(window_.rows.RowCount(), 14);
+    EXPECT_EQ(window_.Row(1).size(), 4);
+    EXPECT_EQ(window_.rows.RowNote(1, kCommentArticleNote),
+              "http://hi.baidu.com/jiaoliao/blog/item/95042cd6b399fa40.html");
+    EXPECT_EQ(window_.rows.RowNote(14, kCommentDateNote), "2008-06-14 21:13");
+
+    const std::pair<std::string, std::string> results[] = {
+        {"HTTPS://HI.BAIDU.COM/Odd/blog/item/0A1b.html", "2010-01-02 03:04"},
+        {"http://hi.baidu.com/other/blog/item/0a1b.html", "2010-01-02"},
+        {"http://hi.baidu.com.evil.test/odd/blog/item/0a1b.html", "\"><script>x</script>"},
+        {"javascript:alert(1)//http://hi.baidu.com/odd/blog/item/0a1b.html",
+         "2010-01-02 03:04 onmouseover=x"},
+        {"http://hi.baidu.com/odd/blog/item/../../x.html", "1"},
+        {"http://hi.baidu.com/odd/blog/item/0a1b.html?x=\"y", ""},
+    };
+    std::string page = "文章评论";
+    for (const auto& [link, date] : results) {
+        page += Result(link, date);
+    }
+    // A title in no link of its own does not take the commenter's link before it.
+    page += "<font size=\"3\">U</font></a><br><font size=-1>y<br><font color>评论者:z&nbsp;&nbsp;";
+    sim_.Server().SetPage(SearchPath("odd", 0), page + "百度一下");
+    Retrieve("odd");
+    ASSERT_EQ(window_.rows.RowCount(), 7);
+    QStringList notes;
+    for (int row = 1; row <= 7; ++row) {
+        notes << window_.rows.RowNote(row, kCommentArticleNote) + "|" +
+                     window_.rows.RowNote(row, kCommentDateNote);
+    }
+    EXPECT_EQ(notes, (QStringList{"http://hi.baidu.com/odd/blog/item/0A1b.html|2010-01-02 03:04",
+                                  "|2010-01-02", "|", "|", "|", "|", "|"}));
+
+    // The saved page stays as it was; the record notes what it cannot hold.
+    EXPECT_TRUE(RunCommentSave(window_));
+    EXPECT_EQ(app_.Read("odd/文章评论.htm").find("2010"), std::string::npos);
+    const nlohmann::json record = nlohmann::json::parse(app_.Read("odd/保存记录.json"));
+    EXPECT_EQ(record["comments"]["rows"],
+              (nlohmann::json{{{"record", 1},
+                               {"article", "http://hi.baidu.com/odd/blog/item/0A1b.html"},
+                               {"date", "2010-01-02 03:04"}},
+                              {{"record", 2}, {"article", ""}, {"date", "2010-01-02"}}}));
 }
 
 // Fourteen comments on search pages 0 to 6, the "[尾页]" link naming page 6, and pages 1 to 3

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
+#include <nlohmann/json.hpp>
 
 #include "SimFixture.h"
 #include "TempFolder.h"
@@ -41,6 +42,13 @@ private slots:
         QCOMPARE(window->lblmsg->text(), QStringLiteral("14 条留言全部备份完毕！"));
         const std::string earlier = app.Read("jiaoliao/文章评论.htm");
         QVERIFY(!earlier.empty());
+        // The list's rows carried each comment's article and date into the record.
+        const nlohmann::json notes =
+            nlohmann::json::parse(app.Read("jiaoliao/保存记录.json"))["comments"]["rows"];
+        QCOMPARE(notes.size(), 14u);
+        QCOMPARE(notes[13]["article"].get<std::string>(),
+                 "http://hi.baidu.com/jiaoliao/blog/item/994b2881bc6c7c80.html");
+        QCOMPARE(notes[13]["date"].get<std::string>(), "2008-06-14 21:13");
 
         window->LVcritique->topLevelItem(0)->setText(1, QStringLiteral("changed"));
         QTimer::singleShot(300, window, [&] { window->close(); });

@@ -75,9 +75,11 @@ void WalkListing(const QString& page) {
 void WalkPlaylist(const QString& page) {
     RowSize rows(page);
     PlaylistWalk walk(page);
+    rows.Add(walk.FrontTitle());
     rows.Add(walk.Next());
     while (walk.AnotherEntryFollows()) {
         const qsizetype before = walk.Rest().size();
+        rows.Add(walk.FrontTitle());
         rows.Add(walk.Next());
         Shortened(before, walk.Rest().size());
     }
@@ -106,7 +108,8 @@ void WalkCommentPage(const QString& page) {
     for (;;) {
         const qsizetype before = walk.Rest().size();
         const ArticleComment comment = walk.Next();
-        for (const QString* cell : {&comment.title, &comment.text, &comment.commenter}) {
+        for (const QString* cell :
+             {&comment.title, &comment.text, &comment.commenter, &comment.link, &comment.date}) {
             rows.Add(*cell);
         }
         if (!comment.movedOn || !walk.AnotherCommentFollows()) {

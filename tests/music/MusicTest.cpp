@@ -7,6 +7,7 @@
 #include "SimFixture.h"
 #include "TempFolder.h"
 #include "TestMusicWindow.h"
+#include "app/PlaylistRows.h"
 #include "music/MusicDownload.h"
 #include "music/Playlist.h"
 #include "music/SongNames.h"
@@ -28,10 +29,13 @@ protected:
         return spacesim::SongBytes(sim_.Server().Spaces().Find(space)->songs.at(row));
     }
 
+    // Each row's number and address, and its title when it has one.
     QStringList Rows(TestMusicWindow& window) {
         QStringList rows;
         for (int i = 1; i <= window.songs.RowCount(); ++i) {
-            rows << window.songs.Cell(i, 0) + " " + window.songs.Cell(i, 1);
+            const QString title = window.songs.RowNote(i, kSongTitleNote);
+            rows << window.songs.Cell(i, 0) + " " + window.songs.Cell(i, 1) +
+                        (title.isEmpty() ? QString() : " " + title);
         }
         return rows;
     }
@@ -44,9 +48,10 @@ TEST_F(MusicTest, SampleSpaceSongsArriveWholeWithTheirProgress) {
     TestMusicWindow window(app_.Path(), QStringLiteral("hi.baidu.com/jiaoliao"));
     const DownloadOutcome outcome = Download(window);
     EXPECT_EQ(window.address, "http://hi.baidu.com/jiaoliao");
-    EXPECT_EQ(Rows(window), QStringList({"1 http://music.pagewren.test/songs/1.mp3",
-                                         "2 http://music.pagewren.test/songs/2.mp3",
-                                         "3 http://music.pagewren.test/songs/3.mp3"}));
+    EXPECT_EQ(Rows(window),
+              QStringList({"1 http://music.pagewren.test/songs/1.mp3 茉莉花",
+                           "2 http://music.pagewren.test/songs/2.mp3 月亮代表我的心",
+                           "3 http://music.pagewren.test/songs/3.mp3 Jasmine (piano)"}));
     EXPECT_TRUE(window.downloadEnabled);
     EXPECT_EQ(outcome.songs, 3);
     EXPECT_EQ(outcome.failed, 0);
@@ -212,6 +217,10 @@ TEST_F(MusicTest, PlaylistWalkEndsOnAnyPlaylist) {
         {"Version= and nothing else", {"1 "}},
         {"<ref href=\"http://m.test/a.mp3\" /> without the mark", {}},
         {"Version=<ref href=\"http://m.test/a.mp3", {"1 "}},
+        // Each entry's title is its own: none for an entry without one, whatever follows.
+        {"Version=<entry><title> A &amp; B </title><ref href=\"http://m.test/a.mp3\" /></entry>"
+         "<entry><ref href=\"http://m.test/b.mp3\" /></entry><title>C</title>",
+         {"1 http://m.test/a.mp3 A & B", "2 http://m.test/b.mp3"}},
     };
     for (const auto& [playlist, rows] : cases) {
         SCOPED_TRACE(playlist);

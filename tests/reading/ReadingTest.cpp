@@ -19,6 +19,7 @@
 #include "app/SafeNames.h"
 #include "platform/Codepage.h"
 #include "reading/ReadingNames.h"
+#include "space/SavedSpace.h"
 
 namespace {
 
@@ -233,6 +234,70 @@ TEST_F(ReadingTest, ASpaceSavedInFullReadsInABrowser) {
     const QImage shot = chromium.Screenshot(Reading() + "1.html", 400, 300);
     ASSERT_FALSE(shot.isNull());
     EXPECT_EQ(shot.pixelColor(5, 5).name(), QStringLiteral("#f3eefa"));
+}
+
+// Each comment stands under the article it names, in the reading copy and in the model; the
+// one whose article was not saved stays on the comment page. Songs show the titles the
+// playlist gave them. A record of the version before, which names neither, still reads.
+TEST_F(ReadingTest, CommentsStandUnderTheirArticlesAndSongsShowTheirTitles) {
+    SimFixture sim;
+    sim.SetFault("/jiaoliao/blog/item/0ba3cff3634c462f.html", "status404");
+    ASSERT_EQ(Cli({"articles", kSample, "--wait", "0", "--save", "html"}).exitCode, 1);
+    ASSERT_EQ(Cli({"comments", kSample, "--save"}).exitCode, 0);
+    ASSERT_EQ(Cli({"music", kSample, "--download"}).exitCode, 0);
+    const QString first =
+        QString::fromUtf8(app_.Read("jiaoliao/" + kReadingFolderName + "/1.html"));
+    EXPECT_TRUE(first.contains(
+        QRegularExpression("id=\"comments\".*读者1.*2008-06-01 21:00.*写得好！.*pagewren-about",
+                           QRegularExpression::DotMatchesEverythingOption)))
+        << first.toStdString();
+    EXPECT_FALSE(first.contains("同感。")) << "the second article's comment";
+    const QString comments =
+        QString::fromUtf8(app_.Read("jiaoliao/" + kReadingFolderName + "/" + kCommentPageName));
+    EXPECT_TRUE(
+        comments.contains("见于文章：</dt><dd><a href=\"./1.html\">春天来了：去公园走走</a>"));
+    EXPECT_TRUE(
+        comments.contains(QRegularExpression("N0.3</h3><dl>[^\n]*真漂亮。[^\n]*2008-06-03 "
+                                             "21:02</dd></dl>")))
+        << comments.toStdString();
+    const QString start = QString::fromUtf8(app_.Read("jiaoliao/" + kStartPageName));
+    EXPECT_TRUE(start.contains("<span>1.mp3</span> <span class=\"pagewren-title\">茉莉花</span>"));
+    EXPECT_TRUE(start.contains("<span class=\"pagewren-title\">Jasmine (piano)</span>"));
+
+    std::optional<SavedSpace> space = LoadSavedSpace(Space(), nullptr);
+    ASSERT_TRUE(space.has_value());
+    ASSERT_EQ(space->articles.size(), 16u);
+    ASSERT_EQ(space->articles[0].comments.size(), 1u);
+    const SavedComment& comment = space->articles[0].comments[0];
+    EXPECT_EQ(comment.number, 1);
+    EXPECT_EQ(comment.date, "2008-06-01 21:00");
+    EXPECT_EQ(comment.text, "写得好！");
+    EXPECT_EQ(comment.commenter, "读者1");
+    EXPECT_EQ(comment.articleTitle, "春天来了：去公园走走");
+    ASSERT_EQ(space->otherComments.size(), 1u);
+    EXPECT_EQ(space->otherComments[0].articleAddress,
+              "http://hi.baidu.com/jiaoliao/blog/item/0ba3cff3634c462f.html");
+    ASSERT_EQ(space->songs.size(), 3u);
+    EXPECT_EQ(space->songs[1].title, "月亮代表我的心");
+
+    // The version before wrote neither the comments' articles nor the songs' titles.
+    nlohmann::json record = nlohmann::json::parse(app_.Read("jiaoliao/保存记录.json"));
+    record.erase("comments");
+    for (nlohmann::json& song : record["songs"]["rows"]) {
+        song.erase("title");
+    }
+    app_.Write("jiaoliao/保存记录.json", record.dump());
+    ASSERT_EQ(Cli({"read", kSample}).exitCode, 0);
+    EXPECT_FALSE(QString::fromUtf8(app_.Read("jiaoliao/" + kReadingFolderName + "/1.html"))
+                     .contains("写得好！"));
+    EXPECT_TRUE(
+        QString::fromUtf8(app_.Read("jiaoliao/" + kReadingFolderName + "/" + kCommentPageName))
+            .contains("写得好！"));
+    space = LoadSavedSpace(Space(), nullptr);
+    ASSERT_TRUE(space.has_value());
+    EXPECT_EQ(space->otherComments.size(), 14u);
+    EXPECT_TRUE(space->articles[0].comments.empty());
+    EXPECT_EQ(space->songs[1].title, "");
 }
 
 // A space saved by an earlier version: files only, among them names a page could make hostile,
