@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <fstream>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 #include <vector>
@@ -427,6 +429,31 @@ TEST_F(SealedCopyTest, SavedPicturesShowFromTheirFilesOffline) {
     }
     EXPECT_EQ(reached, saved) << "every saved picture shows or is a thumbnail's full picture";
     EXPECT_EQ(PageHits(log.Hits()), "");
+
+    // Photos of other capture times stand under their days, oldest first, one of no known time
+    // last; a record that names a file outside the picture folder shows no picture of it.
+    const std::string recordPath = app_.File(space + kSaveRecordName);
+    nlohmann::json record = nlohmann::json::parse(std::ifstream(recordPath));
+    for (nlohmann::json& row : record["pictures"]["rows"]) {
+        const std::string address = row["address"];
+        if (address.find("b25a4573bb318d28") != std::string::npos) {
+            row["captured"] = "20110305080000";
+        } else if (address.find("dec5bba55259178e") != std::string::npos) {
+            row["captured"] = "";
+        } else if (address.find("/pic/item/eeb9e23c4a5e7cd1") != std::string::npos) {
+            row["file"] = "照片/1 点小图看大图.html";
+        }
+    }
+    std::ofstream(recordPath) << record.dump();
+    ASSERT_EQ(Cli({"read", "http://hi.baidu.com/photowren"}).exitCode, 0);
+    const QString album = Read(space + kReadingFolderName + "/相册.html");
+    const QStringList order{"<h2>2011-03-05</h2>", "b25a4573bb318d28",      "<h2>2012-01-01</h2>",
+                            "2ab41c1ad9b98b03",    "<h2>存档时间不明</h2>", "dec5bba55259178e"};
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        EXPECT_LT(album.indexOf(order[i - 1]), album.indexOf(order[i])) << order[i].toStdString();
+    }
+    EXPECT_FALSE(album.contains("点小图看大图")) << album.toStdString();
+    EXPECT_EQ(album.count("（未保存）"), 2) << album.toStdString();
 }
 
 // A space folder in which someone put symbolic links in the place of a category folder, the
