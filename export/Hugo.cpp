@@ -198,18 +198,31 @@ private:
     QHash<QString, QString> CarryPictures(const QString& folder, const QString& body,
                                           const QString& address) {
         QHash<QString, QString> names;
+        QSet<QString> carried;
         for (const SavedPicture& picture : PicturesShown(space_, body, address)) {
             const QString name = picture.file.section(QChar('/'), -1);
             if (picture.file.isEmpty() || !IsBundleFileName(name)) {
                 continue;
             }
-            const std::optional<QByteArray> bytes = CarriedFile(spaceFolder_, picture.file);
-            if (bytes && staged_.WriteFile(folder + QChar('/') + name, *bytes)) {
-                names.insert(picture.address, name);
+            // A file a record names for two addresses is carried once: a second file of the
+            // same name could not be written and would fail the export.
+            if (!carried.contains(name)) {
+                if (!CarryFile(picture.file, folder + QChar('/') + name)) {
+                    continue;
+                }
+                carried.insert(name);
                 ++outcome_.pictures;
             }
+            names.insert(picture.address, name);
         }
         return names;
+    }
+
+    // Copies a saved file into the site; false when it cannot be read, the export going on
+    // without it, or written, which fails the export.
+    bool CarryFile(const QString& saved, const QString& path) {
+        const std::optional<QByteArray> bytes = CarriedFile(spaceFolder_, saved);
+        return bytes && staged_.WriteFile(path, *bytes);
     }
 
     QString FrontMatter(const SavedArticle& article) const {
@@ -270,8 +283,7 @@ private:
             const QString name =
                 QStringLiteral("song-%1").arg(++number) +
                 (plain.match(extension).hasMatch() ? QChar('.') + extension : QString());
-            const std::optional<QByteArray> bytes = CarriedFile(spaceFolder_, song.file);
-            if (!bytes || !staged_.WriteFile(QStringLiteral("content/songs/") + name, *bytes)) {
+            if (!CarryFile(song.file, QStringLiteral("content/songs/") + name)) {
                 continue;
             }
             page += QStringLiteral("[[songs]]\n") + TomlLine(QStringLiteral("file"), name) +
