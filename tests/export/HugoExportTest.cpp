@@ -110,6 +110,7 @@ TEST(HugoExport, TheSiteBuildsWithHugoAloneAndShowsTheSpace) {
     EXPECT_FALSE(article.contains(QString::fromStdString(kThumbnail)));
     EXPECT_TRUE(article.contains(QString::fromStdString(kLostPicture))) << "left as it was";
     EXPECT_TRUE(article.contains(QStringLiteral("2009-05-01 08:30")));
+    EXPECT_EQ(article.count(QStringLiteral("class=\"tit2\"")), 1) << "the body without its title";
     EXPECT_TRUE(article.contains(QStringLiteral("乙君")) &&
                 article.contains(QStringLiteral("第二条评论")))
         << article.toStdString();
