@@ -19,8 +19,10 @@ struct ExportOutcome {
 };
 
 // A folder that `hugo` builds with no theme and no option into a site of the space: article
-// pages, category pages, a home page, the board and the songs. outPath must not exist or be
-// a folder an earlier Hugo export wrote.
+// pages, category pages, a home page, the board and the songs. outPath must not exist, or be
+// an empty folder or one an earlier Hugo export wrote (its hugo.toml begins with the export's
+// mark); anything else there is refused and left as it was. Throws platform::RunStopped,
+// leaving outPath as it was, when the run's pump asks it to stop.
 ExportOutcome ExportHugo(const QString& spaceFolder, const SavedSpace& space,
                          const QString& outPath);
 
