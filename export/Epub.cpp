@@ -1,11 +1,11 @@
 #include "export/Epub.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include "export/Export.h"
+#include "export/OutputFile.h"
 #include "export/XhtmlBody.h"
+#include "platform/EventPump.h"
 #include "platform/FolderBeneath.h"
+#include "platform/Http.h"
 #include "platform/ZipWriter.h"
 #include "space/PictureType.h"
 
@@ -17,6 +17,13 @@ using platform::ZipWriter;
 constexpr qint64 kMostPictureBytes = 64LL * 1024 * 1024;
 
 const QString kContentFolder = QStringLiteral("OEBPS/");
+
+// Whether the run is asked to stop. The entries are made inside the zip library, which no
+// exception may cross: an entry asked for then is not made, and the book not written.
+bool StopAsked() {
+    const platform::EventPump* pump = platform::RequestPump();
+    return pump != nullptr && pump->StopRequested();
+}
 
 // The media type of the kinds of picture a book holds; empty for the others.
 QString MediaTypeOf(PictureType type) {
@@ -83,7 +90,14 @@ private:
 
     bool Add(const QString& name, std::function<QString()> document) {
         return zip_.Add(
-            name, [document] { return std::optional<QByteArray>(document().toUtf8()); },
+            name,
+            [this, document]() -> std::optional<QByteArray> {
+                if (StopAsked()) {
+                    failure_ = QStringLiteral("interrupted");
+                    return std::nullopt;
+                }
+                return document().toUtf8();
+            },
             ZipWriter::Packing::Deflated);
     }
 
@@ -98,14 +112,20 @@ private:
 
     // The picture's saved file, which must still hold a picture of the kind the book names.
     std::optional<QByteArray> PictureBytes(const BookPicture& picture) {
+        if (StopAsked()) {
+            failure_ = QStringLiteral("interrupted");
+            return std::nullopt;
+        }
         const std::optional<std::string> bytes = platform::ReadFileBeneath(
             spaceFolder_, spaceFolder_ + picture.saved, kMostPictureBytes);
         const std::optional<PictureType> type =
             bytes ? PictureTypeOf(std::string_view(*bytes).substr(0, kPictureHeadBytes))
                   : std::nullopt;
         if (!type || MediaTypeOf(*type) != picture.mediaType) {
-            failure_ = QStringLiteral("图片文件读不出或已不是原来的图片：") +
-                       QDir::toNativeSeparators(spaceFolder_ + picture.saved);
+            failure_ = QStringLiteral(
+                           "the picture file %1 cannot be read or no longer holds "
+                           "the picture the save kept")
+                           .arg(spaceFolder_ + picture.saved);
             return std::nullopt;
         }
         return QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()));
@@ -119,21 +139,21 @@ private:
 };
 
 ExportOutcome Failed(const QString& outPath, const QString& why) {
-    return {false,
-            QStringLiteral("无法写入 EPUB 文件：") + QDir::toNativeSeparators(outPath) +
-                (why.isEmpty() ? QString() : QStringLiteral("（") + why + QStringLiteral("）")),
-            0, 0};
+    return {false, QStringLiteral("cannot write the book %1: %2").arg(outPath, why), 0, 0};
+}
+
+// An EPUB book begins with its "mimetype" entry, stored.
+bool IsBook(const QByteArray& head) {
+    return head.startsWith("PK\x03\x04") && head.mid(30, 28) == "mimetypeapplication/epub+zip";
 }
 
 }  // namespace
 
 ExportOutcome ExportEpub(const QString& spaceFolder, const SavedSpace& space,
                          const QString& outPath) {
-    if (QFileInfo(outPath).isDir()) {
-        return {false,
-                QStringLiteral("已有同名的文件夹，EPUB 文件要写成一个文件：") +
-                    QDir::toNativeSeparators(outPath),
-                0, 0};
+    if (const std::optional<QString> refused =
+            RefusedFilePath(outPath, QStringLiteral("an EPUB book"), IsBook)) {
+        return {false, *refused, 0, 0};
     }
     const BookPlan plan = PlanBook(spaceFolder, space);
     ZipWriter zip(outPath, space.savedAt.isValid() ? space.savedAt : QDateTime::currentDateTime());

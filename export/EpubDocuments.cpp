@@ -1,7 +1,9 @@
 #include <QTimeZone>
+#include <QUrl>
 #include <QUuid>
 
 #include "export/Epub.h"
+#include "export/ParsedMarkup.h"
 #include "export/XhtmlBody.h"
 #include "export/XmlText.h"
 
@@ -98,6 +100,19 @@ QString Metadata(const SavedSpace& space) {
            QStringLiteral("</meta>\n</metadata>\n");
 }
 
+// The article's original address, a link when it is a web address.
+QString OriginalAddress(const QString& address) {
+    const QUrl url(address);
+    const bool web =
+        url.isValid() && !url.host().isEmpty() &&
+        (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+    const QString shown = XmlEscaped(address);
+    return QStringLiteral("原文：") +
+           (web ? QStringLiteral("<a href=\"") + XmlEscaped(url.toString(QUrl::FullyEncoded)) +
+                      QStringLiteral("\">") + shown + QStringLiteral("</a>")
+                : shown);
+}
+
 QString ContentsEntry(const QString& file, const QString& escapedCaption) {
     return QStringLiteral("<li><a href=\"") + file + QStringLiteral("\">") + escapedCaption +
            QStringLiteral("</a></li>\n");
@@ -121,7 +136,8 @@ QString BookStyle() {
         ".comments { border-top: 1px solid #999; margin-top: 2em; }\n"
         ".comment, .message { margin: 1em 0; }\n"
         ".title-page { text-align: center; margin-top: 20%; }\n"
-        "img { max-width: 100%; }\n");
+        "img { max-width: 100%; }\n"
+        "nav ol { list-style-type: none; }\n");
 }
 
 QString BookPackage(const SavedSpace& space, const BookPlan& plan) {
@@ -207,7 +223,7 @@ QString BookArticlePage(const BookArticle& book, const QString& bodyXhtml) {
     }
     QString body = QStringLiteral("<h1>") + title + QStringLiteral("</h1>\n") +
                    Paragraph(QStringLiteral("about"), about) +
-                   Paragraph(QStringLiteral("address"), XmlEscaped(article.address)) +
+                   Paragraph(QStringLiteral("address"), OriginalAddress(article.address)) +
                    QStringLiteral("<div class=\"body\">\n") + bodyXhtml +
                    QStringLiteral("\n</div>\n");
     if (!article.comments.empty()) {

@@ -3,6 +3,7 @@
 
 #include "export/Epub.h"
 #include "export/XhtmlBody.h"
+#include "platform/Http.h"
 
 namespace {
 
@@ -96,6 +97,7 @@ BookPlan PlanBook(const QString& spaceFolder, const SavedSpace& space) {
         plan.categories.push_back({names[g], plan.articles.size(), groups[g].size()});
         for (const SavedArticle* article : groups[g]) {
             const QString id = Numbered(QChar('a'), plan.articles.size() + 1);
+            platform::StopIfRequested();
             plan.articles.push_back({article, QStringLiteral("text/") + id + ".xhtml", id});
             AddPictures(spaceFolder, space, savedPictures, plan.articles.back(), plan);
         }

@@ -27,11 +27,12 @@ ExportOutcome ExportHugo(const QString& spaceFolder, const SavedSpace& space,
                          const QString& outPath);
 
 // A WordPress eXtended RSS 1.2 file of the space's articles, comments and pictures. outPath
-// must not exist or be a plain file.
+// must not exist or be an empty file or a WXR file (an earlier export).
 ExportOutcome ExportWxr(const QString& spaceFolder, const SavedSpace& space,
                         const QString& outPath);
 
 // An EPUB 3 book of the space: a title page, the articles by category then date with their
-// pictures and comments, and the board. outPath must not exist or be a plain file.
+// pictures and comments, and the board. outPath must not exist or be an empty file or an EPUB
+// book (an earlier export).
 ExportOutcome ExportEpub(const QString& spaceFolder, const SavedSpace& space,
                          const QString& outPath);

@@ -1,14 +1,15 @@
 #include "export/Wxr.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QUrl>
 
 #include "export/Export.h"
+#include "export/OutputFile.h"
+#include "export/ParsedMarkup.h"
 #include "export/XhtmlBody.h"
 #include "platform/FileSystem.h"
+#include "platform/Http.h"
 
 namespace {
 
@@ -86,6 +87,8 @@ public:
         }
         file_.Put(WxrHead(space_, categories));
         for (const SavedArticle& article : space_.articles) {
+            // A stop leaves the unfinished file unnamed, and so nowhere.
+            platform::StopIfRequested();
             PutArticle(article, slugs.value(article.category));
         }
         PutPages();
@@ -194,18 +197,21 @@ private:
 };
 
 ExportOutcome Failed(const QString& outPath) {
-    return {false, QStringLiteral("无法写入 WXR 文件：") + QDir::toNativeSeparators(outPath), 0, 0};
+    return {false, QStringLiteral("cannot write the WXR file %1").arg(outPath), 0, 0};
+}
+
+// A WXR file is an RSS file in WordPress's export namespace.
+bool IsWxr(const QByteArray& head) {
+    return head.contains("<rss") && head.contains("http://wordpress.org/export/");
 }
 
 }  // namespace
 
 ExportOutcome ExportWxr(const QString& spaceFolder, const SavedSpace& space,
                         const QString& outPath) {
-    if (QFileInfo(outPath).isDir()) {
-        return {false,
-                QStringLiteral("已有同名的文件夹，WXR 文件要写成一个文件：") +
-                    QDir::toNativeSeparators(outPath),
-                0, 0};
+    if (const std::optional<QString> refused =
+            RefusedFilePath(outPath, QStringLiteral("a WXR file"), IsWxr)) {
+        return {false, *refused, 0, 0};
     }
     WxrFile file(outPath);
     if (!file.Open()) {

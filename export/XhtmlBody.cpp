@@ -5,16 +5,13 @@
 #include <QUrl>
 #include <vector>
 
+#include "export/ParsedMarkup.h"
 #include "export/XhtmlShapes.h"
 #include "export/XmlText.h"
 #include "reading/BodyAllowList.h"
 #include "space/PictureAddresses.h"
 
 namespace {
-
-// The parser's tree building takes time that grows with the tags times their nesting; real
-// articles hold a few thousand tags, and one that holds more than this stands as its text.
-constexpr qsizetype kMostTags = 20000;
 
 const QString kPictureCaption = QStringLiteral("[图片]");
 
@@ -47,11 +44,6 @@ struct Frame {
 struct Step {
     const GumboNode* node = nullptr;
     QString closing;
-};
-
-struct Attribute {
-    QString name;
-    QString value;
 };
 
 class XhtmlWriter {
@@ -316,87 +308,14 @@ private:
     QString out_;
 };
 
-qsizetype TagCount(const QByteArray& markup) {
-    qsizetype tags = 0;
-    for (qsizetype i = 0; i + 1 < markup.size(); ++i) {
-        const char next = markup[i + 1];
-        tags += markup[i] == '<' && ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'));
-    }
-    return tags;
-}
-
-struct ParsedBody {
-    explicit ParsedBody(const QByteArray& markup) : options(kGumboDefaultOptions) {
-        options.fragment_context = GUMBO_TAG_BODY;
-        options.max_errors = 0;
-        output = gumbo_parse_with_options(&options, markup.constData(),
-                                          static_cast<std::size_t>(markup.size()));
-    }
-    ~ParsedBody() { gumbo_destroy_output(&options, output); }
-    ParsedBody(const ParsedBody&) = delete;
-    ParsedBody& operator=(const ParsedBody&) = delete;
-
-    GumboOptions options;
-    GumboOutput* output;
-};
-
-// The text of markup without its tags, for what the parser is not given.
-QString TagsLeftOut(const QString& markup) {
-    QString text;
-    bool inTag = false;
-    for (const QChar c : markup) {
-        if (c == QChar('<')) {
-            inTag = true;
-        } else if (c == QChar('>') && inTag) {
-            inTag = false;
-        } else if (!inTag) {
-            text += c;
-        }
-    }
-    return text;
-}
-
-void CollectText(const GumboNode& root, QString& text) {
-    std::vector<const GumboNode*> pending{&root};
-    while (!pending.empty()) {
-        const GumboNode* node = pending.back();
-        pending.pop_back();
-        if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE) {
-            text += QString::fromUtf8(node->v.text.text);
-        } else if ((node->type == GUMBO_NODE_ELEMENT && TreatmentOf(*node) != Treatment::Drop) ||
-                   node == &root) {
-            if (node->v.element.tag == GUMBO_TAG_BR) {
-                text += QChar(' ');
-            }
-            const GumboVector& children = node->v.element.children;
-            for (unsigned i = children.length; i > 0; --i) {
-                pending.push_back(static_cast<const GumboNode*>(children.data[i - 1]));
-            }
-        }
-    }
-}
-
 }  // namespace
 
 QString BodyAsXhtml(const QString& markup, const QString& pageAddress,
                     const PictureSource& pictures, PictureChoice choice) {
-    const QByteArray bytes = markup.toUtf8();
-    if (TagCount(bytes) > kMostTags) {
+    const ParsedMarkup parsed(markup);
+    if (parsed.Root() == nullptr) {
         return QStringLiteral("<div>") + XmlEscaped(TagsLeftOut(markup)) + QStringLiteral("</div>");
     }
     const QUrl page(pageAddress);
-    const ParsedBody parsed(bytes);
-    return XhtmlWriter(page.isValid() ? page : QUrl(), pictures, choice)
-        .Write(*parsed.output->root);
-}
-
-QString MarkupText(const QString& markup) {
-    const QByteArray bytes = markup.toUtf8();
-    if (TagCount(bytes) > kMostTags) {
-        return TagsLeftOut(markup).simplified();
-    }
-    const ParsedBody parsed(bytes);
-    QString text;
-    CollectText(*parsed.output->root, text);
-    return text.simplified();
+    return XhtmlWriter(page.isValid() ? page : QUrl(), pictures, choice).Write(*parsed.Root());
 }

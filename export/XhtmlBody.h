@@ -25,7 +25,3 @@ enum class PictureChoice { AsShown, FullWhenLinked };
 // tags than a parser reads in good time stands as its text.
 QString BodyAsXhtml(const QString& markup, const QString& pageAddress,
                     const PictureSource& pictures, PictureChoice choice = PictureChoice::AsShown);
-
-// The text a browser shows for a piece of markup cut from a page (a name, a date), without
-// its tags and with its references decoded, blanks run together.
-QString MarkupText(const QString& markup);

@@ -2,6 +2,7 @@
 #include <zip.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -141,7 +142,6 @@ TEST(EpubExport, EpubcheckPassesTheBookOfTheSpace) {
     ASSERT_EQ(Soup().failure, "");
     const TempFolder out;
     const QString book = out.Path() + QStringLiteral("/书.epub");
-    out.Write(QStringLiteral("书.epub"), "an earlier file, not a book");
     const CliResult exported = Soup().Export({"--to", "epub", "--out", book});
     ASSERT_EQ(exported.exitCode, 0) << exported.err << exported.out;
     EXPECT_TRUE(exported.out.find("articles: 6") != std::string::npos) << exported.out;
@@ -221,20 +221,27 @@ TEST(EpubExport, EpubcheckPassesTheBookOfTheSpace) {
               QStringList{"书.epub"});
 }
 
-// A book that cannot be written whole is not written: a picture whose file no longer holds a
-// picture, a folder or a missing folder at PATH fail with a message and leave what was there.
-TEST(EpubExport, ABookThatCannotBeWrittenWholeLeavesTheEarlierOne) {
+// A book that cannot be written whole is not written, and a PATH that holds anything but a
+// book is not written over: a picture whose file no longer holds a picture, a file of the
+// user's, a link, a folder or a missing folder fail with a message and leave what was there.
+TEST(EpubExport, ABookThatCannotBeWrittenWholeLeavesWhatWasThere) {
     ASSERT_EQ(Soup().failure, "");
     const TempFolder out;
-    const QString book = out.Path() + QStringLiteral("/book.epub");
-    out.Write(QStringLiteral("book.epub"), "the earlier book");
+    out.Write(QStringLiteral("notes.epub"), "the user's own file");
     QDir().mkpath(out.Path() + "/folder.epub");
-    for (const QString& path : {out.Path() + "/folder.epub", out.Path() + "/missing/book.epub"}) {
+    QFile::link(out.Path() + "/notes.epub", out.Path() + "/link.epub");
+    for (const char* name : {"notes.epub", "folder.epub", "link.epub", "missing/book.epub"}) {
+        const QString path = out.Path() + "/" + name;
         const CliResult result = Soup().Export({"--to", "epub", "--out", path});
         EXPECT_EQ(result.exitCode, 1) << path.toStdString();
         EXPECT_TRUE(result.out.find(path.toStdString()) != std::string::npos) << result.out;
     }
+    EXPECT_EQ(out.Read(QStringLiteral("notes.epub")), "the user's own file");
+    EXPECT_TRUE(QFileInfo(out.Path() + "/link.epub").isSymLink());
 
+    const QString book = out.Path() + QStringLiteral("/book.epub");
+    ASSERT_EQ(Soup().Export({"--to", "epub", "--out", book}).exitCode, 0);
+    const std::string earlier = out.Read(QStringLiteral("book.epub"));
     const QByteArray picture = ReadSaved(FullPictureFile());
     ASSERT_FALSE(picture.isEmpty());
     QFile file(FullPictureFile());
@@ -249,9 +256,10 @@ TEST(EpubExport, ABookThatCannotBeWrittenWholeLeavesTheEarlierOne) {
     EXPECT_TRUE(broken.out.find(FullPictureFile().section('/', -1).toStdString()) !=
                 std::string::npos)
         << broken.out;
-    EXPECT_EQ(out.Read(QStringLiteral("book.epub")), "the earlier book");
-    EXPECT_EQ(QDir(out.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              (QStringList{"book.epub", "folder.epub"}))
+    EXPECT_EQ(out.Read(QStringLiteral("book.epub")), earlier);
+    EXPECT_EQ(QDir(out.Path())
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+              (QStringList{"book.epub", "folder.epub", "link.epub", "notes.epub"}))
         << "nothing half-written beside it";
 }
 

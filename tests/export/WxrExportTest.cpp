@@ -130,7 +130,6 @@ TEST(WxrExport, PelicanImportsEveryArticleWithItsTitleDateAndCategory) {
     ASSERT_EQ(Soup().failure, "");
     const TempFolder out;
     const QString path = out.Path() + QStringLiteral("/space.xml");
-    out.Write(QStringLiteral("space.xml"), "an earlier file");
     const CliResult exported = Soup().Export({"--to", "wxr", "--out", path});
     ASSERT_EQ(exported.exitCode, 0) << exported.err << exported.out;
     EXPECT_TRUE(exported.out.find("articles: 6") != std::string::npos) << exported.out;
@@ -212,9 +211,16 @@ TEST(WxrExport, PelicanImportsEveryArticleWithItsTitleDateAndCategory) {
         EXPECT_EQ(header.at("Category"), fields[2]);
     }
 
-    // A folder at PATH is left as it was; a second export replaces the first one whole.
+    // A file of the user's or a folder at PATH is left as it was; a second export replaces the
+    // first one whole.
+    out.Write(QStringLiteral("notes.xml"), "<notes>the user's own</notes>");
     QDir().mkpath(out.Path() + "/folder.xml");
-    EXPECT_EQ(Soup().Export({"--to", "wxr", "--out", out.Path() + "/folder.xml"}).exitCode, 1);
+    for (const char* name : {"notes.xml", "folder.xml"}) {
+        const CliResult refused = Soup().Export({"--to", "wxr", "--out", out.Path() + "/" + name});
+        EXPECT_EQ(refused.exitCode, 1) << refused.out;
+        EXPECT_TRUE(refused.out.find(name) != std::string::npos) << refused.out;
+    }
+    EXPECT_EQ(out.Read(QStringLiteral("notes.xml")), "<notes>the user's own</notes>");
     ASSERT_EQ(Soup().Export({"--to", "wxr", "--out", path}).exitCode, 0);
     EXPECT_EQ(ReadItems(QByteArray::fromStdString(out.Read(QStringLiteral("space.xml"))))->size(),
               items->size());

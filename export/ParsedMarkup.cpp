@@ -1,0 +1,88 @@
+#include "export/ParsedMarkup.h"
+
+#include <vector>
+
+#include "reading/BodyAllowList.h"
+
+namespace {
+
+// The parser's tree building takes time that grows with the tags times their nesting; real
+// articles hold a few thousand tags, and one that holds more than this stands as its text.
+constexpr qsizetype kMostTags = 20000;
+
+qsizetype TagCount(const QByteArray& markup) {
+    qsizetype tags = 0;
+    for (qsizetype i = 0; i + 1 < markup.size(); ++i) {
+        const char next = markup[i + 1];
+        tags += markup[i] == '<' && ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'));
+    }
+    return tags;
+}
+
+void CollectText(const GumboNode& root, QString& text) {
+    std::vector<const GumboNode*> pending{&root};
+    while (!pending.empty()) {
+        const GumboNode* node = pending.back();
+        pending.pop_back();
+        if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE) {
+            text += QString::fromUtf8(node->v.text.text);
+        } else if ((node->type == GUMBO_NODE_ELEMENT && TreatmentOf(*node) != Treatment::Drop) ||
+                   node == &root) {
+            if (node->v.element.tag == GUMBO_TAG_BR) {
+                text += QChar(' ');
+            }
+            const GumboVector& children = node->v.element.children;
+            for (unsigned i = children.length; i > 0; --i) {
+                pending.push_back(static_cast<const GumboNode*>(children.data[i - 1]));
+            }
+        }
+    }
+}
+
+}  // namespace
+
+ParsedMarkup::ParsedMarkup(const QString& markup) : options_(kGumboDefaultOptions) {
+    const QByteArray bytes = markup.toUtf8();
+    if (TagCount(bytes) > kMostTags) {
+        return;
+    }
+    options_.fragment_context = GUMBO_TAG_BODY;
+    options_.max_errors = 0;
+    output_ = gumbo_parse_with_options(&options_, bytes.constData(),
+                                       static_cast<std::size_t>(bytes.size()));
+}
+
+ParsedMarkup::~ParsedMarkup() {
+    if (output_ != nullptr) {
+        gumbo_destroy_output(&options_, output_);
+    }
+}
+
+const GumboNode* ParsedMarkup::Root() const {
+    return output_ != nullptr ? output_->root : nullptr;
+}
+
+QString TagsLeftOut(const QString& markup) {
+    QString text;
+    bool inTag = false;
+    for (const QChar c : markup) {
+        if (c == QChar('<')) {
+            inTag = true;
+        } else if (c == QChar('>') && inTag) {
+            inTag = false;
+        } else if (!inTag) {
+            text += c;
+        }
+    }
+    return text;
+}
+
+QString MarkupText(const QString& markup) {
+    const ParsedMarkup parsed(markup);
+    if (parsed.Root() == nullptr) {
+        return TagsLeftOut(markup).simplified();
+    }
+    QString text;
+    CollectText(*parsed.Root(), text);
+    return text.simplified();
+}
