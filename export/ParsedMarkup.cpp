@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "reading/BodyAllowList.h"
+#include "export/XhtmlShapes.h"
+#include "space/SpaceText.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ void CollectText(const GumboNode& root, QString& text) {
         pending.pop_back();
         if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE) {
             text += QString::fromUtf8(node->v.text.text);
-        } else if ((node->type == GUMBO_NODE_ELEMENT && TreatmentOf(*node) != Treatment::Drop) ||
+        } else if ((node->type == GUMBO_NODE_ELEMENT &&
+                    ExportTreatmentOf(*node) != Treatment::Drop) ||
                    node == &root) {
             if (node->v.element.tag == GUMBO_TAG_BR) {
                 text += QChar(' ');
@@ -74,7 +76,7 @@ QString TagsLeftOut(const QString& markup) {
             text += c;
         }
     }
-    return text;
+    return DecodeEntities(text);
 }
 
 QString MarkupText(const QString& markup) {

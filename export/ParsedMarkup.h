@@ -23,8 +23,8 @@ private:
     GumboOutput* output_ = nullptr;
 };
 
-// The text of markup with everything from a "<" to the next ">" taken out: for markup the
-// parser is not given.
+// The text of markup with everything from a "<" to the next ">" taken out and its references
+// decoded (DecodeEntities): for markup the parser is not given.
 QString TagsLeftOut(const QString& markup);
 
 // The text a browser shows for a piece of markup cut from a page (a name, a date): without its

@@ -8,7 +8,6 @@
 #include "export/ParsedMarkup.h"
 #include "export/XhtmlShapes.h"
 #include "export/XmlText.h"
-#include "reading/BodyAllowList.h"
 #include "space/PictureAddresses.h"
 
 namespace {
@@ -79,7 +78,7 @@ private:
         if (node.type == GUMBO_NODE_TEXT || node.type == GUMBO_NODE_WHITESPACE) {
             Text(QString::fromUtf8(node.v.text.text));
         } else if (node.type == GUMBO_NODE_ELEMENT) {
-            const Treatment treatment = TreatmentOf(node);
+            const Treatment treatment = ExportTreatmentOf(node);
             if (treatment == Treatment::Unwrap) {
                 PushChildren(node);
             } else if (treatment == Treatment::Keep) {

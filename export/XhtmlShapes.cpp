@@ -186,6 +186,15 @@ bool TakesAttribute(const Shape& shape, const QString& name, const QString& valu
 
 }  // namespace
 
+Treatment ExportTreatmentOf(const GumboNode& node) {
+    const GumboTag tag = node.v.element.tag;
+    if (node.v.element.tag_namespace == GUMBO_NAMESPACE_HTML &&
+        (tag == GUMBO_TAG_FORM || tag == GUMBO_TAG_OBJECT)) {
+        return Treatment::Unwrap;
+    }
+    return TreatmentOf(node);
+}
+
 Shape ShapeOf(GumboTag tag) {
     if (const auto obsolete = ObsoleteShapes().find(tag); obsolete != ObsoleteShapes().end()) {
         return obsolete->second;

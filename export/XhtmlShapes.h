@@ -5,7 +5,15 @@
 #include <QString>
 #include <vector>
 
+#include "reading/BodyAllowList.h"
+
 // What an element kept from an article body becomes in XHTML that HTML5 accepts.
+
+// What an export does with an element of a body: what the reading copy's allow-list does
+// (TreatmentOf), but for forms and plugin objects, which give way to what they hold: a browser
+// shows the text inside a form, and an object's fallback where its plugin is missing, as it is
+// everywhere now.
+Treatment ExportTreatmentOf(const GumboNode& node);
 
 // Where an element may stand and what it may hold, as HTML5's content models tell it.
 enum class Role {

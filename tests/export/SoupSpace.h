@@ -38,7 +38,7 @@ inline const std::string kSoup =
     "<figure><p>图前</p><figcaption>图注</figcaption></figure>"
     "<address><h3>地址里的标题</h3></address>"
     "<script>alert(3)</script><style>p{}</style><iframe src=\"http://x.example/\"></iframe>"
-    "<form><input value=\"表单\"></form>"
+    "<form><p>表单里的段</p><input value=\"表单\"></form>"
     "<o:p>Word 的段</o:p><p class=MsoNormal style=\"mso-margin-top-alt:auto;"
     "background:url(http://x.example/y.png)\">样式</p>"
     "<p id=x lang=\"zz-!!\" dir=\"sideways\">重复的 id</p><p id=x>又一个</p>"
@@ -52,9 +52,9 @@ inline const QStringList kSoupTexts = {
     "孤立的项",     "定义里的字", "先来的解释", "术语",         "格子",         "迟到的表题",
     "表头里的标题", "表题里的表", "链接里的块", "链接里的链接", "脚本链接",     "段里的列表",
     "标题里的段",   "汉",         "han",        "昨天",         "跑马灯",       "不换行",
-    "摘要",         "细节",       "图前",       "图注",         "地址里的标题", "Word 的段",
-    "样式",         "重复的 id",  "又一个",     "未闭合",       "粗",           "斜",
-    "下一段",       "还在",       "]]> &",      "控制"};
+    "摘要",         "细节",       "图前",       "图注",         "地址里的标题", "表单里的段",
+    "Word 的段",    "样式",       "重复的 id",  "又一个",       "未闭合",       "粗",
+    "斜",           "下一段",     "还在",       "]]> &",        "控制"};
 
 // A commenter's name that would end a CDATA section early, as the saved comment page holds it.
 inline const QString kCdataCommenter = QStringLiteral("乙君 ]]&gt; &amp;");
