@@ -89,13 +89,14 @@ private:
     }
 
     void Text(const QString& text) {
-        const Frame& frame = frames_.back();
+        Frame& frame = frames_.back();
         if (IsBlankText(text)) {
             QString blanks = text;
             out_ += XmlEscaped(blanks.replace(QChar('\f'), QChar(' ')));
         } else if (frame.phrasingContent || HoldsText(frame.role)) {
             out_ += XmlEscaped(text);
         } else if (frame.role != Role::ColumnGroup) {
+            frame.startedRows = frame.heldElement = true;
             const QStringList wrappers = WrappersIn(frame.role);
             for (const QString& wrapper : wrappers) {
                 out_ += QChar('<') + wrapper + QChar('>');
