@@ -190,9 +190,11 @@ TEST(WxrExport, PelicanImportsEveryArticleWithItsTitleDateAndCategory) {
     EXPECT_EQ(pages[1].comments[0].at("wp:comment_author"), "丙君");
 
     const QString imported = out.Path() + QStringLiteral("/pelican");
-    ASSERT_TRUE(
-        RunTool("pelican-import", {"--wpfile", path, "-o", imported, "-m", "markdown"}, output))
-        << output;
+    if (!RunTool("pelican-import", {"--wpfile", path, "-o", imported, "-m", "markdown"}, output) &&
+        output.find("Missing dependency") != std::string::npos) {
+        // It reads WXR files with BeautifulSoup and lxml, which Debian's pelican only suggests.
+        SKIP_OR_FAIL_WITHOUT("python3-bs4 and python3-lxml for pelican-import");
+    }
     const auto headers = PelicanHeaders(imported);
     const std::map<QString, std::vector<QString>> expected = {
         {kPostA1, {QString::fromStdString(kHostileTitle), "2009-05-01 08:30", "随笔"}},
