@@ -8,12 +8,11 @@
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
 #include "cli/CliRun.h"
+#include "cli/SavedSpaceFolder.h"
 #include "export/Export.h"
 #include "platform/FileSystem.h"
 
 namespace {
-
-const QString kErrorTitle = QStringLiteral("错误提示");
 
 using Exporter = ExportOutcome (*)(const QString&, const SavedSpace&, const QString&);
 
@@ -59,23 +58,20 @@ int RunExportCommand(CliRun& run) {
     if (!request) {
         return kBadUsage;
     }
-    const QString address = run.options.address;
-    const QString folder = SpaceFolderPath(run.options.appFolder, address);
-    if (SpaceFolderName(address).isEmpty() || !platform::PathExists(folder)) {
-        run.report.ShowMessage(
-            QStringLiteral("没有这个空间保存的文件：") + QDir::toNativeSeparators(folder),
-            kErrorTitle);
+    const std::optional<QString> savedFolder = SavedSpaceFolder(run);
+    if (!savedFolder) {
         return kRunFailed;
     }
+    const QString& folder = *savedFolder;
     QString why;
     const std::optional<SavedSpace> space = LoadSavedSpace(folder, &why);
     if (!space) {
-        run.report.ShowMessage(why, kErrorTitle);
+        run.report.ShowMessage(why, kSavedSpaceErrorTitle);
         return kRunFailed;
     }
     const ExportOutcome outcome = request->exporter(folder, *space, request->out);
     if (!outcome.written) {
-        run.report.ShowMessage(outcome.message, kErrorTitle);
+        run.report.ShowMessage(outcome.message, kSavedSpaceErrorTitle);
         return kRunFailed;
     }
     run.report.SetLabel(QStringLiteral("articles"), QString::number(outcome.articles));

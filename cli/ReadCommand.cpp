@@ -9,6 +9,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
 #include "cli/CliRun.h"
+#include "cli/SavedSpaceFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/StagedFolder.h"
 #include "reading/ReadingCopy.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-const QString kErrorTitle = QStringLiteral("错误提示");
 // The category folders and the files in them and beside them.
 constexpr int kSavedFileDepth = 2;
 
@@ -27,14 +27,14 @@ bool SayForeignNamedFiles(CliRun& run, const QString& folder) {
     for (const QString& file : files) {
         run.report.ShowMessage(QStringLiteral("文件名不是 UTF-8 编码，未能读入阅读版：") +
                                    QDir::toNativeSeparators(folder + file),
-                               kErrorTitle);
+                               kSavedSpaceErrorTitle);
     }
     if (!files.isEmpty()) {
         run.report.ShowMessage(
             QStringLiteral("有 %1 个文件的文件名不是 UTF-8 编码：把文件名从 GBK 转为 UTF-8"
                            "（如 convmv -f gbk -t utf-8 -r --notest 空间文件夹）后再运行 read")
                 .arg(files.size()),
-            kErrorTitle);
+            kSavedSpaceErrorTitle);
     }
     return !files.isEmpty();
 }
@@ -46,17 +46,15 @@ int RunReadCommand(CliRun& run) {
         run.error = "read does not take " + run.options.commandOptions.first().toStdString();
         return kBadUsage;
     }
-    const QString address = run.options.address;
-    const QString folder = SpaceFolderPath(run.options.appFolder, address);
-    if (SpaceFolderName(address).isEmpty() || !platform::PathExists(folder)) {
-        run.report.ShowMessage(
-            QStringLiteral("没有这个空间保存的文件：") + QDir::toNativeSeparators(folder),
-            kErrorTitle);
+    const std::optional<QString> savedFolder = SavedSpaceFolder(run);
+    if (!savedFolder) {
         return kRunFailed;
     }
-    if (!WriteReadingCopy(folder, address).written) {
+    const QString& folder = *savedFolder;
+    if (!WriteReadingCopy(folder, run.options.address).written) {
         run.report.ShowMessage(
-            QStringLiteral("无法写入阅读版：") + QDir::toNativeSeparators(folder), kErrorTitle);
+            QStringLiteral("无法写入阅读版：") + QDir::toNativeSeparators(folder),
+            kSavedSpaceErrorTitle);
         return kRunFailed;
     }
     run.report.SetLabel(QStringLiteral("startPage"),

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "export/XhtmlShapes.h"
+#include "reading/HtmlText.h"
 #include "space/SpaceText.h"
 
 namespace {
@@ -65,18 +66,7 @@ const GumboNode* ParsedMarkup::Root() const {
 }
 
 QString TagsLeftOut(const QString& markup) {
-    QString text;
-    bool inTag = false;
-    for (const QChar c : markup) {
-        if (c == QChar('<')) {
-            inTag = true;
-        } else if (c == QChar('>') && inTag) {
-            inTag = false;
-        } else if (!inTag) {
-            text += c;
-        }
-    }
-    return DecodeEntities(text);
+    return DecodeEntities(WithoutTags(markup));
 }
 
 QString MarkupText(const QString& markup) {

@@ -358,17 +358,7 @@ qsizetype TagCount(const QByteArray& markup) {
 // The text of markup left without its tags; only for what the parser is not given, and as
 // text, escaped, so that whatever it holds stays text.
 QString TextOnly(const QString& markup) {
-    QString text;
-    bool inTag = false;
-    for (const QChar c : markup) {
-        if (c == QChar('<')) {
-            inTag = true;
-        } else if (c == QChar('>') && inTag) {
-            inTag = false;
-        } else if (!inTag) {
-            text += c;
-        }
-    }
+    QString text = WithoutTags(markup);
     text.replace(QLatin1String("&lt;"), QLatin1String("<"));
     text.replace(QLatin1String("&gt;"), QLatin1String(">"));
     text.replace(QLatin1String("&quot;"), QLatin1String("\""));

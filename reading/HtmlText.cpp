@@ -139,3 +139,18 @@ QString WebLink(const QString& address, const QString& text) {
            QStringLiteral("\" target=\"_blank\" rel=\"noopener noreferrer\">") + EscapeHtml(text) +
            QStringLiteral("</a>");
 }
+
+QString WithoutTags(const QString& markup) {
+    QString text;
+    bool inTag = false;
+    for (const QChar c : markup) {
+        if (c == QChar('<')) {
+            inTag = true;
+        } else if (c == QChar('>') && inTag) {
+            inTag = false;
+        } else if (!inTag) {
+            text += c;
+        }
+    }
+    return text;
+}

@@ -37,3 +37,7 @@ QString WebAddress(const QString& address);
 // copy (class "pagewren-away", opened apart), or the escaped text alone when the address is
 // not a web address.
 QString WebLink(const QString& address, const QString& text);
+
+// The markup with everything from a "<" to the next ">" taken out, references left as they
+// are: the text of markup that no parser is given.
+QString WithoutTags(const QString& markup);

@@ -20,27 +20,10 @@
 #include "reading/StartPage.h"
 #include "space/SaveRecord.h"
 #include "space/SavedComments.h"
+#include "space/SavedFiles.h"
 #include "space/SpaceContents.h"
 
 namespace {
-
-// Far above any saved article or page; a larger file is linked, not read.
-constexpr qint64 kMaxSavedFileBytes = 64LL * 1024 * 1024;
-
-// A text file the saves wrote (code page 936) at that path in the space folder, without its
-// last line end; nothing when the way to it holds a symbolic link, which the saves never make.
-std::optional<QString> ReadSavedText(const QString& spaceFolder, const QString& path) {
-    const std::optional<std::string> bytes =
-        platform::ReadFileBeneath(spaceFolder, spaceFolder + path, kMaxSavedFileBytes);
-    if (!bytes) {
-        return std::nullopt;
-    }
-    QString text = platform::FromAnsi(*bytes);
-    if (text.endsWith(QStringLiteral("\r\n"))) {
-        text.chop(2);
-    }
-    return text;
-}
 
 struct PagedArticle {
     ReadingArticle* article;

@@ -4,9 +4,14 @@
 #include <QStringList>
 
 #include "app/modcut.h"
+#include "platform/Codepage.h"
+#include "platform/FolderBeneath.h"
 #include "space/SpaceText.h"
 
 namespace {
+
+// Far above any saved article, page or style sheet.
+constexpr qint64 kMaxSavedTextBytes = 64LL * 1024 * 1024;
 
 const QString kRecordStart = QStringLiteral("N0.");
 const QString kFieldIndent = QStringLiteral("   ");
@@ -102,4 +107,17 @@ std::vector<SavedRecord> ParseSavedRecords(const QString& text) {
         }
     }
     return records;
+}
+
+std::optional<QString> ReadSavedText(const QString& spaceFolder, const QString& path) {
+    const std::optional<std::string> bytes =
+        platform::ReadFileBeneath(spaceFolder, spaceFolder + path, kMaxSavedTextBytes);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    QString text = platform::FromAnsi(*bytes);
+    if (text.endsWith(QStringLiteral("\r\n"))) {
+        text.chop(2);
+    }
+    return text;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -37,3 +38,8 @@ struct SavedRecord {
 // and ends with the "<br><br>" line; a line of three blanks, a label and "：" starts a field,
 // any other line continues the field before it (a cell's own line breaks).
 std::vector<SavedRecord> ParseSavedRecords(const QString& text);
+
+// A text file the saves wrote (code page 936) at that path in the space folder, without its
+// last line end; nothing when it cannot be read, is larger than any save writes (64 MB), or
+// the way to it holds a symbolic link, which the saves never make.
+std::optional<QString> ReadSavedText(const QString& spaceFolder, const QString& path);

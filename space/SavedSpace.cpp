@@ -20,24 +20,6 @@
 
 namespace {
 
-// Far above any saved article, page or style sheet.
-constexpr qint64 kMaxSavedTextBytes = 64LL * 1024 * 1024;
-
-// A text file the saves wrote (code page 936) at that path in the space folder, without its
-// last line end; nothing when it cannot be read or the way to it holds a symbolic link.
-std::optional<QString> ReadSavedText(const QString& spaceFolder, const QString& path) {
-    const std::optional<std::string> bytes =
-        platform::ReadFileBeneath(spaceFolder, spaceFolder + path, kMaxSavedTextBytes);
-    if (!bytes) {
-        return std::nullopt;
-    }
-    QString text = platform::FromAnsi(*bytes);
-    if (text.endsWith(QStringLiteral("\r\n"))) {
-        text.chop(2);
-    }
-    return text;
-}
-
 // The title and the date a saved article's own files give where the listing and the record
 // do not: the title as its page showed it (the listed one was cleaned for file names), the
 // date when the record has none.
