@@ -1,4 +1,3 @@
-#include <QTimeZone>
 #include <QUrl>
 #include <QUuid>
 
@@ -181,7 +180,7 @@ QString BookTitlePage(const SavedSpace& space, const BookPlan& plan) {
                    Paragraph(QStringLiteral("address"), XmlEscaped(space.address)) +
                    Paragraph(QStringLiteral("about"), articles);
     if (space.savedAt.isValid()) {
-        const QDateTime saved = space.savedAt.toTimeZone(QTimeZone(8 * 3600));
+        const QDateTime saved = space.savedAt.toLocalTime();
         body += Paragraph(QStringLiteral("about"),
                           QStringLiteral("保存于 ") + saved.toString(QStringLiteral("yyyy-MM-dd")));
     }

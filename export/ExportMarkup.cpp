@@ -1,9 +1,7 @@
 #include "export/ExportMarkup.h"
 
 #include <QRegularExpression>
-#include <QUrl>
 
-#include "space/PictureAddresses.h"
 #include "space/SpaceText.h"
 
 namespace {
@@ -27,7 +25,8 @@ bool BreaksLine(QStringView tag) {
     return breaking.match(tag.toString()).hasMatch();
 }
 
-QString WithoutTags(const QString& markup) {
+// The markup without its tags, a line break where a tag ended a line.
+QString TextWithLineBreaks(const QString& markup) {
     QString text;
     text.reserve(markup.size());
     qsizetype i = 0;
@@ -52,18 +51,6 @@ QString WithoutTags(const QString& markup) {
     return text;
 }
 
-QString QuotedAttribute(const QString& value) {
-    return QChar('"') + value.toHtmlEscaped() + QChar('"');
-}
-
-// The attribute's value with its quotes taken off.
-QString Unquoted(const QString& value) {
-    if (value.size() >= 2 && (value.front() == QChar('"') || value.front() == QChar('\''))) {
-        return value.mid(1, value.size() - 2);
-    }
-    return value;
-}
-
 }  // namespace
 
 QString WithoutControls(const QString& text) {
@@ -84,29 +71,7 @@ QString ShownTitle(const QString& title) {
 }
 
 QString CellText(const QString& markup) {
-    QString text = WithoutTags(markup);
+    QString text = TextWithLineBreaks(markup);
     text.replace(QStringLiteral("&nbsp;"), QString(QChar(0xA0)));
     return WithoutControls(DecodeEntities(text)).trimmed();
-}
-
-QString WithPictureLinks(const QString& markup, const QString& base, const PictureLink& link) {
-    static const QRegularExpression attribute(
-        QStringLiteral("\\b(src|href)(\\s*=\\s*)(\"[^\"]*\"|'[^']*'|[^\\s\"'>=<`]+)"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QUrl baseUrl(base);
-    QString out;
-    out.reserve(markup.size());
-    qsizetype done = 0;
-    for (const QRegularExpressionMatch& match : attribute.globalMatch(markup)) {
-        const std::optional<QString> address = PictureAddress(Unquoted(match.captured(3)), baseUrl);
-        const QString target = address ? link(*address) : QString();
-        if (target.isEmpty()) {
-            continue;
-        }
-        out += QStringView(markup).mid(done, match.capturedStart(3) - done);
-        out += QuotedAttribute(target);
-        done = match.capturedEnd(3);
-    }
-    out += QStringView(markup).mid(done);
-    return out;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
 // What every export does to the texts of a saved space before it writes them.
 
@@ -17,12 +16,3 @@ QString ShownTitle(const QString& title);
 // "<br>" and the end of a paragraph made a line break, character references decoded, control
 // characters made U+FFFD and blank lines around it trimmed. A "<" that opens no tag stays.
 QString CellText(const QString& markup);
-
-// The link an export gives a picture in the stead of its web address, or the empty text to
-// leave that address as it stands.
-using PictureLink = std::function<QString(const QString& address)>;
-
-// The markup with every "src" and "href" value that names a picture (read as PictureAddress
-// reads it against `base`, the article's address) for which `link` gives a link replaced by
-// that link, quoted and escaped; everything else as it stands.
-QString WithPictureLinks(const QString& markup, const QString& base, const PictureLink& link);

@@ -9,6 +9,7 @@
 #include "export/Export.h"
 #include "export/ExportMarkup.h"
 #include "export/HugoLayouts.h"
+#include "export/XhtmlBody.h"
 #include "platform/FolderBeneath.h"
 #include "platform/Http.h"
 #include "platform/StagedFolder.h"
@@ -186,8 +187,12 @@ private:
         }
         const QString body = ReadArticleBody(spaceFolder_, article);
         const QHash<QString, QString> pictures = CarryPictures(folder, body, article.address);
-        const QString shown = WithPictureLinks(
-            body, article.address, [&](const QString& address) { return pictures.value(address); });
+        // Rebuilt as the other targets rebuild it: the site is put on the web and opened from
+        // the disk, and no script or frame of an old page may run there.
+        const QString shown = BodyAsXhtml(
+            body, article.address,
+            [&](const QString& address) { return pictures.value(address, address); },
+            PictureChoice::LinkedToCopy);
         staged_.WriteFile(folder + QStringLiteral("/index.html"),
                           (FrontMatter(article) + WithoutShortcodes(shown) + QChar('\n')).toUtf8());
         ++outcome_.articles;

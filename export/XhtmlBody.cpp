@@ -225,10 +225,11 @@ private:
         if (shape.role == Role::Link) {
             const QString value = AttributeValue(node, "href");
             if (const QString href = WebTarget(value); !href.isEmpty()) {
-                attributes.insert(attributes.begin(), {QStringLiteral("href"), href});
                 if (IsPictureAddress(QUrl(href))) {
                     linkedPicture = PictureAddress(value, base_).value_or(QString());
                 }
+                attributes.insert(attributes.begin(),
+                                  {QStringLiteral("href"), LinkTo(href, linkedPicture)});
             }
         }
         WriteTag(shape.name, attributes, IsVoidRole(shape.role));
@@ -271,6 +272,15 @@ private:
         }
         WriteTag(QStringLiteral("a"), {{QStringLiteral("href"), href}}, false);
         out_ += XmlEscaped(caption) + QStringLiteral("</a>");
+    }
+
+    // Where a link to the web address leads: the copy of the picture it names when asked for.
+    QString LinkTo(const QString& href, const QString& picture) const {
+        const QString copy =
+            choice_ == PictureChoice::LinkedToCopy && !picture.isEmpty() && pictures_
+                ? pictures_(picture)
+                : QString();
+        return copy.isEmpty() ? href : copy;
     }
 
     // The web address a link names, read against the page's own; empty for any other.

@@ -9,8 +9,9 @@
 using PictureSource = std::function<QString(const QString& address)>;
 
 // Which picture an "img" inside a link to a picture (a thumbnail and its full picture) shows:
-// its own, or the full one when `pictures` gives that.
-enum class PictureChoice { AsShown, FullWhenLinked };
+// its own, or the full one when `pictures` gives that; or its own, the link leading to the
+// address `pictures` gives the full one (its copy beside the page).
+enum class PictureChoice { AsShown, FullWhenLinked, LinkedToCopy };
 
 // An article body (tag soup, as the page held it) as a well-formed XHTML fragment that keeps
 // its text and that HTML5's content models accept: parsed as a browser parses a page's body,

@@ -3,6 +3,7 @@
 #include <QUrl>
 
 #include "space/PictureAddresses.h"
+#include "space/SavedFiles.h"
 
 void ArticlePictures::TakeArticle(const QString& body, const QString& articleAddress) {
     for (const QString& address : PicturesInBody(body, articleAddress)) {
@@ -11,15 +12,12 @@ void ArticlePictures::TakeArticle(const QString& body, const QString& articleAdd
 }
 
 void ArticlePictures::TakeSavedText(const QString& text, const QString& articleAddress) {
-    const QString label = QStringLiteral("图片地址：");
     const QUrl base(articleAddress);
     int taken = 0;
-    for (qsizetype at = text.indexOf(label); at >= 0 && taken < kMostPicturesPerArticle;
-         at = text.indexOf(label, at + label.size())) {
-        const qsizetype start = at + label.size();
-        const qsizetype end = text.indexOf(QLatin1String("\r\n"), start);
-        QString written = text.mid(start, end < 0 ? -1 : end - start);
-        if (const auto address = PictureAddress(written.replace(QStringLiteral("："), ":"), base)) {
+    for (const QString& line : ParseSavedText(text).content.split(QStringLiteral("\r\n"))) {
+        const QString written = SavedTextPicture(line);
+        const auto address = written.isEmpty() ? std::nullopt : PictureAddress(written, base);
+        if (address && taken < kMostPicturesPerArticle) {
             Take(*address);
             ++taken;
         }

@@ -32,22 +32,15 @@ QString Navigation(const ArticlePageParts& parts) {
     return nav + QStringLiteral("</nav>\n");
 }
 
-// The text save keeps a linked picture's address on a line of its own, its colons made
-// full-width.
-const QString kPictureLabel = QStringLiteral("图片地址：");
-
 // The saved text, escaped, with the copy of each picture a "图片地址：" line names after it.
 QString TextWithPictures(const ReadingArticle& article, const ArticlePageParts& parts) {
     const QString& content = parts.savedText.content;
-    if (!parts.pictures || !content.contains(kPictureLabel)) {
+    if (!parts.pictures) {
         return EscapeBodyText(content);
     }
     QStringList lines = content.split(QStringLiteral("\r\n"));
     for (QString& line : lines) {
-        const QString address =
-            line.startsWith(kPictureLabel)
-                ? line.mid(kPictureLabel.size()).replace(QStringLiteral("："), ":")
-                : QString();
+        const QString address = SavedTextPicture(line);
         const QString local = address.isEmpty()
                                   ? QString()
                                   : parts.pictures(CleanedWebAddress(address, article.address));

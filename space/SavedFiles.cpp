@@ -121,3 +121,11 @@ std::optional<QString> ReadSavedText(const QString& spaceFolder, const QString& 
     }
     return text;
 }
+
+QString SavedTextPicture(const QString& line) {
+    static const QString label = QStringLiteral("图片地址：");
+    if (!line.startsWith(label)) {
+        return {};
+    }
+    return line.mid(label.size()).replace(QStringLiteral("："), QStringLiteral(":"));
+}

@@ -43,3 +43,8 @@ std::vector<SavedRecord> ParseSavedRecords(const QString& text);
 // last line end; nothing when it cannot be read, is larger than any save writes (64 MB), or
 // the way to it holds a symbolic link, which the saves never make.
 std::optional<QString> ReadSavedText(const QString& spaceFolder, const QString& path);
+
+// The address a line of a saved ".txt" article's content names as a linked picture's: the
+// text save writes "图片地址：" and the address on a line of its own, the address's colons
+// made full-width. The address as written, colons restored; empty for any other line.
+QString SavedTextPicture(const QString& line);

@@ -159,12 +159,18 @@ qsizetype TextBoxEnd(const QString& markup, qsizetype start) {
     return last >= start ? last : markup.size();
 }
 
-// The text of a ".txt" save as paragraphs, one a line.
+// The text of a ".txt" save as paragraphs, one a line, each linked picture the text names
+// shown after its line as the page showed it.
 QString TextAsParagraphs(const QString& content) {
     QString html;
     for (const QString& line : content.split(QRegularExpression(QStringLiteral("\r?\n")))) {
-        if (!line.trimmed().isEmpty()) {
-            html += QStringLiteral("<p>") + line.toHtmlEscaped() + QStringLiteral("</p>\n");
+        if (line.trimmed().isEmpty()) {
+            continue;
+        }
+        html += QStringLiteral("<p>") + line.toHtmlEscaped() + QStringLiteral("</p>\n");
+        if (const QString picture = SavedTextPicture(line); !picture.isEmpty()) {
+            html += QStringLiteral("<p><img src=\"") + picture.toHtmlEscaped() +
+                    QStringLiteral("\" alt=\"\"></p>\n");
         }
     }
     return html;

@@ -6,9 +6,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <algorithm>
 
 #include "ExportFixture.h"
 #include "RequiredTool.h"
+#include "SoupSpace.h"
 
 namespace {
 
@@ -116,7 +118,7 @@ TEST(HugoExport, TheSiteBuildsWithHugoAloneAndShowsTheSpace) {
         << article.toStdString();
     EXPECT_TRUE(article.contains(Escaped(kHostileComment))) << article.toStdString();
     const QString shortcodes = ReadText(public_ + "posts/00000000000000a3/index.html");
-    EXPECT_TRUE(shortcodes.contains(QStringLiteral("{&#123;< figure src=x >}}")))
+    EXPECT_TRUE(shortcodes.contains(QStringLiteral("{&#123;&lt; figure src=x &gt;}}")))
         << shortcodes.toStdString();
     EXPECT_TRUE(ReadText(public_ + "exportwren/blog/item/00000000000000a1.html")
                     .contains(QStringLiteral("posts/00000000000000a1/")))
@@ -148,6 +150,31 @@ TEST(HugoExport, TheSiteBuildsWithHugoAloneAndShowsTheSpace) {
     EXPECT_EQ(QDir(out.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{"site"})
         << "nothing is left beside it";
+}
+
+// The site is put on the web and opened from the disk: the tag soup of an old page reaches it
+// with its texts and without its scripts, frames and script links.
+TEST(HugoExport, AnArticleOfTagSoupKeepsItsTextsAndNoScript) {
+    ASSERT_EQ(Soup().failure, "");
+    const TempFolder out;
+    const QString site = out.Path() + QStringLiteral("/site");
+    ASSERT_EQ(Soup().Export({"--to", "hugo", "--out", site}).exitCode, 0);
+    QString soup;
+    QDirIterator it(site + "/content/posts", {"index.html"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext() && soup.isEmpty()) {
+        const QString page = ReadText(it.next());
+        soup = page.contains(QStringLiteral("块一")) ? page : QString();
+    }
+    qsizetype at = 0;
+    for (const QString& text : kSoupTexts) {
+        const qsizetype found = soup.indexOf(text.toHtmlEscaped(), at);
+        EXPECT_GE(found, 0) << text.toStdString() << "\n" << soup.toStdString();
+        at = std::max(at, found);
+    }
+    for (const char* gone : {"<script", "alert(", "<iframe", "javascript:", "<style", "<input"}) {
+        EXPECT_FALSE(soup.contains(QLatin1String(gone), Qt::CaseInsensitive)) << gone;
+    }
 }
 
 // The command refuses what it cannot do with a usage error, and a path it cannot write with a

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -23,6 +24,7 @@
 #include "sim/SpaceServer.h"
 #include "sim/SpaceStore.h"
 #include "space/PictureNames.h"
+#include "space/SavedSpace.h"
 
 namespace {
 
@@ -365,6 +367,17 @@ TEST_F(SealedCopyTest, SavedPicturesShowFromTheirFilesOffline) {
                                "eeb9e23c4a5e7cd1ea5630bc.jpg\r\n<img src=\"../图片%7F/"
                                "eeb9e23c4a5e7cd1ea5630bc_[0-9a-f]{12}.jpg\" alt=\"\">")))
             << first.toStdString();
+        // The exports read the same lines: the body shows the picture, whose file the model
+        // of the saved space gives.
+        const QString textSpace = text.Path() + "/" + space;
+        const std::optional<SavedSpace> model = LoadSavedSpace(textSpace, nullptr);
+        ASSERT_TRUE(model && !model->articles.empty());
+        const std::vector<SavedPicture> shown =
+            PicturesShown(*model, ReadArticleBody(textSpace, model->articles.front()));
+        EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](const SavedPicture& picture) {
+            return picture.address.endsWith("/eeb9e23c4a5e7cd1ea5630bc.jpg") &&
+                   !picture.file.isEmpty();
+        }));
     }
     const QString readingFolder = Space("photowren") + kReadingFolderName;
     QStringList pages = QDir(readingFolder).entryList({"*.html"}, QDir::Files);
