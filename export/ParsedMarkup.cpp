@@ -3,23 +3,11 @@
 #include <vector>
 
 #include "export/XhtmlShapes.h"
+#include "reading/BodyCleaner.h"
 #include "reading/HtmlText.h"
 #include "space/SpaceText.h"
 
 namespace {
-
-// The parser's tree building takes time that grows with the tags times their nesting; real
-// articles hold a few thousand tags, and one that holds more than this stands as its text.
-constexpr qsizetype kMostTags = 20000;
-
-qsizetype TagCount(const QByteArray& markup) {
-    qsizetype tags = 0;
-    for (qsizetype i = 0; i + 1 < markup.size(); ++i) {
-        const char next = markup[i + 1];
-        tags += markup[i] == '<' && ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'));
-    }
-    return tags;
-}
 
 void CollectText(const GumboNode& root, QString& text) {
     std::vector<const GumboNode*> pending{&root};
@@ -46,7 +34,7 @@ void CollectText(const GumboNode& root, QString& text) {
 
 ParsedMarkup::ParsedMarkup(const QString& markup) : options_(kGumboDefaultOptions) {
     const QByteArray bytes = markup.toUtf8();
-    if (TagCount(bytes) > kMostTags) {
+    if (TooManyTagsToParse(bytes)) {
         return;
     }
     options_.fragment_context = GUMBO_TAG_BODY;

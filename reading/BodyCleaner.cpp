@@ -15,10 +15,6 @@
 
 namespace {
 
-// The parser's tree building takes time that grows with the tags times their nesting; real
-// articles hold a few thousand tags, and one that holds more than this is shown as its text.
-constexpr qsizetype kMostTags = 20000;
-
 // A result that cleaning again would still change after this many rounds is shown as text.
 constexpr int kMostRounds = 3;
 
@@ -346,15 +342,6 @@ private:
     int openLinks_ = 0;
 };
 
-qsizetype TagCount(const QByteArray& markup) {
-    qsizetype tags = 0;
-    for (qsizetype i = 0; i + 1 < markup.size(); ++i) {
-        const char next = markup[i + 1];
-        tags += markup[i] == '<' && ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'));
-    }
-    return tags;
-}
-
 // The text of markup left without its tags; only for what the parser is not given, and as
 // text, escaped, so that whatever it holds stays text.
 QString TextOnly(const QString& markup) {
@@ -387,7 +374,7 @@ struct ParsedBody {
 std::optional<QString> CleanOnce(const QString& markup, const QUrl& base,
                                  const PictureLookup& pictures) {
     const QByteArray bytes = markup.toUtf8();
-    if (TagCount(bytes) > kMostTags) {
+    if (TooManyTagsToParse(bytes)) {
         return std::nullopt;
     }
     const ParsedBody parsed(bytes);
@@ -427,4 +414,16 @@ QString LocalPictureLink(const QString& fileName) {
 bool IsLocalPictureLink(const QString& value) {
     return value.startsWith(PictureFolderLink()) &&
            IsPictureFileName(QStringView(value).mid(PictureFolderLink().size()));
+}
+
+bool TooManyTagsToParse(const QByteArray& markup) {
+    // The parser's tree building takes time that grows with the tags times their nesting; real
+    // articles hold a few thousand tags.
+    constexpr qsizetype kMostTags = 20000;
+    qsizetype tags = 0;
+    for (qsizetype i = 0; i + 1 < markup.size() && tags <= kMostTags; ++i) {
+        const char next = markup[i + 1];
+        tags += markup[i] == '<' && ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'));
+    }
+    return tags > kMostTags;
 }
