@@ -20,9 +20,10 @@ RecordListWindow::RecordListWindow(const QString& appFolder, const Layout& layou
     records_.Clear();
     SetReportColumns(*recordList, layout.columns);
     cmdsave->setEnabled(false);
+    SetRunButtons(fetchButton, cmdsave);
     connect(fetchButton, &QPushButton::clicked, this,
-            [this] { StartRun(&RecordListWindow::Retrieve); });
-    connect(cmdsave, &QPushButton::clicked, this, [this] { StartRun(&RecordListWindow::Save); });
+            [this] { StartRun([this] { Retrieve(*this); }); });
+    connect(cmdsave, &QPushButton::clicked, this, [this] { StartRun([this] { Save(*this); }); });
 }
 
 void RecordListWindow::Place(const Layout& layout) {
@@ -40,20 +41,6 @@ void RecordListWindow::Place(const Layout& layout) {
     PlaceTwips(*cmdsave, 8280, 5520, 1455, 375);
 }
 
-void RecordListWindow::StartRun(void (RecordListWindow::*run)(RecordWindowControls&)) {
-    if (run_.IsActive()) {
-        return;
-    }
-    // Presses during a run would be ignored, so the buttons say so; the save button comes
-    // back as the run left it.
-    saveWanted_ = cmdsave->isEnabled();
-    fetchButton->setEnabled(false);
-    cmdsave->setEnabled(false);
-    run_.Start([this, run] { (this->*run)(*this); });
-    fetchButton->setEnabled(true);
-    cmdsave->setEnabled(saveWanted_);
-}
-
 QString RecordListWindow::Address() const {
     return txtblog->text();
 }
@@ -63,8 +50,5 @@ void RecordListWindow::SetStatus(const QString& text) {
 }
 
 void RecordListWindow::SetSaveEnabled(bool enabled) {
-    saveWanted_ = enabled;
-    if (!run_.IsActive()) {
-        cmdsave->setEnabled(enabled);
-    }
+    SetEnabledByRuns(enabled);
 }

@@ -46,8 +46,6 @@ protected:
 
 private:
     void Place(const Layout& layout);
-    // Runs one of the window's runs unless one is going, with both buttons disabled meanwhile.
-    void StartRun(void (RecordListWindow::*run)(RecordWindowControls&));
 
     // RecordWindowControls
     QString Address() const override;
@@ -58,5 +56,4 @@ private:
     QString AppFolder() const override { return appFolder_; }
 
     TreeWidgetList records_;
-    bool saveWanted_ = false;  // what the runs asked of cmdsave, shown once no run goes
 };

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "app/SpaceAddress.h"
 #include "app/WindowLook.h"
@@ -38,4 +39,28 @@ void SpaceWindow::Shutdown() {
 void SpaceWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     Shutdown();
+}
+
+void SpaceWindow::SetRunButtons(QPushButton* first, QPushButton* enabledByRuns) {
+    firstButton_ = first;
+    enabledByRuns_ = enabledByRuns;
+}
+
+void SpaceWindow::StartRun(const std::function<void()>& work) {
+    if (run_.IsActive()) {
+        return;
+    }
+    wanted_ = enabledByRuns_->isEnabled();
+    firstButton_->setEnabled(false);
+    enabledByRuns_->setEnabled(false);
+    run_.Start(work);
+    firstButton_->setEnabled(true);
+    enabledByRuns_->setEnabled(wanted_);
+}
+
+void SpaceWindow::SetEnabledByRuns(bool enabled) {
+    wanted_ = enabled;
+    if (!run_.IsActive()) {
+        enabledByRuns_->setEnabled(enabled);
+    }
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "app/WindowRun.h"
 
 class QLineEdit;
+class QPushButton;
 
 // Common ground of the five content windows: the space address box filled from the
 // settings file at start-up, one run at a time, and a close that stops a running run.
@@ -26,9 +28,23 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
 
+    // The window's two buttons: the one that starts its first run, always there to press, and
+    // the one the runs enable (a save, a download).
+    void SetRunButtons(QPushButton* first, QPushButton* enabledByRuns);
+
+    // Runs the work unless a run is going. Presses during a run would be ignored, so both
+    // buttons say so meanwhile; the second comes back as the runs left it.
+    void StartRun(const std::function<void()>& work);
+
+    // What a run asks of the second button, shown once no run goes.
+    void SetEnabledByRuns(bool enabled);
+
     const QString appFolder_;
     WindowRun run_;
 
 private:
     bool closing_ = false;
+    QPushButton* firstButton_ = nullptr;
+    QPushButton* enabledByRuns_ = nullptr;
+    bool wanted_ = false;  // what the runs asked of the second button
 };

@@ -110,6 +110,7 @@ void frmbackup::BuildControls() {
     cmdsave->setObjectName(QStringLiteral("cmdsave"));
     cmdsave->setEnabled(false);
     PlaceTwips(*cmdsave, 8280, 6120, 1455, 375);
+    SetRunButtons(cmdgetbgm, cmdsave);
 
     Label2 = AddLabel(this, QStringLiteral("Label2"), kWaitingCaption);
     Label2->setFont(SongTiFont(10.5));
@@ -156,20 +157,6 @@ void frmbackup::cmdsave_Click() {
         return;
     }
     StartRun([this] { RunArticleSave(*this); });
-}
-
-void frmbackup::StartRun(const std::function<void()>& work) {
-    if (run_.IsActive()) {
-        return;
-    }
-    // Presses during a run would be ignored, so both buttons say so; the save button comes
-    // back as the run left it.
-    saveWanted_ = cmdsave->isEnabled();
-    cmdgetbgm->setEnabled(false);
-    cmdsave->setEnabled(false);
-    run_.Start(work);
-    cmdgetbgm->setEnabled(true);
-    cmdsave->setEnabled(saveWanted_);
 }
 
 bool frmbackup::HasKnownFormat() {
@@ -228,10 +215,7 @@ void frmbackup::SetStatus(const QString& caption) {
 }
 
 void frmbackup::SetSaveEnabled(bool enabled) {
-    saveWanted_ = enabled;
-    if (!run_.IsActive()) {
-        cmdsave->setEnabled(enabled);
-    }
+    SetEnabledByRuns(enabled);
 }
 
 void frmbackup::SetSaveCaption(const QString& caption) {

@@ -39,8 +39,6 @@ private:
     void BuildControls();
     void cmdgetbgm_Click();
     void cmdsave_Click();
-    // Runs the work unless a run is going, with both buttons disabled meanwhile.
-    void StartRun(const std::function<void()>& work);
     void chcbackup_Click();
     // True when the format box names one of the save formats; otherwise the status says that
     // the format is unknown.
@@ -65,5 +63,4 @@ private:
 
     TreeWidgetList categories_;
     TreeWidgetList articles_;
-    bool saveWanted_ = false;  // what the runs and the check box asked of cmdsave
 };

@@ -65,6 +65,7 @@ void frmmusic::BuildControls() {
     cmdget->setObjectName(QStringLiteral("cmdget"));
     cmdget->setEnabled(false);
     PlaceTwips(*cmdget, 8040, 3960, 1695, 375);
+    SetRunButtons(cmdgetbgm, cmdget);
 
     Label2 = AddLabel(this, QStringLiteral("Label2"));
     PlaceTwips(*Label2, 120, 4080, 3855, 255);
@@ -105,20 +106,6 @@ void frmmusic::cmdget_Click() {
     StartRun([this] { RunMusicDownload(*this); });
 }
 
-void frmmusic::StartRun(const std::function<void()>& work) {
-    if (run_.IsActive()) {
-        return;
-    }
-    // Presses during a run would be ignored, so both buttons say so; the download button comes
-    // back as the run left it.
-    downloadWanted_ = cmdget->isEnabled();
-    cmdgetbgm->setEnabled(false);
-    cmdget->setEnabled(false);
-    run_.Start(work);
-    cmdgetbgm->setEnabled(true);
-    cmdget->setEnabled(downloadWanted_);
-}
-
 void frmmusic::LVmusic_DblClick() {
     const QList<QTreeWidgetItem*> selected = LVmusic->selectedItems();
     if (!selected.isEmpty()) {
@@ -135,10 +122,7 @@ void frmmusic::SetAddress(const QString& address) {
 }
 
 void frmmusic::SetDownloadEnabled(bool enabled) {
-    downloadWanted_ = enabled;
-    if (!run_.IsActive()) {
-        cmdget->setEnabled(enabled);
-    }
+    SetEnabledByRuns(enabled);
 }
 
 // The row in red, with a tip saying why: the closing status only counts the failed songs.

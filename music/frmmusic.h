@@ -36,7 +36,6 @@ private:
     void cmdgetbgm_Click();
     void cmdget_Click();
     // Runs the work unless a run is going, with both buttons disabled meanwhile.
-    void StartRun(const std::function<void()>& work);
     void LVmusic_DblClick();
 
     // MusicWindowControls
@@ -57,7 +56,6 @@ private:
     void MarkSongFailed(int row, bool failed) override;
 
     TreeWidgetList songs_;
-    bool downloadWanted_ = false;  // what the runs asked of cmdget
     // The bar counts in whole steps; the window keeps its single-precision values.
     float progressMax_ = 100;
     float progressValue_ = 0;
