@@ -25,6 +25,7 @@ LocalPictures::LocalPictures(const QString& spaceFolder,
     if (!pictures) {
         return;
     }
+    savedAt_ = pictures->savedAt;
     for (const RecordedPicture& picture : pictures->rows) {
         const QString link =
             picture.file.isEmpty() ? QString() : LinkToFile(spaceFolder, picture.file);

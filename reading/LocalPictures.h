@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <optional>
@@ -29,11 +30,17 @@ public:
     // The photos the record notes as the space's (those of its album), each with its link.
     const std::vector<AlbumPhoto>& Album() const { return album_; }
 
-    // How many of the noted pictures have no copy: the reading copy links their addresses.
+    // How many of the noted pictures have a copy, and how many have none: the reading copy
+    // links their addresses.
+    int Saved() const { return static_cast<int>(links_.size()); }
     int Unsaved() const { return unsaved_; }
+
+    // When the pictures were last fetched; invalid when never.
+    const QDateTime& SavedAt() const { return savedAt_; }
 
 private:
     QHash<QString, QString> links_;
     std::vector<AlbumPhoto> album_;
     int unsaved_ = 0;
+    QDateTime savedAt_;
 };

@@ -46,7 +46,9 @@ public:
         PlaceComments();
         WriteArticles();
         start.albumPhotos = WriteAlbum();
+        start.savedPictures = pictures_.Saved();
         start.unsavedPictures = pictures_.Unsaved();
+        start.picturesSavedAt = pictures_.SavedAt();
         start.boardRecords =
             WriteRecords(contents_.board, QStringLiteral("留言版"), kBoardPageName);
         start.commentRecords = WriteCommentPage();

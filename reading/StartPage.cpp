@@ -52,12 +52,26 @@ QString FileState(const ReadingFile& file, int records, const QString& unit) {
     return records >= 0 ? Count(records, unit) : QStringLiteral("已保存");
 }
 
+// The pictures the articles show and the space's photos, once a save fetched any.
+QString PictureRow(const StartPageParts& parts) {
+    if (!parts.picturesSavedAt.isValid()) {
+        return {};
+    }
+    QString what = Count(parts.savedPictures, QStringLiteral("张"));
+    if (parts.unsavedPictures > 0) {
+        what += QStringLiteral("，") + QString::number(parts.unsavedPictures) +
+                QStringLiteral(" 张没有保存下来");
+    }
+    return PartRow(QStringLiteral("图片"), parts.picturesSavedAt, what);
+}
+
 QString Parts(const SpaceContents& contents, const StartPageParts& parts) {
     return QStringLiteral(
                "<table class=\"pagewren-parts\"><tr><th>内容</th><th>上次保存</th>"
                "<th></th></tr>\n") +
            PartRow(QStringLiteral("文章"), contents.articlesSavedAt,
                    Count(ArticleCount(contents), QStringLiteral("篇"))) +
+           PictureRow(parts) +
            PartRow(QStringLiteral("背景音乐"), contents.songsSavedAt,
                    Count(static_cast<int>(contents.songs.size()), QStringLiteral("首"))) +
            PartRow(QStringLiteral("CSS 模板"), contents.css.savedAt,

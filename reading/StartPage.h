@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <functional>
 
@@ -12,8 +13,10 @@ struct StartPageParts {
     QString styleSheet;     // the space's CSS in the reading folder, or empty
     int boardRecords = -1;
     int commentRecords = -1;
-    int albumPhotos = 0;      // the photos on the album page, which is written only when some are
-    int unsavedPictures = 0;  // the pictures the record notes that have no copy
+    int albumPhotos = 0;        // the photos on the album page, which is written only when some are
+    int savedPictures = 0;      // the pictures the record notes with a copy in the picture folder
+    int unsavedPictures = 0;    // the pictures the record notes that have no copy
+    QDateTime picturesSavedAt;  // invalid when pictures were never fetched
 };
 
 // The start page of the reading copy, in the space folder: the address and when each part

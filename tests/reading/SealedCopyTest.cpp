@@ -387,7 +387,9 @@ TEST_F(SealedCopyTest, SavedPicturesShowFromTheirFilesOffline) {
     EXPECT_TRUE(start.contains("<a href=\"./" +
                                QString(kReadingFolderName).replace(QChar(0x7F), "%7F") +
                                "/相册.html\">相册（5 张）</a>") &&
-                start.contains("3 张图片没有保存下来"))
+                start.contains("3 张图片没有保存下来") &&
+                start.contains(QRegularExpression(
+                    "<th>图片</th><td>[0-9: -]+</td><td>[1-9][0-9]* 张，3 张没有保存下来</td>")))
         << start.toStdString();
     QString articles;
     for (QString& page : pages) {
