@@ -93,7 +93,7 @@ private:
             name,
             [this, document]() -> std::optional<QByteArray> {
                 if (StopAsked()) {
-                    failure_ = QStringLiteral("interrupted");
+                    failure_ = QStringLiteral("已中断");
                     return std::nullopt;
                 }
                 return document().toUtf8();
@@ -113,7 +113,7 @@ private:
     // The picture's saved file, which must still hold a picture of the kind the book names.
     std::optional<QByteArray> PictureBytes(const BookPicture& picture) {
         if (StopAsked()) {
-            failure_ = QStringLiteral("interrupted");
+            failure_ = QStringLiteral("已中断");
             return std::nullopt;
         }
         const std::optional<std::string> bytes = platform::ReadFileBeneath(
@@ -122,9 +122,7 @@ private:
             bytes ? PictureTypeOf(std::string_view(*bytes).substr(0, kPictureHeadBytes))
                   : std::nullopt;
         if (!type || MediaTypeOf(*type) != picture.mediaType) {
-            failure_ = QStringLiteral(
-                           "the picture file %1 cannot be read or no longer holds "
-                           "the picture the save kept")
+            failure_ = QStringLiteral("图片文件 %1 无法读取，或者已经不是保存时的图片")
                            .arg(spaceFolder_ + picture.saved);
             return std::nullopt;
         }
@@ -139,7 +137,7 @@ private:
 };
 
 ExportOutcome Failed(const QString& outPath, const QString& why) {
-    return {false, QStringLiteral("cannot write the book %1: %2").arg(outPath, why), 0, 0};
+    return {false, QStringLiteral("无法写入电子书 %1：%2").arg(outPath, why), 0, 0};
 }
 
 // An EPUB book begins with its "mimetype" entry, stored.
@@ -152,7 +150,7 @@ bool IsBook(const QByteArray& head) {
 ExportOutcome ExportEpub(const QString& spaceFolder, const SavedSpace& space,
                          const QString& outPath) {
     if (const std::optional<QString> refused =
-            RefusedFilePath(outPath, QStringLiteral("an EPUB book"), IsBook)) {
+            RefusedFilePath(outPath, QStringLiteral("EPUB 电子书"), IsBook)) {
         return {false, *refused, 0, 0};
     }
     const BookPlan plan = PlanBook(spaceFolder, space);

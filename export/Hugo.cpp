@@ -336,7 +336,7 @@ std::optional<QString> RefusedSitePath(const QString& outPath) {
         return std::nullopt;
     }
     if (!out.isDir()) {
-        return QStringLiteral("%1 is a file, not a folder a Hugo export wrote").arg(outPath);
+        return QStringLiteral("%1 是文件，不是 Hugo 导出的文件夹").arg(outPath);
     }
     if (QDir(outPath).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System |
                               QDir::NoDotAndDotDot)) {
@@ -347,9 +347,7 @@ std::optional<QString> RefusedSitePath(const QString& outPath) {
     if (configuration && QString::fromStdString(*configuration).startsWith(kHugoExportMark)) {
         return std::nullopt;
     }
-    return QStringLiteral(
-               "%1 is a folder that holds other files than a Hugo export of "
-               "Pagewren; name a new or empty folder")
+    return QStringLiteral("%1 里有 Pagewren 的 Hugo 导出以外的文件：请指定一个新的或空的文件夹")
         .arg(outPath);
 }
 
@@ -363,11 +361,11 @@ ExportOutcome ExportHugo(const QString& spaceFolder, const SavedSpace& space,
     }
     platform::StagedFolder staged(destination);
     if (!staged.Open()) {
-        return {false, QStringLiteral("cannot make a folder beside %1").arg(destination), 0, 0};
+        return {false, QStringLiteral("无法在 %1 旁边建立文件夹").arg(destination), 0, 0};
     }
     ExportOutcome outcome = HugoWriter(spaceFolder, space, staged).Write();
     if (!outcome.written) {
-        outcome.message = QStringLiteral("cannot write the site into %1").arg(destination);
+        outcome.message = QStringLiteral("无法把网站写入 %1").arg(destination);
     }
     return outcome;
 }

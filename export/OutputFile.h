@@ -10,7 +10,7 @@ using TargetHead = bool (*)(const QByteArray& head);
 
 inline constexpr qint64 kOutputHeadBytes = 4096;
 
-// Why an export written as one file (`what`, e.g. "a WXR file") cannot go to the path, or
+// Why an export written as one file (`what`, e.g. "WXR 文件") cannot go to the path, or
 // nothing when it can: nothing stands there, or an empty file, or a file `isTarget` takes for
 // one of its own kind (an earlier export), which the new one replaces. A folder, a symbolic
 // link or any other file is left as it is.

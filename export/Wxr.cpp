@@ -197,7 +197,7 @@ private:
 };
 
 ExportOutcome Failed(const QString& outPath) {
-    return {false, QStringLiteral("cannot write the WXR file %1").arg(outPath), 0, 0};
+    return {false, QStringLiteral("无法写入 WXR 文件 %1").arg(outPath), 0, 0};
 }
 
 // A WXR file is an RSS file in WordPress's export namespace.
@@ -210,7 +210,7 @@ bool IsWxr(const QByteArray& head) {
 ExportOutcome ExportWxr(const QString& spaceFolder, const SavedSpace& space,
                         const QString& outPath) {
     if (const std::optional<QString> refused =
-            RefusedFilePath(outPath, QStringLiteral("a WXR file"), IsWxr)) {
+            RefusedFilePath(outPath, QStringLiteral("WXR 文件"), IsWxr)) {
         return {false, *refused, 0, 0};
     }
     WxrFile file(outPath);

@@ -201,13 +201,12 @@ std::optional<SavedSpace> LoadSavedSpace(const QString& spaceFolder, QString* wh
         return std::nullopt;
     };
     if (!platform::PathExists(spaceFolder + kSaveRecordName)) {
-        return fail(QStringLiteral("no save record (%1) in %2: save the space first")
+        return fail(QStringLiteral("%2 里没有保存记录（%1）：请先保存这个空间")
                         .arg(kSaveRecordName, spaceFolder));
     }
     const std::optional<SaveRecord> record = LoadSaveRecord(spaceFolder);
     if (!record) {
-        return fail(
-            QStringLiteral("the save record %1 cannot be read").arg(spaceFolder + kSaveRecordName));
+        return fail(QStringLiteral("无法读取保存记录 %1").arg(spaceFolder + kSaveRecordName));
     }
     const SpaceContents contents = GatherSpace(spaceFolder, record->address, record);
     SavedSpace space;

@@ -218,8 +218,7 @@ TEST(HugoExport, WhatCannotBeWrittenIsRefusedAndLeftAsItWas) {
     app.Write("exportwren/保存记录.json", "{\"address\": ");
     const CliResult unreadable = run(site);
     EXPECT_EQ(unreadable.exitCode, 1);
-    EXPECT_TRUE(unreadable.out.find("保存记录.json cannot be read") != std::string::npos)
-        << unreadable.out;
+    EXPECT_TRUE(unreadable.out.find("无法读取保存记录") != std::string::npos) << unreadable.out;
     EXPECT_FALSE(QDir(out.Path() + "/site").exists());
 }
 
