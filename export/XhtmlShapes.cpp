@@ -66,7 +66,8 @@ QString CssValue(const QString& value) {
             kept += c;
         }
     }
-    return kept.trimmed();
+    // What was taken out may have stood between blanks.
+    return kept.simplified();
 }
 
 // A length attribute ("120", "50%") as CSS; empty for anything else.

@@ -17,7 +17,8 @@ BUILD_DIR=build-sanitize BUILD_TYPE=Debug scripts/setup.sh -DPAGEWREN_WERROR=ON 
 # New inputs go to a scratch folder; the corpus in the repository is only read.
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DPAGEWREN_FUZZ=ON -DPAGEWREN_WERROR=ON >/dev/null
-fuzz_targets=(fuzz_cut fuzz_walks fuzz_css_layout fuzz_body_cleaner fuzz_picture_addresses fuzz_warc)
+fuzz_targets=(fuzz_cut fuzz_walks fuzz_css_layout fuzz_body_cleaner fuzz_picture_addresses
+    fuzz_xhtml_body fuzz_warc)
 cmake --build build-fuzz -j"$(nproc)" --target "${fuzz_targets[@]}"
 for target in "${fuzz_targets[@]}"; do
     mkdir -p "build-fuzz/corpus/$target"
