@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "export/XhtmlShapes.h"
-#include "reading/BodyCleaner.h"
 #include "reading/HtmlText.h"
+#include "reading/ParseBudget.h"
 #include "space/SpaceText.h"
 
 namespace {

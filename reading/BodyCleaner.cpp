@@ -11,6 +11,7 @@
 #include "reading/BodyAllowList.h"
 #include "reading/CssCleaner.h"
 #include "reading/HtmlText.h"
+#include "reading/ParseBudget.h"
 #include "space/PictureNames.h"
 
 namespace {
@@ -414,16 +415,4 @@ QString LocalPictureLink(const QString& fileName) {
 bool IsLocalPictureLink(const QString& value) {
     return value.startsWith(PictureFolderLink()) &&
            IsPictureFileName(QStringView(value).mid(PictureFolderLink().size()));
-}
-
-bool TooManyTagsToParse(const QByteArray& markup) {
-    // The parser's tree building takes time that grows with the tags times their nesting; real
-    // articles hold a few thousand tags.
-    constexpr qsizetype kMostTags = 20000;
-    qsizetype tags = 0;
-    for (qsizetype i = 0; i + 1 < markup.size() && tags <= kMostTags; ++i) {
-        const char next = markup[i + 1];
-        tags += markup[i] == '<' && ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'));
-    }
-    return tags > kMostTags;
 }

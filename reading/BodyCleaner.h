@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <functional>
 
@@ -41,7 +40,3 @@ QString LocalPictureLink(const QString& fileName);
 
 // Whether the value is a link LocalPictureLink makes.
 bool IsLocalPictureLink(const QString& value);
-
-// Whether the markup holds more tags than the parser builds a tree of in good time: such a body
-// is shown as its text.
-bool TooManyTagsToParse(const QByteArray& markup);
