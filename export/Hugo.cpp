@@ -188,10 +188,10 @@ private:
         const QString body = ReadArticleBody(spaceFolder_, article);
         const QHash<QString, QString> pictures = CarryPictures(folder, body, article.address);
         // Rebuilt as the other targets rebuild it: the site is put on the web and opened from
-        // the disk, and no script or frame of an old page may run there.
+        // the disk, where no script or frame of an old page may run and nothing is fetched
+        // from the dead service's hosts (a picture no save kept becomes a link to it).
         const QString shown = BodyAsXhtml(
-            body, article.address,
-            [&](const QString& address) { return pictures.value(address, address); },
+            body, article.address, [&](const QString& address) { return pictures.value(address); },
             PictureChoice::LinkedToCopy);
         staged_.WriteFile(folder + QStringLiteral("/index.html"),
                           (FrontMatter(article) + WithoutShortcodes(shown) + QChar('\n')).toUtf8());

@@ -9,6 +9,8 @@
 #include <algorithm>
 
 #include "ExportFixture.h"
+#include "HeadlessChromium.h"
+#include "HitLog.h"
 #include "RequiredTool.h"
 #include "SoupSpace.h"
 
@@ -150,6 +152,21 @@ TEST(HugoExport, TheSiteBuildsWithHugoAloneAndShowsTheSpace) {
     EXPECT_EQ(QDir(out.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{"site"})
         << "nothing is left beside it";
+
+    // Opened from the disk, an article asks nothing of the network: the lost picture is a link
+    // to where it was, not a picture fetched from there.
+    ASSERT_TRUE(BuildWithHugo(site).built);
+    if (HeadlessChromium::Program().isEmpty()) {
+        SKIP_OR_FAIL_WITHOUT("chromium");
+    }
+    const HitLog log;
+    ASSERT_GT(log.Port(), 0);
+    const std::string dom = HeadlessChromium().DumpDomAfter(
+        post + "index.html", 3000,
+        {QStringLiteral("--proxy-server=127.0.0.1:%1").arg(log.Port()),
+         QStringLiteral("--proxy-bypass-list=<-loopback>")});
+    EXPECT_NE(dom.find("第二条评论"), std::string::npos) << dom;
+    EXPECT_EQ(PageHits(log.Hits()), "");
 }
 
 // The site is put on the web and opened from the disk: the tag soup of an old page reaches it

@@ -16,6 +16,7 @@
 
 #include "CliRunner.h"
 #include "HeadlessChromium.h"
+#include "HitLog.h"
 #include "RequiredTool.h"
 #include "SimFixture.h"
 #include "TempFolder.h"
@@ -34,32 +35,6 @@ const QString kSample = QStringLiteral("http://hi.baidu.com/jiaoliao");
 bool Has(const std::string& text, const QString& part) {
     return text.find(part.toStdString()) != std::string::npos;
 }
-
-// A server on loopback that every address of the hostile pages names: whatever reaches it
-// shows in its log.
-class HitLog {
-public:
-    HitLog() : server_(spacesim::SpaceStore()), port_(server_.Start(0)) {}
-    ~HitLog() { server_.Stop(); }
-
-    int Port() const { return port_; }
-    QString Address(const QString& what) const {
-        return QStringLiteral("http://127.0.0.1:%1/%2").arg(port_).arg(what);
-    }
-    // The addresses asked for, each once.
-    std::string Hits() const {
-        const std::vector<std::string> requests = server_.Requests();
-        std::string hits;
-        for (const std::string& hit : std::set<std::string>(requests.begin(), requests.end())) {
-            hits += hit + "\n";
-        }
-        return hits;
-    }
-
-private:
-    spacesim::SpaceServer server_;
-    int port_;
-};
 
 // A saved fragment as the html save cuts it out of an article page.
 std::string Fragment(const QString& title, const QString& body) {
@@ -154,20 +129,6 @@ QString ListShownPictures(const QStringList& pages, const QString& folder) {
                    .arg(list)
                    .toUtf8());
     return harness;
-}
-
-// The hits less those of Chromium's own services (its clock, its updates), which it asks
-// whatever it shows.
-std::string PageHits(const std::string& hits) {
-    std::string kept;
-    for (const QString& hit : QString::fromStdString(hits).split(QChar('\n'), Qt::SkipEmptyParts)) {
-        const QString host = QUrl(QStringLiteral("http://") + hit).host();
-        if (!host.endsWith(QLatin1String(".google.com")) &&
-            !host.endsWith(QLatin1String(".googleapis.com"))) {
-            kept += hit.toStdString() + "\n";
-        }
-    }
-    return kept;
 }
 
 // One picture a page showed, as ListShownPictures lists it.
