@@ -50,85 +50,86 @@ std::string TextArticle(const QString& title) {
                             QStringLiteral("\r\n类别：x\r\n时间：2009\r\n内容：正文\r\n"));
 }
 
+// Writes a harness page into the folder, its script given the pages' addresses as a list in
+// place of %1; returns its path.
+QString HarnessPage(const QString& folder, const QString& name, const QString& page,
+                    const QStringList& pages) {
+    QString list;
+    for (const QString& shown : pages) {
+        list += QStringLiteral("'") + HeadlessChromium::Url(shown) + QStringLiteral("',");
+    }
+    const QString harness = folder + QChar('/') + name;
+    QFile file(harness);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(page.arg(list).toUtf8());
+    return harness;
+}
+
 // A page that opens each of the copy's pages in frames and clicks, in a frame of its own,
 // every link of it that is not marked as leaving the copy: what a reader could reach.
 QString ClickEveryLink(const QStringList& pages, const QString& folder) {
-    QString list;
-    for (const QString& page : pages) {
-        list += QStringLiteral("'") + HeadlessChromium::Url(page) + QStringLiteral("',");
-    }
-    const QString harness = folder + QStringLiteral("/harness.html");
-    QFile file(harness);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QStringLiteral(
-                   "<!DOCTYPE html><body><script>\n"
-                   "const links = (frame) => frame.contentDocument.querySelectorAll('a[href]');\n"
-                   "for (const page of [%1]) {\n"
-                   "  const probe = document.createElement('iframe');\n"
-                   "  probe.src = page;\n"
-                   "  probe.onload = () => {\n"
-                   "    for (let i = 0; i < links(probe).length; ++i) {\n"
-                   "      const frame = document.createElement('iframe');\n"
-                   "      frame.src = page;\n"
-                   "      frame.onload = () => {\n"
-                   "        if (frame.dataset.clicked) return;\n"
-                   "        frame.dataset.clicked = '1';\n"
-                   "        const link = links(frame)[i];\n"
-                   "        if (!link.classList.contains('pagewren-away')) link.click();\n"
-                   "      };\n"
-                   "      document.body.append(frame);\n"
-                   "    }\n"
-                   "  };\n"
-                   "  document.body.append(probe);\n"
-                   "}\n"
-                   "</script></body>\n")
-                   .arg(list)
-                   .toUtf8());
-    return harness;
+    return HarnessPage(
+        folder, QStringLiteral("harness.html"),
+        QStringLiteral(
+            "<!DOCTYPE html><body><script>\n"
+            "const links = (frame) => frame.contentDocument.querySelectorAll('a[href]');\n"
+            "for (const page of [%1]) {\n"
+            "  const probe = document.createElement('iframe');\n"
+            "  probe.src = page;\n"
+            "  probe.onload = () => {\n"
+            "    for (let i = 0; i < links(probe).length; ++i) {\n"
+            "      const frame = document.createElement('iframe');\n"
+            "      frame.src = page;\n"
+            "      frame.onload = () => {\n"
+            "        if (frame.dataset.clicked) return;\n"
+            "        frame.dataset.clicked = '1';\n"
+            "        const link = links(frame)[i];\n"
+            "        if (!link.classList.contains('pagewren-away')) link.click();\n"
+            "      };\n"
+            "      document.body.append(frame);\n"
+            "    }\n"
+            "  };\n"
+            "  document.body.append(probe);\n"
+            "}\n"
+            "</script></body>\n"),
+        pages);
 }
 
 // A page that opens each of the copy's pages in a frame as large as a window and, once the
 // pictures of all have loaded or failed, lists each picture shown: its page, the width it was
 // drawn from, its address and that of the link around it, one line each, parted by tabs.
 QString ListShownPictures(const QStringList& pages, const QString& folder) {
-    QString list;
-    for (const QString& page : pages) {
-        list += QStringLiteral("'") + HeadlessChromium::Url(page) + QStringLiteral("',");
-    }
-    const QString harness = folder + QStringLiteral("/pictures.html");
-    QFile file(harness);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QStringLiteral(
-                   "<!DOCTYPE html><body><pre id=\"shown\"></pre><script>\n"
-                   "const shown = document.getElementById('shown');\n"
-                   "const pages = [%1];\n"
-                   "let left = pages.length;\n"
-                   "const settled = (img) => img.complete ? Promise.resolve() : new Promise("
-                   "(done) => { img.addEventListener('load', done); "
-                   "img.addEventListener('error', done); });\n"
-                   "for (const page of pages) {\n"
-                   "  const frame = document.createElement('iframe');\n"
-                   "  frame.style.width = '1000px';\n"
-                   "  frame.style.height = '4000px';\n"
-                   "  frame.onload = () => {\n"
-                   "    const images = [...frame.contentDocument.images];\n"
-                   "    Promise.all(images.map(settled)).then(() => {\n"
-                   "      for (const img of images) {\n"
-                   "        const link = img.closest('a');\n"
-                   "        shown.textContent += ['PICTURE', decodeURI(page.split('/').pop()),\n"
-                   "            img.naturalWidth, img.src, link ? link.href : ''].join('\\t') + "
-                   "'\\n';\n"
-                   "      }\n"
-                   "      if (--left === 0) shown.textContent += 'ALL SHOWN\\n';\n"
-                   "    });\n"
-                   "  };\n"
-                   "  frame.src = page;\n"
-                   "  document.body.append(frame);\n"
-                   "}\n"
-                   "</script></body>\n")
-                   .arg(list)
-                   .toUtf8());
-    return harness;
+    return HarnessPage(
+        folder, QStringLiteral("pictures.html"),
+        QStringLiteral(
+            "<!DOCTYPE html><body><pre id=\"shown\"></pre><script>\n"
+            "const shown = document.getElementById('shown');\n"
+            "const pages = [%1];\n"
+            "let left = pages.length;\n"
+            "const settled = (img) => img.complete ? Promise.resolve() : new Promise("
+            "(done) => { img.addEventListener('load', done); "
+            "img.addEventListener('error', done); });\n"
+            "for (const page of pages) {\n"
+            "  const frame = document.createElement('iframe');\n"
+            "  frame.style.width = '1000px';\n"
+            "  frame.style.height = '4000px';\n"
+            "  frame.onload = () => {\n"
+            "    const images = [...frame.contentDocument.images];\n"
+            "    Promise.all(images.map(settled)).then(() => {\n"
+            "      for (const img of images) {\n"
+            "        const link = img.closest('a');\n"
+            "        shown.textContent += ['PICTURE', decodeURI(page.split('/').pop()),\n"
+            "            img.naturalWidth, img.src, link ? link.href : ''].join('\\t') + "
+            "'\\n';\n"
+            "      }\n"
+            "      if (--left === 0) shown.textContent += 'ALL SHOWN\\n';\n"
+            "    });\n"
+            "  };\n"
+            "  frame.src = page;\n"
+            "  document.body.append(frame);\n"
+            "}\n"
+            "</script></body>\n"),
+        pages);
 }
 
 // One picture a page showed, as ListShownPictures lists it.
